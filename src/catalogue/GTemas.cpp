@@ -1,0 +1,117 @@
+#include "catalogue/GTemas.h"
+
+#include "lib/GLib.h"
+#include "platform/Drives.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+TTopicList *TopicList = nullptr;
+QString TopicsConfigFile;
+
+namespace {
+
+const QString kConfigName = QStringLiteral("GES.INI");
+
+// The file name part of Value (after its last separator or ":") without its extension.
+QString BaseNameOf(const QString &value) {
+    const qsizetype cut = std::max({value.lastIndexOf(u'\\'), value.lastIndexOf(u'/'), value.lastIndexOf(u':')});
+    QString name = value.mid(cut + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    return name;
+}
+
+} // namespace
+
+int TTopicList::IndexOf(const QString &name) const {
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].first.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+void TTopicList::Add(const QString &name, std::unique_ptr<TTema> tema) {
+    FItems.emplace_back(name, std::move(tema));
+}
+
+void TTopicList::Clear() {
+    while (!FItems.empty())
+        FItems.pop_back(); // last to first
+}
+
+QString LocateTopicsFile() {
+    const QString first = GresDir + kConfigName;
+    if (platform::IsRegularFile(first))
+        return platform::ResolveCase(first);
+    // Without an optical disc there is nothing more to try: the system disk is never walked.
+    const QString cdRoot = FindCDROMRoot();
+    if (cdRoot.isEmpty())
+        return {};
+    const QString volume = platform::VolumeRoot(GresDir);
+    const QString second = cdRoot + first.mid(volume.size());
+    if (platform::IsRegularFile(second))
+        return platform::ResolveCase(second);
+    return FindFileInTree(cdRoot, kConfigName);
+}
+
+void LoadTopics() {
+    ClearTopics();
+    if (!TopicList)
+        TopicList = new TTopicList;
+    TopicsConfigFile = LocateTopicsFile();
+    if (TopicsConfigFile.isEmpty())
+        return;
+    const auto ini = platform::TProfile::Load(TopicsConfigFile);
+    const QString section = QStringLiteral("Temas");
+    for (const QString &name : ini.KeyNames(section)) {
+        if (name.isEmpty())
+            continue;
+        const QString value = ini.ReadString(section, name);
+        if (value.isEmpty())
+            continue;
+        auto tema = std::make_unique<TTema>();
+        // Topic files are always looked for under BaseDir, wherever GES.INI was found.
+        tema->Path = AddBackslash(BaseDir) + platform::ToSlashes(value);
+        tema->BaseName = BaseNameOf(value);
+        if (tema->Path.isEmpty() || tema->BaseName.isEmpty() || !platform::IsRegularFile(tema->Path))
+            continue;
+        TopicList->Add(name, std::move(tema));
+    }
+}
+
+void ClearTopics() {
+    if (TopicList)
+        TopicList->Clear();
+}
+
+bool InitTopics() {
+    if (!TopicList)
+        TopicList = new TTopicList;
+    LoadTopics();
+    if (!TopicList->IsEmpty())
+        return true;
+    const QString title = QApplication::applicationDisplayName();
+    if (title.toUpper() != u"QOR")
+        QMessageBox::critical(nullptr, title, QStringLiteral("Error incializando temas."));
+    return false;
+}
+
+void DoneTopics() {
+    ClearTopics();
+    delete TopicList;
+    TopicList = nullptr;
+    TopicsConfigFile.clear();
+}
+
+QString StartupTitle(const QString &programFile) {
+    QString name = platform::ToSlashes(programFile);
+    name = name.mid(name.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    return name.left(1) + name.mid(1).toLower();
+}

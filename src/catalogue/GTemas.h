@@ -1,0 +1,48 @@
+#pragma once
+// The topic list of "GES.INI" section "Temas": one record per topic, in the lines' order.
+#include <QString>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+struct TTema {
+    QString Path;     // full path of the topic's items file: BaseDir + the value as written
+    QString BaseName; // file name of the value without its extension: the topic region's id
+};
+
+// Ordered (topic name as written, record) pairs; owns its records. Lookups ignore case.
+class TTopicList {
+public:
+    int Count() const { return int(FItems.size()); }
+    bool IsEmpty() const { return FItems.empty(); }
+    const QString &Name(int i) const { return FItems[size_t(i)].first; }
+    const TTema &Topic(int i) const { return *FItems[size_t(i)].second; }
+    int IndexOf(const QString &name) const;
+    void Add(const QString &name, std::unique_ptr<TTema> tema);
+    void Clear();
+
+private:
+    std::vector<std::pair<QString, std::unique_ptr<TTema>>> FItems;
+};
+
+extern TTopicList *TopicList;
+// The file the topic list was read from, or empty when none was found.
+extern QString TopicsConfigFile;
+
+// Fills TopicList from "GES.INI": GresDir first, then the same path on the first optical disc,
+// then a search of that disc.
+void LoadTopics();
+void ClearTopics();
+
+// The three places LoadTopics looks for "GES.INI", in order; the first that exists is used.
+QString LocateTopicsFile();
+
+// Start-up of the topic list: when no topic can be loaded, shows "Error incializando temas."
+// (unless the application's title is "QOR") and returns false: the program then ends.
+bool InitTopics();
+void DoneTopics();
+
+// The application's title during start-up: the program file's name up to its first dot,
+// first letter as written, the rest in lower case.
+QString StartupTitle(const QString &programFile);

@@ -1,0 +1,287 @@
+#include "platform/Files.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+TFailureInjector gInjector;
+
+bool Injected(TFileOp op, const QString &path) { return gInjector && gInjector(op, path); }
+
+QByteArray Native(const QString &path) { return QFile::encodeName(path); }
+
+bool StatPath(const QString &path, struct stat &st) { return ::stat(Native(path).constData(), &st) == 0; }
+
+QString MakeAbsolute(const QString &path) {
+    const QString p = ToSlashes(path);
+    if (p.startsWith(u'/'))
+        return QDir::cleanPath(p);
+    return QDir::cleanPath(QDir::currentPath() + u'/' + p);
+}
+
+// Names of a folder as readdir gives them, or false when it cannot be read.
+bool ReadNames(const QString &dir, std::vector<QString> &names) {
+    if (Injected(TFileOp::List, dir))
+        return false;
+    DIR *d = ::opendir(Native(dir.isEmpty() ? QStringLiteral("/") : dir).constData());
+    if (!d)
+        return false;
+    while (dirent *e = ::readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        names.push_back(QFile::decodeName(e->d_name));
+    }
+    ::closedir(d);
+    return true;
+}
+
+} // namespace
+
+QString ToSlashes(QString path) {
+    path.replace(u'\\', u'/');
+    return path;
+}
+
+QString ResolveCase(const QString &path) {
+    if (path.isEmpty())
+        return {};
+    const QString abs = MakeAbsolute(path);
+    struct stat st;
+    if (StatPath(abs, st))
+        return abs;
+    // Walk the components, keeping each exact match and otherwise taking the first entry
+    // (in listing order) whose case-folded name matches.
+    const QStringList parts = abs.split(u'/', Qt::SkipEmptyParts);
+    QString cur;
+    for (const QString &part : parts) {
+        const QString exact = cur + u'/' + part;
+        if (StatPath(exact, st) || ::lstat(Native(exact).constData(), &st) == 0) {
+            cur = exact;
+            continue;
+        }
+        std::vector<QString> names;
+        if (!ReadNames(cur.isEmpty() ? QStringLiteral("/") : cur, names))
+            return {};
+        std::sort(names.begin(), names.end());
+        const QString want = part.toCaseFolded();
+        auto it = std::find_if(names.begin(), names.end(),
+                               [&](const QString &n) { return n.toCaseFolded() == want; });
+        if (it == names.end())
+            return {};
+        cur += u'/' + *it;
+    }
+    return StatPath(cur, st) ? (cur.isEmpty() ? QStringLiteral("/") : cur) : QString();
+}
+
+bool PathExists(const QString &path) { return !ResolveCase(path).isEmpty(); }
+
+bool IsRegularFile(const QString &path) {
+    const QString r = ResolveCase(path);
+    struct stat st;
+    return !r.isEmpty() && StatPath(r, st) && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const QString &path) {
+    const QString r = ResolveCase(path);
+    struct stat st;
+    return !r.isEmpty() && StatPath(r, st) && S_ISDIR(st.st_mode);
+}
+
+bool ExistsOnlyInOtherCase(const QString &path) {
+    if (path.isEmpty())
+        return false;
+    struct stat st;
+    return !StatPath(MakeAbsolute(path), st) && !ResolveCase(path).isEmpty();
+}
+
+std::vector<DirEntry> ListDir(const QString &dir) {
+    std::vector<DirEntry> out;
+    const QString real = ResolveCase(dir);
+    if (real.isEmpty())
+        return out;
+    std::vector<QString> names;
+    if (!ReadNames(real, names))
+        return out;
+    const QByteArray base = Native(real == u"/" ? QString() : real) + '/';
+    for (const QString &name : names) {
+        const QByteArray full = base + Native(name);
+        struct stat lst, st;
+        if (::lstat(full.constData(), &lst) != 0)
+            continue;
+        const bool link = S_ISLNK(lst.st_mode);
+        if (link ? ::stat(full.constData(), &st) != 0 : (st = lst, false))
+            continue; // a dangling link names nothing
+        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+            continue;
+        DirEntry e;
+        e.Name = name;
+        e.IsDir = S_ISDIR(st.st_mode);
+        e.IsLink = link;
+        e.IsHidden = name.startsWith(u'.');
+        e.IsReadOnly = (st.st_mode & 0222) == 0;
+        e.Size = e.IsDir ? 0 : qint64(st.st_size);
+        out.push_back(std::move(e));
+    }
+    std::sort(out.begin(), out.end(), [](const DirEntry &a, const DirEntry &b) {
+        const int c = a.Name.compare(b.Name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.Name < b.Name;
+    });
+    return out;
+}
+
+qint64 FileSize(const QString &path) {
+    const QString r = ResolveCase(path);
+    struct stat st;
+    if (r.isEmpty() || !StatPath(r, st) || !S_ISREG(st.st_mode))
+        return -1;
+    return qint64(st.st_size);
+}
+
+bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes) {
+    bytes.clear();
+    const QString r = ResolveCase(path);
+    if (r.isEmpty() || Injected(TFileOp::Read, r))
+        return false;
+    const int fd = ::open(Native(r).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const qint64 want = std::min<qint64>(qint64(st.st_size), maxBytes);
+    bytes.resize(want);
+    qint64 got = 0;
+    while (got < want) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(want - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    const bool ok = got >= 0 && ::close(fd) == 0;
+    bytes.resize(got);
+    return ok;
+}
+
+bool RenameNoReplace(const QString &from, const QString &to) {
+    const QString src = ResolveCase(from);
+    if (src.isEmpty() || Injected(TFileOp::Rename, src))
+        return false;
+    if (PathExists(to))
+        return false;
+    const QString dst = MakeAbsolute(to);
+    if (::renameat2(AT_FDCWD, Native(src).constData(), AT_FDCWD, Native(dst).constData(),
+                    RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the no-replace flag: a hard link fails when the target exists.
+    if (::link(Native(src).constData(), Native(dst).constData()) != 0)
+        return false;
+    ::unlink(Native(src).constData());
+    return true;
+}
+
+bool SameFile(const QString &a, const QString &b) {
+    const QString ra = ResolveCase(a), rb = ResolveCase(b);
+    struct stat sa, sb;
+    if (ra.isEmpty() || rb.isEmpty() || !StatPath(ra, sa) || !StatPath(rb, sb))
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+TCopyResult CopyFileAtomically(const QString &source, const QString &target,
+                               const std::function<bool(qint64, qint64)> &progress) {
+    const QString src = ResolveCase(source);
+    if (src.isEmpty() || Injected(TFileOp::Read, src))
+        return TCopyResult::SourceUnreadable;
+    const QString existing = ResolveCase(target);
+    const QString dst = existing.isEmpty() ? MakeAbsolute(target) : existing;
+    if (SameFile(src, dst))
+        return TCopyResult::SameFile;
+
+    const int in = ::open(Native(src).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return TCopyResult::SourceUnreadable;
+    struct stat st;
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return TCopyResult::SourceUnreadable;
+    }
+
+    const QString folder = dst.left(dst.lastIndexOf(u'/') + 1);
+    QByteArray tmpl = Native(folder) + ".telvaro-copy-XXXXXX";
+    int out = Injected(TFileOp::Write, dst) ? -1 : ::mkstemp(tmpl.data());
+    if (out < 0) {
+        ::close(in);
+        return TCopyResult::TargetUnwritable;
+    }
+    ::fcntl(out, F_SETFD, FD_CLOEXEC);
+
+    TCopyResult result = TCopyResult::Ok;
+    const qint64 total = qint64(st.st_size);
+    qint64 done = 0;
+    std::vector<char> buf(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(in, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result = TCopyResult::SourceUnreadable;
+            break;
+        }
+        if (n == 0)
+            break;
+        for (ssize_t off = 0; off < n;) {
+            const ssize_t w = ::write(out, buf.data() + off, size_t(n - off));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                result = TCopyResult::TargetUnwritable;
+                break;
+            }
+            off += w;
+        }
+        if (result != TCopyResult::Ok)
+            break;
+        done += n;
+        if (progress && !progress(done, total)) {
+            result = TCopyResult::Cancelled;
+            break;
+        }
+    }
+    ::close(in);
+
+    if (result == TCopyResult::Ok) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(out, 0666 & ~mask) != 0 || ::fsync(out) != 0)
+            result = TCopyResult::TargetUnwritable;
+    }
+    if (::close(out) != 0 && result == TCopyResult::Ok)
+        result = TCopyResult::TargetUnwritable;
+    if (result == TCopyResult::Ok &&
+        (Injected(TFileOp::Rename, dst) || ::rename(tmpl.constData(), Native(dst).constData()) != 0))
+        result = TCopyResult::TargetUnwritable;
+    if (result != TCopyResult::Ok)
+        ::unlink(tmpl.constData());
+    return result;
+}
+
+void SetFailureInjector(TFailureInjector injector) { gInjector = std::move(injector); }
+
+} // namespace platform

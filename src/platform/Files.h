@@ -1,0 +1,63 @@
+#pragma once
+// Files on a disc authored on Windows: names are written in any letter case and with "\"
+// separators. Every lookup of the program goes through ResolveCase, which tries the exact
+// name first and then a case-folded match per path component.
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+// "\" and "/" both separate; the result uses "/".
+QString ToSlashes(QString path);
+
+// The existing path that Path names ignoring letter case, absolute; empty when none exists.
+QString ResolveCase(const QString &path);
+
+bool PathExists(const QString &path);
+bool IsRegularFile(const QString &path);
+bool IsDirectory(const QString &path);
+
+// The name as it exists differs from the name as written only in letter case.
+bool ExistsOnlyInOtherCase(const QString &path);
+
+struct DirEntry {
+    QString Name;
+    bool IsDir = false;     // a folder (Link tells whether it is reached through a link)
+    bool IsLink = false;    // a symbolic link: never recursed into when it names a folder
+    bool IsHidden = false;  // the name starts with "."
+    bool IsReadOnly = false;
+    qint64 Size = 0;
+};
+
+// Folders and regular files of Dir (FIFOs, devices, sockets and dangling links are left out),
+// sorted by name ignoring case. An unreadable folder lists as empty.
+std::vector<DirEntry> ListDir(const QString &dir);
+
+// Size from the directory entry, or -1 when there is no such regular file.
+qint64 FileSize(const QString &path);
+
+// Reads at most MaxBytes of a regular file. False when it cannot be opened or read.
+bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes);
+
+// Renames From to To, never replacing a file that exists at To.
+bool RenameNoReplace(const QString &from, const QString &to);
+
+// Both paths name the same file (also through different spellings or links).
+bool SameFile(const QString &a, const QString &b);
+
+enum class TCopyResult { Ok, SameFile, SourceUnreadable, TargetUnwritable, Cancelled };
+// Copies Source to Target through a temporary file in Target's folder that is renamed into place
+// at the end, so Target is either the complete copy or as it was. Progress gets (done, total) and
+// returns false to cancel. The copy gets ordinary permissions (0666 less the umask).
+TCopyResult CopyFileAtomically(const QString &source, const QString &target,
+                               const std::function<bool(qint64, qint64)> &progress = {});
+
+// Tests make failures happen (also when they run as root) by returning true for an operation.
+enum class TFileOp { Read, Write, List, Rename };
+using TFailureInjector = std::function<bool(TFileOp, const QString &path)>;
+void SetFailureInjector(TFailureInjector injector);
+
+} // namespace platform

@@ -1,0 +1,131 @@
+#include "platform/Sound.h"
+
+#include "platform/Files.h"
+
+#include <gst/gst.h>
+
+#include <QByteArray>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+GstElement *gCue = nullptr;
+QByteArray gCueUri;
+bool gInitFailed = false;
+
+constexpr GstClockTime kPrerollLimit = 3 * GST_SECOND;
+constexpr GstClockTime kEndMargin = GST_SECOND;
+constexpr GstClockTime kUnknownLength = 10 * GST_SECOND;
+
+GstElement *CuePlayer() {
+    if (gCue || gInitFailed)
+        return gCue;
+    if (!gst_init_check(nullptr, nullptr, nullptr)) {
+        gInitFailed = true;
+        return nullptr;
+    }
+    gCue = gst_element_factory_make("playbin", "cue");
+    if (!gCue) {
+        gInitFailed = true;
+        return nullptr;
+    }
+    // Cues are sounds only: no video or subtitle branches.
+    g_object_set(gCue, "flags", 0x2 /* GST_PLAY_FLAG_AUDIO */, nullptr);
+    const QByteArray sink = qgetenv("TELVARO_AUDIO_SINK");
+    if (!sink.isEmpty()) {
+        if (GstElement *bin = gst_parse_bin_from_description(sink.constData(), TRUE, nullptr))
+            g_object_set(gCue, "audio-sink", bin, nullptr);
+    }
+    return gCue;
+}
+
+void DropMessages(GstElement *p) {
+    GstBus *bus = gst_element_get_bus(p);
+    gst_bus_set_flushing(bus, TRUE);
+    gst_bus_set_flushing(bus, FALSE);
+    gst_object_unref(bus);
+}
+
+// Waits on the cue's own bus for one of Types; false on an error or when Limit passes.
+bool WaitFor(GstElement *p, GstMessageType types, GstClockTime limit) {
+    GstBus *bus = gst_element_get_bus(p);
+    bool ok = false;
+    const GstMessageType want = GstMessageType(types | GST_MESSAGE_ERROR);
+    if (GstMessage *m = gst_bus_timed_pop_filtered(bus, limit, want)) {
+        ok = GST_MESSAGE_TYPE(m) != GST_MESSAGE_ERROR;
+        gst_message_unref(m);
+    }
+    gst_object_unref(bus);
+    return ok;
+}
+
+} // namespace
+
+bool PlaySoundFile(const QString &path, bool wait) {
+    const QString real = ResolveCase(path);
+    if (real.isEmpty() || !IsRegularFile(real)) {
+        StopSound();
+        return false;
+    }
+    GstElement *p = CuePlayer();
+    if (!p)
+        return false;
+    const QByteArray uri = QUrl::fromLocalFile(real).toEncoded();
+
+    if (uri == gCueUri) {
+        // The same cue again: it is still prerolled, so a seek back to its start is enough.
+        DropMessages(p);
+        gst_element_set_state(p, GST_STATE_PAUSED);
+        gst_element_seek_simple(p, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
+    } else {
+        gst_element_set_state(p, GST_STATE_NULL);
+        DropMessages(p);
+        g_object_set(p, "uri", uri.constData(), nullptr);
+        gCueUri = uri;
+    }
+    if (gst_element_set_state(p, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
+        return false;
+    }
+    if (!wait)
+        return true;
+
+    // Bound the wait by the sound's own length, so nothing can hang it.
+    GstState state;
+    if (gst_element_get_state(p, &state, nullptr, kPrerollLimit) == GST_STATE_CHANGE_FAILURE) {
+        gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
+        return false;
+    }
+    gint64 length = -1;
+    GstClockTime limit = kUnknownLength;
+    if (gst_element_query_duration(p, GST_FORMAT_TIME, &length) && length > 0)
+        limit = GstClockTime(length) + kEndMargin;
+    const bool ended = WaitFor(p, GST_MESSAGE_EOS, limit);
+    if (!ended) {
+        gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
+    }
+    return ended;
+}
+
+void StopSound() {
+    if (!gCue)
+        return;
+    gst_element_set_state(gCue, GST_STATE_NULL);
+    gCueUri.clear();
+}
+
+void ShutdownSound() {
+    if (!gCue)
+        return;
+    gst_element_set_state(gCue, GST_STATE_NULL);
+    gst_object_unref(gCue);
+    gCue = nullptr;
+    gCueUri.clear();
+}
+
+} // namespace platform
