@@ -1,0 +1,311 @@
+#include "lib/GLib.h"
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/Files.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+void Write(const QString &path, qint64 size, char fill = 'x') {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(size, fill));
+}
+QByteArray Read(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TestGLib : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+    QString P(const QString &rel) const { return FDir.path() + u'/' + rel; }
+private Q_SLOTS:
+    void cleanup() {
+        platform::SetMountInfoForTesting(nullptr);
+        platform::SetTickSourceForTesting({});
+        SetCopyPromptsForTesting({});
+    }
+    void initPaths_data();
+    void initPaths();
+    void runningFromCD();
+    void addBackslash_data();
+    void addBackslash();
+    void resolvePath_data();
+    void resolvePath();
+    void collectFiles_data();
+    void collectFiles();
+    void collectFilesOrderAndLoops();
+    void findFileInTree();
+    void wildcards_data();
+    void wildcards();
+    void fileSizeOf();
+    void delayWaitsAndHandlesEvents();
+    void delayEndsWhenTheTickWraps();
+    void cuePathsAreBounded();
+    void copyAsksBeforeReplacing();
+    void copyRefusesItself();
+    void copyFailureIsReported();
+};
+
+void TestGLib::initPaths_data() {
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("no argument: the program's folder") << "" << "/opt/disc/";
+    QTest::newRow("folder") << "/media/cdrom" << "/media/cdrom/";
+    QTest::newRow("folder with separator") << "/media/cdrom/" << "/media/cdrom/";
+    QTest::newRow("backslashes") << "\\media\\cdrom" << "/media/cdrom/";
+    QTest::newRow("relative") << "disc" << QDir::currentPath() + "/disc/";
+}
+
+void TestGLib::initPaths() {
+    QFETCH(QString, argument);
+    QFETCH(QString, base);
+    InitPaths(argument, "/opt/disc/telvaro");
+    QCOMPARE(BaseDir, base);
+    QCOMPARE(GresDir, base + "GRES/");
+    DonePaths();
+    QVERIFY(BaseDir.isEmpty() && GresDir.isEmpty());
+}
+
+void TestGLib::runningFromCD() {
+    const QByteArray mounts = "21 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                              "40 21 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n";
+    platform::SetMountInfoForTesting(&mounts);
+    // Decided by the program file, with or without an argument.
+    InitPaths("/home/me/copy", "/media/cdrom/setup/menu");
+    QVERIFY(RunningFromCD);
+    QCOMPARE(BaseDir, QString("/home/me/copy/"));
+    InitPaths("", "/home/me/copy/menu");
+    QVERIFY(!RunningFromCD);
+    InitPaths("", "/media/cdrom/setup/menu");
+    QVERIFY(RunningFromCD);
+    QCOMPARE(BaseDir, QString("/media/cdrom/setup/"));
+    QCOMPARE(FindCDROMRoot(), QString("/media/cdrom/"));
+}
+
+void TestGLib::addBackslash_data() {
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("slash") << "/a/" << "/a/";
+    QTest::newRow("backslash") << "a\\" << "a\\";
+    QTest::newRow("folder") << "/a/b" << "/a/b/";
+    QTest::newRow("one letter is a folder here") << "C" << "C/";
+}
+
+void TestGLib::addBackslash() {
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(AddBackslash(in), out);
+    QCOMPARE(AddBackslashChar(in), out);
+}
+
+void TestGLib::resolvePath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("volume root") << "\\docs\\a.pdf" << "/media/cdrom/docs/a.pdf";
+    QTest::newRow("base dir") << ".\\docs\\a.pdf" << "/media/cdrom/disc/docs/a.pdf";
+    QTest::newRow("relative") << "docs\\a.pdf" << "/media/cdrom/disc/x/docs/a.pdf";
+    QTest::newRow("parent") << "..\\a.pdf" << "/media/cdrom/disc/x/../a.pdf";
+    QTest::newRow("drive letter appended") << "C:\\a.pdf" << "/media/cdrom/disc/x/C:/a.pdf";
+}
+
+void TestGLib::resolvePath() {
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    const QByteArray mounts = "21 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                              "40 21 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n";
+    platform::SetMountInfoForTesting(&mounts);
+    InitPaths("/media/cdrom/disc", "/usr/bin/telvaro");
+    QCOMPARE(ResolvePath(path, "/media/cdrom/disc/x/"), expected);
+    // On the system's root volume a leading separator is the file system's root.
+    if (path.startsWith(u'\\'))
+        QCOMPARE(ResolvePath(path, "/home/x/"), QString("/docs/a.pdf"));
+}
+
+void TestGLib::collectFiles_data() {
+    QTest::addColumn<QString>("extensions");
+    QTest::addColumn<int>("minimum");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("masks") << "*.jpg;*.gif" << 2048 << QStringList({"a.JPG", "c.gif", "sub/d.jpg"});
+    QTest::newRow("run of characters") << "mid;mp2" << 1 << QStringList({"song.mi", "song.MID"});
+    QTest::newRow("minimum 0 skips empty") << "txt" << 0 << QStringList({"full.txt"});
+    QTest::newRow("hidden files count") << "wav" << 1 << QStringList({".x.wav"});
+}
+
+void TestGLib::collectFiles() {
+    QFETCH(QString, extensions);
+    QFETCH(int, minimum);
+    QFETCH(QStringList, expected);
+    const QString d = P("collect");
+    if (!QFileInfo::exists(d)) {
+        Write(d + "/a.JPG", 4096);
+        Write(d + "/b.jpg", 100); // too small
+        Write(d + "/c.gif", 2048);
+        Write(d + "/sub/d.jpg", 3000);
+        Write(d + "/.skip/e.jpg", 3000); // folders starting with "." are not entered
+        Write(d + "/song.MID", 10);
+        Write(d + "/song.mi", 10);
+        Write(d + "/noext", 10);
+        Write(d + "/empty.txt", 0);
+        Write(d + "/full.txt", 1);
+        Write(d + "/.x.wav", 5);
+    }
+    QStringList got;
+    CollectFiles(d, extensions, minimum, got);
+    QStringList want;
+    for (const QString &e : expected)
+        want << d + "/" + e;
+    QCOMPARE(got, want);
+}
+
+void TestGLib::collectFilesOrderAndLoops() {
+    const QString d = P("order");
+    Write(d + "/z.mp3", 10);
+    Write(d + "/A/b.mp3", 10);
+    Write(d + "/A/a.mp3", 10);
+    Write(d + "/b/c.mp3", 10);
+    QVERIFY(QFile::link(d, d + "/A/loop"));
+    QStringList got;
+    CollectFiles(d + "\\", "*.mp3", 1, got);
+    QCOMPARE(got, QStringList({d + "/z.mp3", d + "/A/a.mp3", d + "/A/b.mp3", d + "/b/c.mp3"}));
+}
+
+void TestGLib::findFileInTree() {
+    const QString d = P("find");
+    Write(d + "/x/deep/GES.INI", 1);
+    Write(d + "/Y/ges.ini", 1);
+    Write(d + "/a/.hidden/GES.INI", 1);
+    Write(d + "/a/.GES.INI", 1);
+    QVERIFY(QFile::link(d, d + "/a/loop"));
+    // Sub-folders in listing order; the first subtree that yields a result wins.
+    QCOMPARE(FindFileInTree(d, "GES.INI"), d + "/x/deep/GES.INI");
+    Write(d + "/Ges.Ini", 1);
+    QCOMPARE(FindFileInTree(d, "GES.INI"), d + "/Ges.Ini");
+    QCOMPARE(FindFileInTree(d + "/Y", "*.INI"), d + "/Y/ges.ini");
+    QCOMPARE(FindFileInTree(d, "NONE.INI"), QString());
+    QCOMPARE(FindFileInTree(P("missing"), "GES.INI"), QString());
+}
+
+void TestGLib::wildcards_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("match");
+    QTest::newRow("exact other case") << "Ges.Ini" << "GES.INI" << true;
+    QTest::newRow("star dot star, no dot") << "README" << "*.*" << true;
+    QTest::newRow("question") << "a1.jpg" << "a?.JPG" << true;
+    QTest::newRow("question needs a char") << "a.jpg" << "a?.jpg" << false;
+    QTest::newRow("star middle") << "foto-2020.gif" << "foto*.gif" << true;
+    QTest::newRow("no match") << "foto.gif" << "*.jpg" << false;
+    QTest::newRow("many stars") << QString(200, u'a') + "b" << "*a*a*a*a*a*a*a*c" << false;
+}
+
+void TestGLib::wildcards() {
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, match);
+    QCOMPARE(MatchesWildcard(name, pattern), match);
+}
+
+void TestGLib::fileSizeOf() {
+    Write(P("size/f.bin"), 1234);
+    QCOMPARE(FileSizeOf(P("size/F.BIN")), 1234);
+    QCOMPARE(FileSizeOf(P("size/none")), -1);
+    QCOMPARE(FileSizeOf(P("size")), -1);
+}
+
+void TestGLib::delayWaitsAndHandlesEvents() {
+    bool fired = false;
+    QTimer::singleShot(20, this, [&] { fired = true; });
+    QElapsedTimer t;
+    t.start();
+    Delay(100);
+    QVERIFY(t.elapsed() >= 95);
+    QVERIFY(fired);
+    t.restart();
+    Delay(0); // dispatches once and returns
+    QVERIFY(t.elapsed() < 1000);
+}
+
+void TestGLib::delayEndsWhenTheTickWraps() {
+    quint32 tick = 0xFFFFFFF0u;
+    platform::SetTickSourceForTesting([&] {
+        const quint32 now = tick;
+        tick += 8; // wraps on the third reading
+        return now;
+    });
+    QElapsedTimer t;
+    t.start();
+    Delay(1000000);
+    QVERIFY(t.elapsed() < 5000);
+}
+
+void TestGLib::cuePathsAreBounded() {
+    InitPaths(P("disc"), "/usr/bin/telvaro");
+    QElapsedTimer t;
+    t.start();
+    PlayCue(QString(400, u'a') + ".wav", true); // refused: nothing plays, nothing overruns
+    PlayCue("missing.wav", true);
+    PlayCue("", false);
+    QVERIFY(t.elapsed() < 3000);
+}
+
+void TestGLib::copyAsksBeforeReplacing() {
+    Write(P("copy/src.jpg"), 5000, 'n');
+    Write(P("copy/out/dst.jpg"), 10, 'o');
+    QStringList asked;
+    bool answer = false;
+    SetCopyPromptsForTesting({[&](QWidget *, const QString &q) {
+                                  asked << q;
+                                  return answer;
+                              },
+                              [&](QWidget *, const QString &m) { QFAIL(qPrintable(m)); }});
+    ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/DST.JPG"));
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].contains("DST.JPG"));
+    QCOMPARE(Read(P("copy/out/dst.jpg")), QByteArray(10, 'o'));
+    answer = true;
+    ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/dst.jpg"));
+    QCOMPARE(Read(P("copy/out/dst.jpg")), QByteArray(5000, 'n'));
+    ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/new.jpg"));
+    QCOMPARE(asked.size(), 2); // a new file needs no question
+    QCOMPARE(Read(P("copy/out/new.jpg")), QByteArray(5000, 'n'));
+}
+
+void TestGLib::copyRefusesItself() {
+    Write(P("self/a.jpg"), 5000, 's');
+    QStringList errors;
+    SetCopyPromptsForTesting({[](QWidget *, const QString &) { return true; },
+                              [&](QWidget *, const QString &m) { errors << m; }});
+    ShellCopyFile(nullptr, P("self/a.jpg"), P("self/A.JPG"));
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(Read(P("self/a.jpg")), QByteArray(5000, 's'));
+}
+
+void TestGLib::copyFailureIsReported() {
+    Write(P("fail/a.jpg"), 5000, 's');
+    Write(P("fail/out/a.jpg"), 3, 'o');
+    QStringList errors;
+    SetCopyPromptsForTesting({[](QWidget *, const QString &) { return true; },
+                              [&](QWidget *, const QString &m) { errors << m; }});
+    platform::SetFailureInjector([](platform::TFileOp op, const QString &) { return op == platform::TFileOp::Write; });
+    ShellCopyFile(nullptr, P("fail/a.jpg"), P("fail/out/a.jpg"));
+    platform::SetFailureInjector({});
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].startsWith("No se puede copiar"));
+    QCOMPARE(Read(P("fail/out/a.jpg")), QByteArray(3, 'o'));
+    QCOMPARE(QDir(P("fail/out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+QTEST_MAIN(TestGLib)
+#include "test_glib.moc"
