@@ -108,31 +108,44 @@ bool ExistsOnlyInOtherCase(const QString &path) {
 std::vector<DirEntry> ListDir(const QString &dir) {
     std::vector<DirEntry> out;
     const QString real = ResolveCase(dir);
-    if (real.isEmpty())
+    if (real.isEmpty() || Injected(TFileOp::List, real))
         return out;
-    std::vector<QString> names;
-    if (!ReadNames(real, names))
+    DIR *d = ::opendir(Native(real).constData());
+    if (!d)
         return out;
-    const QByteArray base = Native(real == u"/" ? QString() : real) + '/';
-    for (const QString &name : names) {
-        const QByteArray full = base + Native(name);
-        struct stat lst, st;
-        if (::lstat(full.constData(), &lst) != 0)
-            continue;
-        const bool link = S_ISLNK(lst.st_mode);
-        if (link ? ::stat(full.constData(), &st) != 0 : (st = lst, false))
-            continue; // a dangling link names nothing
-        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+    const int dfd = ::dirfd(d);
+    while (dirent *ent = ::readdir(d)) {
+        const char *name = ent->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
         DirEntry e;
-        e.Name = name;
-        e.IsDir = S_ISDIR(st.st_mode);
-        e.IsLink = link;
-        e.IsHidden = name.startsWith(u'.');
-        e.IsReadOnly = (st.st_mode & 0222) == 0;
-        e.Size = e.IsDir ? 0 : qint64(st.st_size);
+        struct stat st;
+        // The directory entry's type spares a stat for folders; files need one for their size,
+        // links one more for what they name (a dangling link names nothing).
+        if (ent->d_type == DT_DIR) {
+            e.IsDir = true;
+        } else {
+            if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISLNK(st.st_mode)) {
+                e.IsLink = true;
+                if (::fstatat(dfd, name, &st, 0) != 0)
+                    continue;
+            }
+            if (S_ISDIR(st.st_mode)) {
+                e.IsDir = true;
+            } else if (S_ISREG(st.st_mode)) {
+                e.Size = qint64(st.st_size);
+                e.IsReadOnly = (st.st_mode & 0222) == 0;
+            } else {
+                continue; // FIFOs, devices and sockets are never files of a disc
+            }
+        }
+        e.Name = QFile::decodeName(name);
+        e.IsHidden = name[0] == '.';
         out.push_back(std::move(e));
     }
+    ::closedir(d);
     std::sort(out.begin(), out.end(), [](const DirEntry &a, const DirEntry &b) {
         const int c = a.Name.compare(b.Name, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.Name < b.Name;

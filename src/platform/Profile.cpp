@@ -93,11 +93,7 @@ TProfile TProfile::FromBytes(const QByteArray &bytes) {
         const qsizetype eq = line.indexOf(u'=');
         const QString key = TrimBlanks(eq < 0 ? line : line.left(eq)).toString();
         const QString value = eq < 0 ? QString() : Unquote(TrimBlanks(line.mid(eq + 1)));
-        const QString folded = Fold(key);
-        if (current->Index.contains(folded))
-            continue;
-        current->Index.insert(folded, int(current->Entries.size()));
-        current->Entries.push_back(Entry{key, value});
+        AddEntry(*current, key, value);
     }
     return p;
 }
@@ -111,8 +107,34 @@ const TProfile::Entry *TProfile::FindEntry(const QString &section, const QString
     const Section *s = FindSection(section);
     if (!s)
         return nullptr;
-    auto it = s->Index.constFind(Fold(key.trimmed()));
-    return it == s->Index.constEnd() ? nullptr : &s->Entries[size_t(*it)];
+    return FindInSection(*s, key.trimmed());
+}
+
+// Most sections hold a handful of keys: a scan beats hashing them. Large ones get an index.
+constexpr size_t kIndexFrom = 16;
+
+const TProfile::Entry *TProfile::FindInSection(const Section &s, const QString &key) {
+    if (s.Entries.size() <= kIndexFrom) {
+        for (const Entry &e : s.Entries)
+            if (e.Key.compare(key, Qt::CaseInsensitive) == 0)
+                return &e;
+        return nullptr;
+    }
+    auto it = s.Index.constFind(Fold(key));
+    return it == s.Index.constEnd() ? nullptr : &s.Entries[size_t(*it)];
+}
+
+bool TProfile::AddEntry(Section &s, QString key, QString value) {
+    if (FindInSection(s, key))
+        return false; // the first occurrence counts
+    s.Entries.push_back(Entry{std::move(key), std::move(value)});
+    if (s.Entries.size() == kIndexFrom + 1) {
+        for (size_t i = 0; i < s.Entries.size(); ++i)
+            s.Index.insert(Fold(s.Entries[i].Key), int(i));
+    } else if (s.Entries.size() > kIndexFrom + 1) {
+        s.Index.insert(Fold(s.Entries.back().Key), int(s.Entries.size() - 1));
+    }
+    return true;
 }
 
 bool TProfile::HasSection(const QString &section) const { return FindSection(section) != nullptr; }

@@ -51,10 +51,12 @@ private:
     struct Section {
         QString Name;
         std::vector<Entry> Entries;
-        QHash<QString, int> Index; // case-folded key -> first entry
+        QHash<QString, int> Index; // case-folded key -> first entry, once the section is large
     };
     const Section *FindSection(const QString &section) const;
     const Entry *FindEntry(const QString &section, const QString &key) const;
+    static const Entry *FindInSection(const Section &s, const QString &key);
+    static bool AddEntry(Section &s, QString key, QString value);
 
     std::vector<Section> FSections;
     QHash<QString, int> FIndex; // case-folded section name -> first section

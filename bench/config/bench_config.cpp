@@ -1,0 +1,89 @@
+// Parsing a large items file, and collecting files over a large tree next to find(1) on the same tree.
+#include "lib/GLib.h"
+#include "platform/Profile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QByteArray ItemsFile(qsizetype bytes) {
+    QByteArray out;
+    for (int i = 0; out.size() < bytes; ++i) {
+        out += "[Juegos\\Sección " + QByteArray::number(i) + "]\r\n";
+        out += "Exe=..\\JUEGOS\\J" + QByteArray::number(i) + "\\SETUP.EXE /S\r\n";
+        out += "Carpeta=Juegos\r\nTexto=leame.htm\r\nTextoTrans=1\r\nPantalla=\"*.jpg;*.gif\"\r\n\r\n";
+    }
+    return out;
+}
+
+void BM_ParseItemsFile1MB(benchmark::State &state) {
+    const QByteArray text = ItemsFile(1024 * 1024);
+    for (auto _ : state) {
+        auto p = platform::TProfile::FromBytes(text);
+        benchmark::DoNotOptimize(p.SectionNames().size());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * text.size());
+}
+BENCHMARK(BM_ParseItemsFile1MB)->Unit(benchmark::kMillisecond);
+
+QTemporaryDir *gTree = nullptr;
+
+const QString &Tree() {
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    gTree = new QTemporaryDir;
+    path = gTree->path();
+    // 20,000 files: 40 folders of 10 sub-folders of 50 files, a tenth of them pictures.
+    for (int a = 0; a < 40; ++a)
+        for (int b = 0; b < 10; ++b) {
+            const QString dir = QStringLiteral("%1/d%2/e%3").arg(path).arg(a).arg(b);
+            QDir().mkpath(dir);
+            for (int f = 0; f < 50; ++f) {
+                QFile file(QStringLiteral("%1/f%2.%3").arg(dir).arg(f).arg(f % 10 == 0 ? "jpg" : "txt"));
+                file.open(QIODevice::WriteOnly);
+                file.write(QByteArray(f % 10 == 0 ? 4096 : 16, 'x'));
+            }
+        }
+    return path;
+}
+
+void BM_CollectFiles20000(benchmark::State &state) {
+    const QString tree = Tree();
+    for (auto _ : state) {
+        QStringList list;
+        CollectFiles(tree, QStringLiteral("*.jpg;*.gif"), 2048, list);
+        benchmark::DoNotOptimize(list.size());
+    }
+}
+BENCHMARK(BM_CollectFiles20000)->Unit(benchmark::kMillisecond);
+
+void BM_Find20000(benchmark::State &state) {
+    const QString tree = Tree();
+    for (auto _ : state) {
+        QProcess find;
+        find.start(QStringLiteral("find"), {tree, "-type", "f", "(", "-iname", "*.jpg", "-o", "-iname", "*.gif", ")",
+                                            "-size", "+2047c"});
+        find.waitForFinished(-1);
+        benchmark::DoNotOptimize(find.readAllStandardOutput().size());
+    }
+}
+BENCHMARK(BM_Find20000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    delete gTree;
+    return 0;
+}
