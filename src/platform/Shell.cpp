@@ -1,0 +1,236 @@
+#include "platform/Shell.h"
+
+#include "platform/Files.h"
+
+#include <gio/gio.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool LooksLikeUri(const QString &s) {
+    // "scheme:" with a scheme of two characters or more (one letter would be a drive).
+    const qsizetype colon = s.indexOf(u':');
+    if (colon < 2)
+        return false;
+    for (qsizetype i = 0; i < colon; ++i) {
+        const QChar c = s[i];
+        const bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                        (i > 0 && ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'));
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// Runs the launch with the process's current folder set to Folder, as spawned children inherit it.
+template <class F> bool InFolder(const QString &folder, F &&launch) {
+    const QString old = QDir::currentPath();
+    const bool moved = !folder.isEmpty() && QDir::setCurrent(folder);
+    const bool ok = launch();
+    if (moved)
+        QDir::setCurrent(old);
+    return ok;
+}
+
+QByteArray Head(const QString &path, int bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.read(bytes);
+}
+
+// A program is known by its content: an ELF binary or a "#!" script. The execute bit alone
+// says little on discs, whose file systems often mark every file executable.
+bool IsProgramFile(const QString &path) {
+    const QByteArray head = Head(path, 4);
+    return head.startsWith("\x7f" "ELF") || head.startsWith("#!");
+}
+
+// How to start a program file: itself when it may be executed, its interpreter for a "#!"
+// script without the execute bit (a disc mounted without execute permission); nothing else.
+QStringList StartArgv(const QString &path) {
+    if (::access(QFile::encodeName(path).constData(), X_OK) == 0)
+        return {path};
+    const QByteArray head = Head(path, 256);
+    if (!head.startsWith("#!"))
+        return {};
+    QByteArray line = head.mid(2);
+    const qsizetype nl = line.indexOf('\n');
+    if (nl >= 0)
+        line.truncate(nl);
+    const QStringList words = QString::fromLocal8Bit(line).split(u' ', Qt::SkipEmptyParts);
+    return words.isEmpty() ? QStringList() : words + QStringList{path};
+}
+
+bool Spawn(const QStringList &argv, const QString &folder) {
+    if (argv.isEmpty())
+        return false;
+    std::vector<QByteArray> bytes;
+    for (const QString &a : argv)
+        bytes.push_back(QFile::encodeName(a));
+    std::vector<char *> args;
+    for (QByteArray &b : bytes)
+        args.push_back(b.data());
+    args.push_back(nullptr);
+    GError *error = nullptr;
+    // Without G_SPAWN_DO_NOT_REAP_CHILD the child is detached and reaped for us.
+    const gboolean ok = g_spawn_async(folder.isEmpty() ? nullptr : QFile::encodeName(folder).constData(), args.data(),
+                                      nullptr, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
+                                      nullptr, nullptr, nullptr, &error);
+    if (error)
+        g_error_free(error);
+    return ok;
+}
+
+bool LaunchApp(GAppInfo *app, GList *files, GList *uris) {
+    GError *error = nullptr;
+    GAppLaunchContext *ctx = g_app_launch_context_new();
+    const gboolean ok = uris ? g_app_info_launch_uris(app, uris, ctx, &error) : g_app_info_launch(app, files, ctx, &error);
+    g_object_unref(ctx);
+    if (error)
+        g_error_free(error);
+    return ok;
+}
+
+bool OpenUri(const QString &uri) {
+    const QByteArray scheme = uri.left(uri.indexOf(u':')).toLower().toUtf8();
+    GAppInfo *app = g_app_info_get_default_for_uri_scheme(scheme.constData());
+    if (!app)
+        return false;
+    // The link goes to the handler as written: nothing is percent-encoded.
+    const QByteArray bytes = uri.toUtf8();
+    GList *uris = g_list_append(nullptr, const_cast<char *>(bytes.constData()));
+    const bool ok = LaunchApp(app, nullptr, uris);
+    g_list_free(uris);
+    g_object_unref(app);
+    return ok;
+}
+
+bool OpenFileWithDefault(const QString &path) {
+    const QByteArray native = QFile::encodeName(path);
+    GFile *file = g_file_new_for_path(native.constData());
+    GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
+    bool ok = false;
+    if (info) {
+        if (const char *type = g_file_info_get_content_type(info)) {
+            if (GAppInfo *app = g_app_info_get_default_for_type(type, FALSE)) {
+                GList *files = g_list_append(nullptr, file);
+                ok = InFolder(QFileInfo(path).path(), [&] { return LaunchApp(app, files, nullptr); });
+                g_list_free(files);
+                g_object_unref(app);
+            }
+        }
+        g_object_unref(info);
+    }
+    g_object_unref(file);
+    return ok;
+}
+
+QStringList SplitArguments(QStringView text) {
+    // Blanks separate, double quotes group; a backslash is an ordinary character.
+    QStringList out;
+    QString cur;
+    bool quoted = false, any = false;
+    for (QChar c : text) {
+        if (c == u'"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == u' ' || c == u'\t') && !quoted) {
+            if (any || !cur.isEmpty())
+                out << cur;
+            cur.clear();
+            any = false;
+        } else {
+            cur += c;
+        }
+    }
+    if (any || !cur.isEmpty())
+        out << cur;
+    return out;
+}
+
+} // namespace
+
+TCommand ParseCommandLine(const QString &commandLine) {
+    const QString line = commandLine.trimmed();
+    TCommand cmd;
+    if (line.isEmpty())
+        return cmd;
+    if (line.startsWith(u'"')) {
+        const qsizetype close = line.indexOf(u'"', 1);
+        const QString program = line.mid(1, close < 0 ? -1 : close - 1);
+        const QString real = ResolveCase(program);
+        cmd.Program = real.isEmpty() ? program : real;
+        if (close >= 0)
+            cmd.Arguments = SplitArguments(QStringView(line).mid(close + 1));
+        return cmd;
+    }
+    // The longest prefix ending before a blank (or at the end) that names an existing file.
+    for (qsizetype end = line.size(); end > 0; end = line.lastIndexOf(u' ', end - 1)) {
+        const QString prefix = line.left(end);
+        if (prefix.endsWith(u' '))
+            continue;
+        if (IsRegularFile(prefix)) {
+            cmd.Program = ResolveCase(prefix);
+            cmd.Arguments = SplitArguments(QStringView(line).mid(end));
+            return cmd;
+        }
+        if (end == 0)
+            break;
+    }
+    const QStringList words = SplitArguments(line);
+    if (words.isEmpty())
+        return cmd;
+    if (!words.first().contains(u'/') && !words.first().contains(u'\\')) {
+        gchar *found = g_find_program_in_path(QFile::encodeName(words.first()).constData());
+        if (found) {
+            cmd.Program = QFile::decodeName(found);
+            g_free(found);
+            cmd.Arguments = words.mid(1);
+        }
+    }
+    return cmd;
+}
+
+bool RunCommandLine(const QString &commandLine) {
+    const TCommand cmd = ParseCommandLine(commandLine);
+    if (cmd.Program.isEmpty())
+        return false;
+    const QStringList argv = StartArgv(cmd.Program);
+    if (argv.isEmpty())
+        return false;
+    return Spawn(argv + cmd.Arguments, QFileInfo(cmd.Program).path());
+}
+
+bool OpenTarget(const QString &target, const QStringList &arguments) {
+    if (target.isEmpty())
+        return false;
+    const QString real = ResolveCase(target);
+    if (real.isEmpty())
+        return LooksLikeUri(target) && OpenUri(target);
+    if (IsRegularFile(real) && IsProgramFile(real)) {
+        const QStringList argv = StartArgv(real);
+        return !argv.isEmpty() && Spawn(argv + arguments, QFileInfo(real).path());
+    }
+    return OpenFileWithDefault(real);
+}
+
+QString DefaultCommandFor(const QString &contentType) {
+    GAppInfo *app = g_app_info_get_default_for_type(contentType.toUtf8().constData(), FALSE);
+    if (!app)
+        return {};
+    const char *line = g_app_info_get_commandline(app);
+    const QString out = line ? QString::fromUtf8(line) : QString();
+    g_object_unref(app);
+    return out;
+}
+
+} // namespace platform

@@ -1,0 +1,209 @@
+#include "lib/GExec.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The desktop these tests launch through: handlers are a script that records its folder and
+// arguments, one line each, into a file.
+static QTemporaryDir *gDesk = nullptr;
+
+static QString Desk(const QString &rel) { return gDesk->path() + u'/' + rel; }
+
+static void WriteFile(const QString &path, const QByteArray &bytes, bool exec = false) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    f.close();
+    if (exec)
+        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+static QStringList Recorded() {
+    QFile f(Desk("record.txt"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+static void MakeDesktop() {
+    const QByteArray recorder = "#!/bin/sh\n{ echo \"cwd:$(pwd)\"; for a in \"$@\"; do echo \"arg:$a\"; done; echo end; } >> \"" +
+                                QFile::encodeName(Desk("record.txt")) + "\"\n";
+    WriteFile(Desk("bin/rec.sh"), recorder, true);
+    const auto desktop = [](const QString &name, const QString &exec, const QString &types) {
+        WriteFile(Desk("data/applications/" + name + ".desktop"),
+                  ("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec + "\nMimeType=" + types + ";\n").toUtf8());
+    };
+    desktop("rec-doc", Desk("bin/rec.sh") + " doc %f", "application/pdf;audio/x-wav");
+    desktop("rec-mail", Desk("bin/rec.sh") + " mail %u", "x-scheme-handler/mailto");
+    desktop("rec-avi", Desk("bin/rec.sh") + " avi --fullscreen %U", "video/x-msvideo");
+    WriteFile(Desk("config/mimeapps.list"), "[Default Applications]\napplication/pdf=rec-doc.desktop\n"
+                                            "audio/x-wav=rec-doc.desktop\nx-scheme-handler/mailto=rec-mail.desktop\n"
+                                            "video/x-msvideo=rec-avi.desktop\n");
+}
+
+class TestGExec : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QFile::remove(Desk("record.txt")); }
+    void mediaFiles_data();
+    void mediaFiles();
+    void pictureFiles_data();
+    void pictureFiles();
+    void pathParts();
+    void openDocumentWithItsApplication();
+    void playFallsBackToTheDefaultAction();
+    void missingTargetFailsEverywhere();
+    void programWithArgumentsRunsDirectly();
+    void scriptWithoutExecuteBitRunsThroughItsInterpreter();
+    void mediaCommand();
+    void mediaCommandFieldCodes_data();
+    void mediaCommandFieldCodes();
+    void mailLinkIsPassedAsWritten();
+};
+
+void TestGExec::mediaFiles_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("media");
+    QTest::newRow(".MPEG") << "a\\b.MPEG" << true;
+    QTest::newRow(".mp3") << "song.mp3" << true;
+    QTest::newRow(".MPG") << "x.MPG" << true;
+    QTest::newRow(".MIDI") << "x.midi" << true;
+    QTest::newRow(".WAVE") << "x.wave" << true;
+    QTest::newRow(".VI run of characters") << "x.vi" << true;
+    QTest::newRow(".S run of characters") << "x.s" << true;
+    QTest::newRow(".avi") << "clip.avi" << true;
+    QTest::newRow(".JPEG") << "x.JPEG" << false;
+    QTest::newRow(".pdf") << "x.pdf" << false;
+    QTest::newRow("no extension") << "PROGRAMAS\\SETUP" << false;
+    QTest::newRow("dot in a folder only") << "v1.0\\SETUP" << false;
+    QTest::newRow("bare dot") << "x." << false;
+    QTest::newRow("semicolon alone is in the list") << "x.;" << true;
+}
+
+void TestGExec::mediaFiles() {
+    QFETCH(QString, path);
+    QFETCH(bool, media);
+    QCOMPARE(IsMediaFile(path), media);
+}
+
+void TestGExec::pictureFiles_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("picture");
+    QTest::newRow(".jpg") << "a.jpg" << true;
+    QTest::newRow(".GIF") << "a.GIF" << true;
+    QTest::newRow(".JPEG is not") << "a.jpeg" << false;
+    QTest::newRow(".G") << "a.g" << true;
+    QTest::newRow("mask") << "FOTOS\\*.JPG" << true;
+    QTest::newRow("mask list") << "FOTOS\\*.GIF;*.BMP" << true;
+    QTest::newRow("lower-case mask") << "fotos/*.jpg" << true;
+    QTest::newRow("folder") << "FOTOS\\" << false;
+    QTest::newRow(".bmp") << "a.bmp" << false;
+}
+
+void TestGExec::pictureFiles() {
+    QFETCH(QString, path);
+    QFETCH(bool, picture);
+    QCOMPARE(IsPictureFile(path), picture);
+}
+
+void TestGExec::pathParts() {
+    QCOMPARE(ExtensionOf("a\\b.c\\d"), QString());
+    QCOMPARE(ExtensionOf("a/b.tar.gz"), QString(".gz"));
+}
+
+void TestGExec::openDocumentWithItsApplication() {
+    WriteFile(Desk("disc/DOCS/Guía.pdf"), "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n");
+    QVERIFY(ShellOpen(Desk("disc/docs/GUÍA.PDF")));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    const QStringList rec = Recorded();
+    QCOMPARE(rec.value(0), "cwd:" + Desk("disc/DOCS"));
+    QCOMPARE(rec.value(1), QString("arg:doc"));
+    QCOMPARE(rec.value(2), "arg:" + Desk("disc/DOCS/Guía.pdf"));
+}
+
+void TestGExec::playFallsBackToTheDefaultAction() {
+    QByteArray wav("RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x22\x56\x00\x00\x44\xac\x00\x00\x02\x00\x10\x00data\x00\x00\x00\x00", 44);
+    WriteFile(Desk("disc/musica.wav"), wav);
+    QVERIFY(ShellPlay(Desk("disc/musica.wav")));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    QCOMPARE(Recorded().value(2), "arg:" + Desk("disc/musica.wav"));
+}
+
+void TestGExec::missingTargetFailsEverywhere() {
+    QVERIFY(!ShellOpen(Desk("disc/none.pdf")));
+    QVERIFY(!ShellPlay(Desk("disc/none.avi")));
+    QVERIFY(!RunMediaCommand(Desk("disc/none.avi")));
+    QVERIFY(!ShellOpen(QString()));
+    QTest::qWait(300);
+    QVERIFY(Recorded().isEmpty());
+}
+
+void TestGExec::programWithArgumentsRunsDirectly() {
+    // A program followed by its arguments is no file: the direct run starts it, in its own
+    // folder, with the arguments split on blanks and grouped by quotes.
+    const QByteArray script = "#!/bin/sh\n{ echo \"cwd:$(pwd)\"; for a in \"$@\"; do echo \"arg:$a\"; done; echo end; } >> \"" +
+                              QFile::encodeName(Desk("record.txt")) + "\"\n";
+    WriteFile(Desk("disc/INSTALAR/Con blanco/setup.sh"), script, true);
+    const QString target = QDir::toNativeSeparators(Desk("disc")).replace(u'/', u'\\') +
+                           "\\instalar\\CON BLANCO\\SETUP.SH /S \"dos palabras\"";
+    QVERIFY(ShellOpen(target));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    QCOMPARE(Recorded(), QStringList({"cwd:" + Desk("disc/INSTALAR/Con blanco"), "arg:/S", "arg:dos palabras", "end"}));
+}
+
+void TestGExec::scriptWithoutExecuteBitRunsThroughItsInterpreter() {
+    const QByteArray script = "#!/bin/sh\necho \"arg:$1\" >> \"" + QFile::encodeName(Desk("record.txt")) + "\"\necho end >> \"" +
+                              QFile::encodeName(Desk("record.txt")) + "\"\n";
+    WriteFile(Desk("disc/noexec/demo.sh"), script, false);
+    QVERIFY(ShellOpen(Desk("disc/noexec/demo.sh --saludo")));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    QCOMPARE(Recorded().value(0), QString("arg:--saludo"));
+}
+
+void TestGExec::mediaCommand() {
+    WriteFile(Desk("disc/VIDEO/Mi clip.avi"), QByteArray("RIFF\0\0\0\0AVI LIST", 16));
+    QVERIFY(RunMediaCommand(Desk("disc/video/mi clip.AVI")));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    QCOMPARE(Recorded().mid(1), QStringList({"arg:avi", "arg:--fullscreen", "arg:" + Desk("disc/VIDEO/Mi clip.avi"), "end"}));
+    // A media file the desktop cannot open otherwise ends up there through ShellOpen too.
+}
+
+void TestGExec::mediaCommandFieldCodes_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("%U") << "player --x %U" << "player --x \"/d/a b.avi\"";
+    QTest::newRow("%f with icon code") << "player %i %f" << "player  \"/d/a b.avi\"";
+    QTest::newRow("only %1: nothing is run") << "player %1" << "";
+    QTest::newRow("no code") << "player" << "";
+    QTest::newRow("percent in the file survives") << "player %f %c" << "player \"/d/a b.avi\" ";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestGExec::mediaCommandFieldCodes() {
+    QFETCH(QString, command);
+    QFETCH(QString, expected);
+    QCOMPARE(MediaCommandFor(command, "/d/a b.avi"), expected);
+}
+
+void TestGExec::mailLinkIsPassedAsWritten() {
+    QVERIFY(SendMail("autor@example.com", "CD Telvaro"));
+    QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    QCOMPARE(Recorded().mid(1), QStringList({"arg:mail", "arg:mailto:autor@example.com?subject=CD Telvaro", "end"}));
+}
+
+int main(int argc, char **argv) {
+    QTemporaryDir desk;
+    gDesk = &desk;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(Desk("data")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(Desk("config")));
+    MakeDesktop();
+    QApplication app(argc, argv);
+    TestGExec t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_gexec.moc"
