@@ -1,54 +1,25 @@
 #include "lib/GExec.h"
 
+#include "RecordingDesktop.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-// The desktop these tests launch through: handlers are a script that records its folder and
-// arguments, one line each, into a file.
-static QTemporaryDir *gDesk = nullptr;
+static TRecordingDesktop *gDesk = nullptr;
 
-static QString Desk(const QString &rel) { return gDesk->path() + u'/' + rel; }
-
+static QString Desk(const QString &rel) { return gDesk->Path(rel); }
+static QStringList Recorded() { return gDesk->Recorded(); }
 static void WriteFile(const QString &path, const QByteArray &bytes, bool exec = false) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    f.close();
-    if (exec)
-        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
-
-static QStringList Recorded() {
-    QFile f(Desk("record.txt"));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-static void MakeDesktop() {
-    const QByteArray recorder = "#!/bin/sh\n{ echo \"cwd:$(pwd)\"; for a in \"$@\"; do echo \"arg:$a\"; done; echo end; } >> \"" +
-                                QFile::encodeName(Desk("record.txt")) + "\"\n";
-    WriteFile(Desk("bin/rec.sh"), recorder, true);
-    const auto desktop = [](const QString &name, const QString &exec, const QString &types) {
-        WriteFile(Desk("data/applications/" + name + ".desktop"),
-                  ("[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + exec + "\nMimeType=" + types + ";\n").toUtf8());
-    };
-    desktop("rec-doc", Desk("bin/rec.sh") + " doc %f", "application/pdf;audio/x-wav");
-    desktop("rec-mail", Desk("bin/rec.sh") + " mail %u", "x-scheme-handler/mailto");
-    desktop("rec-avi", Desk("bin/rec.sh") + " avi --fullscreen %U", "video/x-msvideo");
-    WriteFile(Desk("config/mimeapps.list"), "[Default Applications]\napplication/pdf=rec-doc.desktop\n"
-                                            "audio/x-wav=rec-doc.desktop\nx-scheme-handler/mailto=rec-mail.desktop\n"
-                                            "video/x-msvideo=rec-avi.desktop\n");
+    TRecordingDesktop::WriteFile(path, bytes, exec);
 }
 
 class TestGExec : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QFile::remove(Desk("record.txt")); }
+    void init() { gDesk->ClearRecord(); }
     void mediaFiles_data();
     void mediaFiles();
     void pictureFiles_data();
@@ -145,9 +116,7 @@ void TestGExec::missingTargetFailsEverywhere() {
 void TestGExec::programWithArgumentsRunsDirectly() {
     // A program followed by its arguments is no file: the direct run starts it, in its own
     // folder, with the arguments split on blanks and grouped by quotes.
-    const QByteArray script = "#!/bin/sh\n{ echo \"cwd:$(pwd)\"; for a in \"$@\"; do echo \"arg:$a\"; done; echo end; } >> \"" +
-                              QFile::encodeName(Desk("record.txt")) + "\"\n";
-    WriteFile(Desk("disc/INSTALAR/Con blanco/setup.sh"), script, true);
+    WriteFile(Desk("disc/INSTALAR/Con blanco/setup.sh"), gDesk->RecorderScript(), true);
     const QString target = QDir::toNativeSeparators(Desk("disc")).replace(u'/', u'\\') +
                            "\\instalar\\CON BLANCO\\SETUP.SH /S \"dos palabras\"";
     QVERIFY(ShellOpen(target));
@@ -196,11 +165,8 @@ void TestGExec::mailLinkIsPassedAsWritten() {
 }
 
 int main(int argc, char **argv) {
-    QTemporaryDir desk;
+    TRecordingDesktop desk;
     gDesk = &desk;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(Desk("data")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(Desk("config")));
-    MakeDesktop();
     QApplication app(argc, argv);
     TestGExec t;
     return QTest::qExec(&t, argc, argv);

@@ -1,0 +1,89 @@
+#include "about/AboutFrm.h"
+
+#include "lib/GExec.h"
+
+#include "ui_AboutFrm.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+
+TAboutFrm::TAboutFrm(QWidget *parent) : QDialog(parent), FUi(std::make_unique<Ui::TAboutFrm>()) {
+    FUi->setupUi(this);
+    FormCreate();
+}
+
+TAboutFrm::~TAboutFrm() = default;
+
+QLabel *TAboutFrm::LblMail() const { return FUi->LblMail; }
+QFrame *TAboutFrm::Panel() const { return FUi->Panel; }
+
+void TAboutFrm::FormCreate() {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(329, 240);
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    QPixmap logo(QStringLiteral(":/telvaro/logo.jpg"));
+    if (!logo.isNull()) {
+        FUi->ProgramIcon->setPixmap(logo);
+        FUi->ProgramIcon->resize(logo.size());
+    }
+    FUi->Panel->installEventFilter(this);
+    FUi->LblMail->installEventFilter(this);
+    FMailHot = false;
+    PaintMail();
+}
+
+void TAboutFrm::showEvent(QShowEvent *event) {
+    if (const QScreen *s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    QDialog::showEvent(event);
+}
+
+bool TAboutFrm::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == FUi->LblMail) {
+            // Consumed here: the label would pass it on to the panel, which unlights the link.
+            LblMailMouseMove();
+            return true;
+        }
+        if (watched == FUi->Panel)
+            PanelMouseMove();
+    } else if (watched == FUi->LblMail && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+               FUi->LblMail->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        LblMailClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutFrm::LblMailMouseMove() {
+    if (FMailHot)
+        return;
+    FMailHot = true;
+    PaintMail();
+}
+
+void TAboutFrm::PanelMouseMove() {
+    if (!FMailHot)
+        return;
+    FMailHot = false;
+    PaintMail();
+}
+
+void TAboutFrm::PaintMail() {
+    QFont f = FUi->LblMail->font();
+    f.setUnderline(FMailHot);
+    f.setBold(false);
+    FUi->LblMail->setFont(f);
+    QPalette p = FUi->LblMail->palette();
+    p.setColor(QPalette::WindowText, FMailHot ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    FUi->LblMail->setPalette(p);
+}
+
+void TAboutFrm::LblMailClick() { SendMail(kMakerMail, kMailSubject); }
