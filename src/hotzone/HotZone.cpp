@@ -1,0 +1,696 @@
+#include "hotzone/HotZone.h"
+
+#include "platform/Clock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+// ---------------------------------------------------------------------------------------------
+// Map text
+
+bool ReadInteger(QStringView text, int &value) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= n)
+        return false;
+    // The magnitude may reach 2^31 only for a negative number; anything larger is no integer.
+    const qint64 limit = negative ? qint64(1) << 31 : (qint64(1) << 31) - 1;
+    qint64 acc = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        int d = -1;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
+        if (d < 0)
+            return false;
+        acc = acc * base + d;
+        if (acc > limit)
+            return false;
+    }
+    value = int(negative ? -acc : acc);
+    return true;
+}
+
+namespace {
+
+// Only ASCII letters change: ids and keywords keep accented and other characters as written.
+QString UpperAscii(QStringView s) {
+    QString out = s.toString();
+    for (QChar &c : out)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - (u'a' - u'A'));
+    return out;
+}
+
+// Tokens are separated by blanks only; tabs and everything else belong to tokens. Reading past
+// the last token gives an empty one.
+class TTokenReader {
+public:
+    explicit TTokenReader(QStringView line) : FLine(line) {}
+    QString Next() {
+        while (FPos < FLine.size() && FLine[FPos] == u' ')
+            ++FPos;
+        const qsizetype start = FPos;
+        while (FPos < FLine.size() && FLine[FPos] != u' ')
+            ++FPos;
+        return UpperAscii(FLine.mid(start, FPos - start));
+    }
+
+private:
+    QStringView FLine;
+    qsizetype FPos = 0;
+};
+
+int Coordinate(QStringView text) {
+    int v = 0;
+    if (!ReadInteger(text, v))
+        v = 0;
+    return std::clamp(v, THSRgnList::kMinCoord, THSRgnList::kMaxCoord);
+}
+
+struct TBox {
+    int Left, Top, Right, Bottom; // right and bottom excluded
+};
+
+TBox Normalised(int l, int t, int r, int b) { return {std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
+
+TBox CornerBox(QPoint a, QPoint b) { return Normalised(a.x(), a.y(), b.x(), b.y()); }
+
+TBox CircleBox(QPoint p1, QPoint p2, bool ncsa) {
+    if (!ncsa)
+        return CornerBox(p1, p2);
+    const int cx = p1.x(), cy = p1.y();
+    if (p2.x() == cx) {
+        const int r = p2.y() - cy;
+        return Normalised(cx - r, cy - r, cx + r, cy + r);
+    }
+    return Normalised(2 * cx - p2.x(), 2 * cy - p2.y(), p2.x(), p2.y());
+}
+
+QRegion RectRegion(const TBox &b) { return QRegion(QRect(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top)); }
+
+// A rectangle whose corners are rounded by an ellipse EW wide and EH high, and so, with the
+// ellipse as large as the box, the ellipse inscribed in the box.
+// 1. The corner ellipse is limited to the box; below 2 pixels either way it is a rectangle.
+// 2. Each row is sampled at its pixel centre; a pixel belongs to the row when its centre lies
+//    within the curve, so the left and top edges are included and the right and bottom ones
+//    excluded, as for rectangles.
+// 3. Every row keeps at least its middle pixel(s), so the shape touches all four sides of its
+//    box and its bounding box is the box.
+// 4. Rows are mirrored (top and bottom, left and right) and runs of equal rows become one
+//    rectangle of the region.
+QRegion RoundRectRegion(const TBox &box, int ellipseWidth, int ellipseHeight) {
+    const int w = box.Right - box.Left, h = box.Bottom - box.Top;
+    if (w <= 0 || h <= 0)
+        return {};
+    const int ew = std::min(std::abs(ellipseWidth), w);
+    const int eh = std::min(std::abs(ellipseHeight), h);
+    if (ew < 2 || eh < 2)
+        return RectRegion(box);
+    const double a = ew / 2.0, b = eh / 2.0;
+    const int maxInset = (w - 1) / 2;
+    auto insetOfRow = [&](int row) {
+        const double dy = b - (std::min(row, h - 1 - row) + 0.5);
+        if (dy <= 0)
+            return 0;
+        const double q = dy / b;
+        const double dx = a * std::sqrt(std::max(0.0, 1.0 - q * q));
+        return std::clamp(int(std::ceil(a - dx - 0.5)), 0, maxInset);
+    };
+    std::vector<QRect> rects;
+    int runStart = 0;
+    int runInset = insetOfRow(0);
+    for (int row = 1; row <= h; ++row) {
+        const int inset = row < h ? insetOfRow(row) : -1;
+        if (inset == runInset)
+            continue;
+        rects.emplace_back(box.Left + runInset, box.Top + runStart, w - 2 * runInset, row - runStart);
+        runStart = row;
+        runInset = inset;
+    }
+    QRegion rgn;
+    rgn.setRects(rects.data(), int(rects.size()));
+    return rgn;
+}
+
+// Builds a region from rows of spans, merging runs of equal rows into bands.
+class TBandBuilder {
+public:
+    void AddRow(int y, const std::vector<std::pair<int, int>> &spans) {
+        if (!spans.empty() && spans == FLast && y == FLastBottom) {
+            for (size_t i = FBandStart; i < FRects.size(); ++i)
+                FRects[i].setBottom(y);
+        } else if (!spans.empty()) {
+            FBandStart = FRects.size();
+            for (const auto &[l, r] : spans)
+                FRects.emplace_back(l, y, r - l, 1);
+        }
+        FLast = spans;
+        FLastBottom = y + 1;
+    }
+    QRegion Region() const {
+        QRegion rgn;
+        rgn.setRects(FRects.data(), int(FRects.size()));
+        return rgn;
+    }
+
+private:
+    std::vector<QRect> FRects;
+    std::vector<std::pair<int, int>> FLast;
+    size_t FBandStart = 0;
+    int FLastBottom = 0;
+};
+
+// A closed polygon filled by the nonzero winding rule, with the pixel-centre rule of the other
+// shapes. The toolkit's own polygon regions take seconds for a large self-crossing polygon; this
+// scan takes time in proportion to rows times edges.
+// 1. Each row is sampled along its centre line; every edge crossing it gives an x and a
+//    direction (up or down).
+// 2. Crossings sorted by x are walked with a winding count; where the count is not zero the
+//    row is inside, and a pixel belongs to it when its centre lies inside.
+// 3. Spans that touch after rounding are merged; rows become bands as for round rectangles.
+QRegion PolygonRegion(const QPoint *pts, int count) {
+    int minY = pts[0].y(), maxY = pts[0].y();
+    for (int i = 1; i < count; ++i) {
+        minY = std::min(minY, pts[i].y());
+        maxY = std::max(maxY, pts[i].y());
+    }
+    struct TCrossing {
+        double X;
+        int Dir;
+    };
+    std::vector<TCrossing> crossings;
+    std::vector<std::pair<int, int>> spans;
+    TBandBuilder bands;
+    for (int y = minY; y < maxY; ++y) {
+        const double yc = y + 0.5;
+        crossings.clear();
+        for (int i = 0; i < count; ++i) {
+            const QPoint a = pts[i], b = pts[(i + 1) % count];
+            if (a.y() == b.y() || yc < std::min(a.y(), b.y()) || yc >= std::max(a.y(), b.y()))
+                continue;
+            const double x = a.x() + (yc - a.y()) * double(b.x() - a.x()) / double(b.y() - a.y());
+            crossings.push_back({x, b.y() > a.y() ? 1 : -1});
+        }
+        std::sort(crossings.begin(), crossings.end(), [](const TCrossing &l, const TCrossing &r) { return l.X < r.X; });
+        spans.clear();
+        int winding = 0;
+        double enter = 0;
+        for (const TCrossing &c : crossings) {
+            const int before = winding;
+            winding += c.Dir;
+            if (before == 0 && winding != 0) {
+                enter = c.X;
+            } else if (before != 0 && winding == 0) {
+                const int l = int(std::ceil(enter - 0.5)), r = int(std::ceil(c.X - 0.5));
+                if (r <= l)
+                    continue;
+                if (!spans.empty() && l <= spans.back().second)
+                    spans.back().second = std::max(spans.back().second, r);
+                else
+                    spans.emplace_back(l, r);
+            }
+        }
+        bands.AddRow(y, spans);
+    }
+    return bands.Region();
+}
+
+} // namespace
+
+void THSRgnList::LoadMap(QStringList &lines) {
+    NcsaCircles = false;
+    lines.removeIf([](const QString &s) { return s.isEmpty(); });
+    Clear();
+    for (const QString &line : std::as_const(lines))
+        ParseLine(line);
+}
+
+void THSRgnList::ParseLine(const QString &line) {
+    TTokenReader reader(line);
+    const QString keyword = reader.Next();
+    if (keyword.isEmpty())
+        return;
+    if (line.startsWith(u'#')) {
+        if (keyword.contains(u"NCSA"))
+            NcsaCircles = true;
+        return;
+    }
+    const QString id = reader.Next();
+    std::array<QPoint, kMaxPoints> pts{};
+    int count = 0;
+    while (count < kMaxPoints) {
+        const QString token = reader.Next();
+        const qsizetype comma = token.indexOf(u',');
+        if (comma < 0)
+            break;
+        const QStringView t(token);
+        pts[size_t(count++)] = QPoint(Coordinate(t.left(comma)), Coordinate(t.mid(comma + 1)));
+    }
+    QRegion rgn;
+    if (keyword == u"RECT" && count >= 2) {
+        rgn = RectRegion(CornerBox(pts[0], pts[1]));
+    } else if (keyword == u"CIRCLE" && count >= 2) {
+        const TBox b = CircleBox(pts[0], pts[1], NcsaCircles);
+        rgn = RoundRectRegion(b, b.Right - b.Left, b.Bottom - b.Top);
+    } else if (keyword == u"POLY" && count >= 3) {
+        rgn = PolygonRegion(pts.data(), count);
+    } else if (keyword == u"ROUNDRECT" && count >= 3) {
+        rgn = RoundRectRegion(CornerBox(pts[0], pts[1]), pts[2].x(), pts[2].y());
+    } else {
+        return;
+    }
+    if (id.isEmpty() || rgn.isEmpty())
+        return;
+    auto rec = std::make_unique<THSRgn>();
+    rec->Box = rgn.boundingRect();
+    rec->Rgn = std::move(rgn);
+    rec->Id = id;
+    FItems.push_back(std::move(rec));
+}
+
+void THSRgnList::Clear() { FItems.clear(); }
+
+THSRgn *THSRgnList::FindById(const QString &id) const {
+    const QString want = UpperAscii(id);
+    for (const auto &r : FItems)
+        if (r->Id == want)
+            return r.get();
+    return nullptr;
+}
+
+QRect THSRgnList::GetBounds(const QString &id) const {
+    const THSRgn *r = FindById(id);
+    return r ? r->Box : QRect(0, 0, 0, 0);
+}
+
+void THSRgnList::SetCursorAll(qint16 cursor) {
+    for (const auto &r : FItems) {
+        r->Cursor = cursor;
+        r->Flags |= hsOwnCursor;
+    }
+}
+
+QCursor CursorFromId(qint16 id) {
+    switch (id) {
+    case -1: return Qt::BlankCursor;
+    case -3: return Qt::CrossCursor;
+    case -4: return Qt::IBeamCursor;
+    case -5:
+    case -22: return Qt::SizeAllCursor;
+    case -6: return Qt::SizeBDiagCursor;
+    case -7: return Qt::SizeVerCursor;
+    case -8: return Qt::SizeFDiagCursor;
+    case -9: return Qt::SizeHorCursor;
+    case -10: return Qt::UpArrowCursor;
+    case -11:
+    case -17: return Qt::WaitCursor;
+    case -12: return Qt::DragMoveCursor;
+    case -13:
+    case -18: return Qt::ForbiddenCursor;
+    case -14: return Qt::SplitHCursor;
+    case -15: return Qt::SplitVCursor;
+    case -16: return Qt::DragCopyCursor;
+    case -19: return Qt::BusyCursor;
+    case -20: return Qt::WhatsThisCursor;
+    case -21: return Qt::PointingHandCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The control
+
+TCustomHotZone::TCustomHotZone(QWidget *parent) : QWidget(parent) {
+    setGeometry(0, 0, 640, 480);
+    setMouseTracking(true);
+    FRepeatTimer.setSingleShot(false);
+    connect(&FRepeatTimer, &QTimer::timeout, this, &TCustomHotZone::RepeatTick);
+}
+
+TCustomHotZone::~TCustomHotZone() {
+    FRepeatTimer.stop();
+    FHotRgn = FDownRgn = nullptr;
+}
+
+void TCustomHotZone::SetRegions(const QStringList &lines) {
+    FRegions = lines;
+    ++FGeneration;
+    // The old records go now: nothing may point at them afterwards.
+    FHotRgn = FDownRgn = nullptr;
+    FPressing = false;
+    FRepeatTimer.stop();
+    FRgnList.LoadMap(FRegions);
+    SetControlCursor(FSavedCursor);
+    // Enter the region under the pointer at once. A hidden control is entered by the first
+    // real move after it is shown, which also reaches handlers connected meanwhile.
+    if (isVisible())
+        PointerMove(mapFromGlobal(QCursor::pos()));
+    InvalidateAll();
+}
+
+void TCustomHotZone::SetShowRegions(bool show) {
+    FShowRegions = show;
+    InvalidateAll();
+}
+
+void TCustomHotZone::SetControlCursor(qint16 id) {
+    FCursor = id;
+    if (id == crDefault)
+        unsetCursor();
+    else
+        setCursor(CursorFromId(id));
+}
+
+void TCustomHotZone::IncludeRegionFlags(const QString &id, THSFlags flags) {
+    if (THSRgn *r = FRgnList.FindById(id)) {
+        r->Flags |= flags;
+        RefreshRegion(r);
+    }
+}
+
+void TCustomHotZone::ExcludeRegionFlags(const QString &id, THSFlags flags) {
+    if (THSRgn *r = FRgnList.FindById(id)) {
+        r->Flags &= THSFlags(~flags);
+        RefreshRegion(r);
+    }
+}
+
+void TCustomHotZone::AssignRegionFlags(const QString &id, THSFlags flags) {
+    if (THSRgn *r = FRgnList.FindById(id)) {
+        r->Flags = flags;
+        RefreshRegion(r);
+    }
+}
+
+THSFlags TCustomHotZone::GetRegionFlags(const QString &id) const { return THSRgnList::GetFlags(FRgnList.FindById(id)); }
+
+void TCustomHotZone::SetRegionsCursor(qint16 cursor) { FRgnList.SetCursorAll(cursor); }
+
+void TCustomHotZone::HighlightRegion(const QString &id) { DrawRegion(FRgnList.FindById(id), true); }
+
+void TCustomHotZone::InvalidateAll() {
+    FSurfaceValid = false;
+    update();
+}
+
+bool TCustomHotZone::Raise(TNotify event, const THSRgn *rgn) {
+    const QPointer<TCustomHotZone> self(this);
+    const quint64 generation = FGeneration;
+    const QString id = rgn->Id; // a copy: the handler may free the record
+    Q_EMIT(this->*event)(this, id);
+    return self && generation == FGeneration;
+}
+
+// ---- drawing
+
+void TCustomHotZone::OutlineRegion(QPainter &canvas, const THSRgn &rgn) {
+    // A one-pixel frame inside the shape: the pixels of the shape that have a neighbour
+    // (left, right, above or below) outside it.
+    const QRegion &r = rgn.Rgn;
+    const QRegion inner = r & r.translated(1, 0) & r.translated(-1, 0) & r.translated(0, 1) & r.translated(0, -1);
+    const QRegion frame = r - inner;
+    for (const QRect &rc : frame)
+        canvas.fillRect(rc, QColor(255, 0, 0));
+}
+
+void TCustomHotZone::DrawRegionOn(QPainter &canvas, const THSRgn &rgn, bool highlighted) {
+    if (highlighted) {
+        if (!IsImgHEmpty())
+            DrawHighlight(canvas, rgn.Box);
+    } else {
+        if (!IsImgEmpty())
+            DrawNormal(canvas, rgn.Box);
+        if (FShowRegions)
+            OutlineRegion(canvas, rgn);
+    }
+}
+
+void TCustomHotZone::DrawRegion(const THSRgn *rgn, bool highlighted) {
+    if (!rgn || !isVisible())
+        return;
+    // With a full repaint pending, the picture is redrawn from the state anyway.
+    if (!FSurfaceValid || FSurface.size() != size())
+        return;
+    {
+        QPainter canvas(&FSurface);
+        DrawRegionOn(canvas, *rgn, highlighted);
+    }
+    update(rgn->Box);
+}
+
+void TCustomHotZone::PaintAll() {
+    if (FSurface.size() != size())
+        FSurface = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    FSurface.fill(Qt::transparent);
+    FSurfaceValid = true;
+    QPainter canvas(&FSurface);
+    if (!IsImgEmpty())
+        DrawNormal(canvas, rect());
+    if (FShowRegions)
+        for (int i = 0; i < FRgnList.Count(); ++i)
+            OutlineRegion(canvas, *FRgnList.Items(i));
+    for (int i = 0; i < FRgnList.Count(); ++i) {
+        const THSRgn *r = FRgnList.Items(i);
+        if ((r->Flags & hsLatched) || (r == FHotRgn && (r->Flags & hsHoverLight))) {
+            // By id, as a highlight asked for from outside would be: with duplicate ids the
+            // first region bearing the id is the one lit.
+            DrawRegionOn(canvas, *FRgnList.FindById(r->Id), true);
+        }
+    }
+}
+
+void TCustomHotZone::paintEvent(QPaintEvent *event) {
+    if (!FSurfaceValid || FSurface.size() != size())
+        PaintAll();
+    QPainter p(this);
+    p.drawImage(event->rect().topLeft(), FSurface, event->rect());
+}
+
+void TCustomHotZone::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    InvalidateAll();
+}
+
+void TCustomHotZone::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    InvalidateAll();
+}
+
+// ---- hover state
+
+void TCustomHotZone::ApplyCursorOf(const THSRgn *rgn) {
+    if (rgn->Flags & hsOwnCursor) {
+        if (FCursor != rgn->Cursor) {
+            FSavedCursor = FCursor;
+            SetControlCursor(rgn->Cursor);
+        }
+    } else if (FSavedCursor != FCursor) {
+        SetControlCursor(FSavedCursor);
+    }
+}
+
+void TCustomHotZone::SetHot(THSRgn *rgn, bool on) {
+    if (!rgn || !(rgn->Flags & hsEnabled))
+        return;
+    if (rgn == FDownRgn && (rgn->Flags & hsAutoRepeat)) {
+        // The repeat pauses while the pointer is outside the held region.
+        if (!on)
+            FRepeatTimer.stop();
+        else if (!FRepeatTimer.isActive() && FRepeatTimer.interval() > 0)
+            FRepeatTimer.start();
+    }
+    if (on) {
+        if ((rgn->Flags & (hsHoverLight | hsLatched)) || FPressing)
+            DrawRegion(rgn, true);
+        ApplyCursorOf(rgn);
+    } else {
+        if (!(rgn->Flags & hsLatched))
+            DrawRegion(rgn, false);
+        if (FSavedCursor != FCursor && !FPressing)
+            SetControlCursor(FSavedCursor);
+    }
+}
+
+void TCustomHotZone::RefreshRegion(THSRgn *rgn) {
+    if (!rgn)
+        return;
+    DrawRegion(rgn, (rgn->Flags & hsLatched) != 0);
+    if (rgn == FHotRgn)
+        ApplyCursorOf(rgn);
+}
+
+// ---- pointer
+
+void TCustomHotZone::WaitClickDelay(quint32 ms) {
+    const QPointer<TCustomHotZone> self(this);
+    const quint32 start = platform::TickCount();
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!self)
+            return;
+        const quint32 now = platform::TickCount();
+        if (qint32(now) < qint32(start) || now - start >= ms)
+            return;
+        // Sleep in a real event loop rather than spinning, handling events as they come.
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<quint32>(ms - (now - start), 10)), &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!self)
+            return;
+    }
+}
+
+bool TCustomHotZone::Press(Qt::MouseButton button, QPoint pos) {
+    if (button == Qt::RightButton)
+        return false;
+    THSRgn *r = FRgnList.RegionAt(pos.x(), pos.y());
+    FHotRgn = r;
+    FDownRgn = r;
+    if (!r)
+        return false;
+    FPressing = true;
+    if (!(r->Flags & hsEnabled))
+        return true;
+    if ((r->Flags & hsAutoRepeat) && FRepDelay > 0)
+        FRepeatTimer.start(FRepDelay);
+    // A copy of the pressed region: the wait below runs handlers, which may rebuild the list,
+    // and the flash and the hit still belong to this press.
+    const THSRgn pressed = *r;
+    if (FClickDelay > 0) {
+        const QPointer<TCustomHotZone> self(this);
+        DrawRegion(&pressed, true);
+        WaitClickDelay(quint32(FClickDelay));
+        if (!self)
+            return true;
+        DrawRegion(&pressed, false);
+    }
+    Raise(&TCustomHotZone::OnHit, &pressed);
+    return true;
+}
+
+bool TCustomHotZone::Release(Qt::MouseButton button) {
+    if (button == Qt::RightButton || !FDownRgn)
+        return false;
+    THSRgn *d = FDownRgn;
+    // Stopped whatever the region's flags now are: they may have changed while it was held.
+    FRepeatTimer.stop();
+    FPressing = d == FHotRgn;
+    if ((d->Flags & hsEnabled) && !(d->Flags & hsHoverLight))
+        SetHot(d, false);
+    const QPointer<TCustomHotZone> self(this);
+    Raise(&TCustomHotZone::OnHitUp, d);
+    if (!self)
+        return true;
+    FPressing = false;
+    FDownRgn = nullptr;
+    return true;
+}
+
+void TCustomHotZone::PointerMove(QPoint pos) {
+    if (FRgnList.Count() == 0)
+        return;
+    THSRgn *p = FRgnList.RegionAt(pos.x(), pos.y());
+    if (FPressing) {
+        if (p == FDownRgn && FDownRgn != FHotRgn)
+            SetHot(FDownRgn, true);
+        if (p != FDownRgn && FDownRgn == FHotRgn)
+            SetHot(FDownRgn, false);
+        FHotRgn = p;
+        return;
+    }
+    if (p) {
+        if (p != FHotRgn) {
+            if (THSRgn *h = FHotRgn) {
+                SetHot(h, false);
+                if ((h->Flags & hsEnabled) && !Raise(&TCustomHotZone::OnLeave, h))
+                    return;
+            }
+            SetHot(p, true);
+            FHotRgn = p;
+            if ((p->Flags & hsEnabled) && !Raise(&TCustomHotZone::OnEnter, p))
+                return;
+        }
+        if (p->Flags & hsEnabled)
+            Raise(&TCustomHotZone::OnOver, p);
+    } else if (THSRgn *h = FHotRgn) {
+        SetHot(h, false);
+        if ((h->Flags & hsEnabled) && !Raise(&TCustomHotZone::OnLeave, h))
+            return;
+        FHotRgn = nullptr;
+    }
+}
+
+void TCustomHotZone::RepeatTick() {
+    if (FDownRgn)
+        Raise(&TCustomHotZone::OnHit, FDownRgn);
+    else
+        FRepeatTimer.stop();
+}
+
+void TCustomHotZone::mousePressEvent(QMouseEvent *event) {
+    event->setAccepted(Press(event->button(), event->position().toPoint()));
+}
+
+void TCustomHotZone::mouseReleaseEvent(QMouseEvent *event) { event->setAccepted(Release(event->button())); }
+
+void TCustomHotZone::mouseMoveEvent(QMouseEvent *event) {
+    PointerMove(event->position().toPoint());
+    // Moves are only watched: the window may want them too.
+    event->ignore();
+}
+
+void TCustomHotZone::mouseDoubleClickEvent(QMouseEvent *event) {
+    // The double click stands in for the second press, so the press follows it: a double
+    // click on a repeating arrow hits twice.
+    const QPointer<TCustomHotZone> self(this);
+    bool handled = false;
+    if (event->button() == Qt::LeftButton && FHotRgn) {
+        handled = true;
+        Raise(&TCustomHotZone::OnDblHit, FHotRgn);
+        if (!self)
+            return;
+    }
+    handled = Press(event->button(), event->position().toPoint()) || handled;
+    if (self)
+        event->setAccepted(handled);
+}
+
+void TCustomHotZone::leaveEvent(QEvent *event) {
+    QWidget::leaveEvent(event);
+    if (FDownRgn)
+        return;
+    if (THSRgn *h = FHotRgn) {
+        SetHot(h, false);
+        if ((h->Flags & hsEnabled) && !Raise(&TCustomHotZone::OnLeave, h))
+            return;
+        FHotRgn = nullptr;
+    }
+}

@@ -1,0 +1,208 @@
+#pragma once
+// Image-map hot zones: the region list built from NCSA-style map text, and the control that
+// follows the pointer over those regions, raises events by region id and lights regions.
+#include <QCursor>
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+// Behaviour bits of a region.
+using THSFlags = quint8;
+constexpr THSFlags hsEnabled = 1;    // raises enter, over, leave and hit; lights on hover; own cursor
+constexpr THSFlags hsLatched = 2;    // drawn highlighted whatever the pointer does
+constexpr THSFlags hsHoverLight = 4; // drawn highlighted while the pointer is over it
+constexpr THSFlags hsOwnCursor = 8;  // its Cursor is shown while the pointer is over it
+constexpr THSFlags hsAutoRepeat = 16; // the hit repeats every RepDelay ms while held
+
+// Cursor ids as window designs store them; 0 is the default cursor.
+constexpr qint16 crDefault = 0;
+constexpr qint16 crArrow = -2;
+constexpr qint16 crCross = -3;
+constexpr qint16 crHandPoint = -21;
+
+struct THSRgn {
+    QRegion Rgn;
+    QString Id;
+    THSFlags Flags = hsEnabled | hsHoverLight;
+    qint16 Cursor = crDefault;
+    QRect Box; // Rgn's bounding box, kept so that hit tests can skip a region without touching Rgn
+};
+
+// The common integer reader: blanks skipped, an optional sign, then decimal digits, or
+// hexadecimal digits after "$", "x" or "0x" (either letter case). False when the text is not a
+// whole integer or lies outside the signed 32-bit range.
+bool ReadInteger(QStringView text, int &value);
+
+class THSRgnList {
+public:
+    static constexpr int kMaxPoints = 40;
+    // Coordinates are held to the 16-bit range of the original graphics calls, which keeps the
+    // work and memory of any one shape bounded whatever the map says.
+    static constexpr int kMinCoord = -32768;
+    static constexpr int kMaxCoord = 32767;
+
+    THSRgnList() = default;
+    THSRgnList(const THSRgnList &) = delete;
+    THSRgnList &operator=(const THSRgnList &) = delete;
+    ~THSRgnList() { Clear(); }
+
+    // Circle mode: the first point of a circle line is its centre.
+    bool NcsaCircles = false;
+
+    // Removes the empty lines from Lines (the caller's list changes), then rebuilds the list.
+    void LoadMap(QStringList &lines);
+    // Adds at most one region at the end of the list.
+    void ParseLine(const QString &line);
+    void Clear();
+
+    // Records stay valid until the next Clear or LoadMap.
+    THSRgn *FindById(const QString &id) const;
+    QRect GetBounds(const QString &id) const;
+    // The first region in list order containing the point. Allocates nothing.
+    THSRgn *RegionAt(int x, int y) const {
+        for (const auto &r : FItems)
+            if (r->Box.contains(x, y) && r->Rgn.contains(QPoint(x, y)))
+                return r.get();
+        return nullptr;
+    }
+    static void SetFlags(THSRgn *rgn, THSFlags flags) {
+        if (rgn)
+            rgn->Flags = flags;
+    }
+    static THSFlags GetFlags(const THSRgn *rgn) { return rgn ? rgn->Flags : 0; }
+    void SetCursorAll(qint16 cursor);
+
+    int Count() const { return int(FItems.size()); }
+    THSRgn *Items(int index) const { return FItems[size_t(index)].get(); }
+
+private:
+    std::vector<std::unique_ptr<THSRgn>> FItems;
+};
+
+// The Qt cursor for a cursor id of a window design.
+QCursor CursorFromId(qint16 id);
+
+// A child control laying a region list over its area. It does not know what it draws: the
+// four abstract operations say whether there is a normal and a highlighted picture and draw a
+// rectangle of either.
+//
+// Drawing: hover and press feedback goes onto a retained picture of the control, box by box,
+// exactly as it would go onto the visible surface; paintEvent shows that picture. A full
+// repaint (after a change of the pictures, ShowRegions or Regions, on showing and resizing)
+// redraws the whole picture from the state. So what a box shows is decided by the last drawing
+// of its region, not by its flags alone.
+//
+// Pointer events the control does not use (no region under a press, the right button) are left
+// unaccepted so that they fall through to the window; an event filter installed on the control
+// sees every event before the control does.
+class TCustomHotZone : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCustomHotZone(QWidget *parent = nullptr);
+    ~TCustomHotZone() override;
+
+    // The map text. Assigning it rebuilds the regions at once (empty lines are dropped), forgets
+    // the hot and pressed regions, and enters the region under the pointer, if any.
+    QStringList Regions() const { return FRegions; }
+    void SetRegions(const QStringList &lines);
+
+    bool ShowRegions() const { return FShowRegions; }
+    void SetShowRegions(bool show);
+    int ClickDelay() const { return FClickDelay; }
+    void SetClickDelay(int ms) { FClickDelay = ms; }
+    int RepDelay() const { return FRepDelay; }
+    void SetRepDelay(int ms) { FRepDelay = ms; }
+
+    // The control's own cursor, by design id.
+    qint16 ControlCursor() const { return FCursor; }
+    void SetControlCursor(qint16 id);
+
+    // Operations by region id; an id no region has does nothing or gives the empty value.
+    QRect GetRegionRect(const QString &id) const { return FRgnList.GetBounds(id); }
+    void IncludeRegionFlags(const QString &id, THSFlags flags);
+    void ExcludeRegionFlags(const QString &id, THSFlags flags);
+    void AssignRegionFlags(const QString &id, THSFlags flags);
+    THSFlags GetRegionFlags(const QString &id) const;
+    // Every region gets this cursor and hsOwnCursor; nothing changes on screen until the
+    // pointer next enters a region.
+    void SetRegionsCursor(qint16 cursor);
+    void HighlightRegion(const QString &id);
+
+    const THSRgnList &RgnList() const { return FRgnList; }
+    const THSRgn *HotRgn() const { return FHotRgn; }
+    const THSRgn *DownRgn() const { return FDownRgn; }
+    bool Pressing() const { return FPressing; }
+
+    // Requests a full repaint of the control.
+    void InvalidateAll();
+
+Q_SIGNALS:
+    void OnHit(QObject *Sender, const QString &Id);
+    void OnHitUp(QObject *Sender, const QString &Id);
+    void OnDblHit(QObject *Sender, const QString &Id);
+    void OnOver(QObject *Sender, const QString &Id);
+    void OnLeave(QObject *Sender, const QString &Id);
+    void OnEnter(QObject *Sender, const QString &Id);
+
+protected:
+    virtual bool IsImgEmpty() const = 0;
+    virtual bool IsImgHEmpty() const = 0;
+    // Draw that rectangle (control pixels) of the normal or highlighted picture at the same place.
+    virtual void DrawNormal(QPainter &canvas, const QRect &rect) = 0;
+    virtual void DrawHighlight(QPainter &canvas, const QRect &rect) = 0;
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    using TNotify = void (TCustomHotZone::*)(QObject *, const QString &);
+
+    bool Press(Qt::MouseButton button, QPoint pos);
+    bool Release(Qt::MouseButton button);
+    void PointerMove(QPoint pos);
+    void RepeatTick();
+    void WaitClickDelay(quint32 ms);
+
+    void SetHot(THSRgn *rgn, bool on);
+    void ApplyCursorOf(const THSRgn *rgn);
+    void DrawRegion(const THSRgn *rgn, bool highlighted);
+    void DrawRegionOn(QPainter &canvas, const THSRgn &rgn, bool highlighted);
+    void OutlineRegion(QPainter &canvas, const THSRgn &rgn);
+    void RefreshRegion(THSRgn *rgn);
+    void PaintAll();
+    // Raises an event with the region's id. False when a handler destroyed the control or
+    // rebuilt its regions, so that the caller must not touch the records it held.
+    bool Raise(TNotify event, const THSRgn *rgn);
+
+    QStringList FRegions;
+    bool FShowRegions = true;
+    int FClickDelay = 0;
+    int FRepDelay = 150;
+    QTimer FRepeatTimer;
+    bool FPressing = false;
+    THSRgn *FHotRgn = nullptr;
+    THSRgn *FDownRgn = nullptr;
+    THSRgnList FRgnList;
+    qint16 FCursor = crDefault;
+    qint16 FSavedCursor = crDefault;
+
+    quint64 FGeneration = 0; // counts rebuilds of FRgnList
+    QImage FSurface;         // the retained picture of the control
+    bool FSurfaceValid = false;
+};
