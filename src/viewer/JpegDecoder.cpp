@@ -1,0 +1,278 @@
+#include "viewer/JpegDecoder.h"
+
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <climits>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+// Everything the library touches lives here, on the heap, out of the way of its longjmp: no
+// object with a destructor is ever on a stack frame that a longjmp skips.
+struct TJpegDecoder::TState {
+    jpeg_decompress_struct Info;
+    jpeg_error_mgr Err;
+    jpeg_progress_mgr Progress;
+    std::jmp_buf Jump;
+    TJpegDecoder *Owner = nullptr;
+    bool Created = false;
+    std::vector<JSAMPLE> Cmyk;
+};
+
+namespace {
+
+using TState = TJpegDecoder::TState;
+
+TState *StateOf(j_common_ptr info) { return static_cast<TState *>(info->client_data); }
+
+// The library's default ends the process; ours returns to the decoding step.
+void ErrorExit(j_common_ptr info) { std::longjmp(StateOf(info)->Jump, 1); }
+
+void OutputMessage(j_common_ptr) {}
+
+void Prepare(TState *st, const QByteArray &bytes, const TDecodeLimits &limits) {
+    st->Info.err = jpeg_std_error(&st->Err);
+    st->Err.error_exit = ErrorExit;
+    st->Err.output_message = OutputMessage;
+    st->Info.client_data = st;
+    st->Created = true;
+    jpeg_create_decompress(&st->Info);
+    st->Info.client_data = st;
+    st->Info.mem->max_memory_to_use = long(std::min<qint64>(limits.MaxBytes, LONG_MAX));
+    jpeg_mem_src(&st->Info, reinterpret_cast<const unsigned char *>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
+}
+
+bool IsCmykSpace(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK; }
+
+struct THeader {
+    int Width = 0, Height = 0, HalfWidth = 0, HalfHeight = 0, Components = 0;
+    bool Cmyk = false;
+};
+
+bool ReadHeader(TState *st, const QByteArray &bytes, const TDecodeLimits &limits, THeader &h) {
+    if (setjmp(st->Jump))
+        return false;
+    Prepare(st, bytes, limits);
+    if (jpeg_read_header(&st->Info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    h.Width = int(st->Info.image_width);
+    h.Height = int(st->Info.image_height);
+    h.Components = st->Info.num_components;
+    h.Cmyk = IsCmykSpace(st->Info.jpeg_color_space);
+    st->Info.scale_num = 1;
+    st->Info.scale_denom = 2;
+    jpeg_calc_output_dimensions(&st->Info);
+    h.HalfWidth = int(st->Info.output_width);
+    h.HalfHeight = int(st->Info.output_height);
+    return true;
+}
+
+void Release(TState *st) {
+    if (st && st->Created)
+        jpeg_destroy_decompress(&st->Info);
+    if (st)
+        st->Created = false;
+}
+
+qint64 BitmapBytes(int w, int h) { return ((qint64(w) * 3 + 3) / 4 * 4) * h; }
+
+// Adobe's writers store CMYK inverted (0 = full ink) and mark the file; others store it plain.
+void CmykToRgb(const JSAMPLE *src, uchar *dst, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+        int c = src[0], m = src[1], y = src[2], k = src[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        dst[0] = uchar((c * k + 127) / 255);
+        dst[1] = uchar((m * k + 127) / 255);
+        dst[2] = uchar((y * k + 127) / 255);
+    }
+}
+
+} // namespace
+
+extern "C" {
+static void TelvaroJpegProgress(j_common_ptr info) {
+    TState *st = StateOf(info);
+    st->Owner->InputProgressHook();
+}
+}
+
+TJpegDecoder::TJpegDecoder() = default;
+
+TJpegDecoder::~TJpegDecoder() { ReleaseState(); }
+
+void TJpegDecoder::ReleaseState() {
+    Release(FState.get());
+    FState.reset();
+}
+
+bool TJpegDecoder::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
+    if (FDecoding)
+        return false;
+    auto st = std::make_unique<TState>();
+    THeader h;
+    const bool ok = ReadHeader(st.get(), bytes, limits, h);
+    Release(st.get());
+    if (!ok || h.Width <= 0 || h.Height <= 0 || h.HalfWidth <= 0 || h.HalfHeight <= 0)
+        return false;
+    if (BitmapBytes(h.HalfWidth, h.HalfHeight) > limits.MaxBytes)
+        return false;
+    FBytes = bytes;
+    FLimits = limits;
+    FFileWidth = h.Width;
+    FFileHeight = h.Height;
+    FHalfWidth = h.HalfWidth;
+    FHalfHeight = h.HalfHeight;
+    FComponents = h.Components;
+    FCmyk = h.Cmyk;
+    FHalf = false;
+    FDecoded = false;
+    FWarnings = false;
+    FBitmap = QImage();
+    FRowsDone = 0;
+    return true;
+}
+
+void TJpegDecoder::SetHalfScale(bool half) {
+    if (FDecoding || half == FHalf)
+        return;
+    FHalf = half;
+    FDecoded = false;
+    FBitmap = QImage();
+    FRowsDone = 0;
+}
+
+void TJpegDecoder::Report(TProgressStage stage, bool force) {
+    if (!FProgress || !*FProgress)
+        return;
+    const quint32 now = platform::TickCount();
+    if (!force && quint32(now - FLastReport) < kProgressIntervalMs)
+        return;
+    FLastReport = now;
+    TProgressReport r;
+    r.Stage = stage;
+    const int h = std::max(1, Height());
+    if (stage == TProgressStage::Ending) {
+        r.Percent = 100;
+    } else if (FMultiScan) {
+        // A multi-scan file does most of its work reading its scans, before any row comes out.
+        if (FInInput && FState) {
+            const jpeg_progress_mgr &p = FState->Progress;
+            const long limit = std::max(1L, p.pass_limit);
+            r.Percent = int(std::min(90L, 90 * std::min(p.pass_counter, limit) / limit));
+        } else {
+            r.Percent = 90 + int(qint64(10) * FRowsDone / h);
+        }
+    } else {
+        r.Percent = int(qint64(100) * FRowsDone / h);
+    }
+    r.Band = QRect(0, FRowsReported, Width(), FRowsDone - FRowsReported);
+    r.Redraw = r.Band.height() > 3;
+    FRowsReported = FRowsDone;
+    if (!(*FProgress)(r))
+        FStop = true;
+}
+
+void TJpegDecoder::InputProgressHook() {
+    TState *st = FState.get();
+    if (st->Info.input_scan_number > FLimits.MaxScans)
+        std::longjmp(st->Jump, 1);
+    if (!FInInput)
+        return;
+    Report(TProgressStage::Running, false);
+    if (FStop)
+        std::longjmp(st->Jump, 2);
+}
+
+int TJpegDecoder::RunDecode() {
+    TState *const st = FState.get();
+    j_decompress_ptr const info = &st->Info;
+    if (const int jumped = setjmp(st->Jump))
+        return jumped;
+    Prepare(st, FBytes, FLimits);
+    if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK)
+        return 1;
+    st->Progress.progress_monitor = TelvaroJpegProgress;
+    info->progress = &st->Progress;
+    if (FHalf) {
+        info->scale_num = 1;
+        info->scale_denom = 2;
+    }
+    const bool cmyk = IsCmykSpace(info->jpeg_color_space);
+    info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB;
+    jpeg_calc_output_dimensions(info);
+    const int w = int(info->output_width), h = int(info->output_height);
+    if (w != Width() || h != Height() || BitmapBytes(w, h) > FLimits.MaxBytes)
+        return 1;
+    FBitmap = QImage(w, h, QImage::Format_RGB888);
+    if (FBitmap.isNull())
+        return 1;
+    FBitmap.fill(0);
+    if (cmyk)
+        st->Cmyk.resize(size_t(w) * 4 * 16);
+    FMultiScan = jpeg_has_multiple_scans(info);
+    FInInput = true;
+    jpeg_start_decompress(info);
+    FInInput = false;
+    if (FStop)
+        return 2;
+    while (info->output_scanline < info->output_height) {
+        const int first = int(info->output_scanline);
+        const int want = std::min(16, h - first);
+        JSAMPROW rows[16];
+        for (int i = 0; i < want; ++i)
+            rows[i] = cmyk ? st->Cmyk.data() + size_t(i) * size_t(w) * 4 : FBitmap.scanLine(first + i);
+        const int got = int(jpeg_read_scanlines(info, rows, JDIMENSION(want)));
+        if (got <= 0)
+            return 1;
+        if (cmyk)
+            for (int i = 0; i < got; ++i)
+                CmykToRgb(rows[i], FBitmap.scanLine(first + i), w, info->saw_Adobe_marker);
+        FRowsDone = first + got;
+        Report(TProgressStage::Running, false);
+        if (FStop)
+            return 2;
+    }
+    // The rest of the file (up to its end marker) is not needed.
+    return 0;
+}
+
+bool TJpegDecoder::Decode(const TProgressCallback &progress) {
+    if (FDecoding || FBytes.isEmpty())
+        return false;
+    if (FDecoded)
+        return true;
+    FDecoding = true;
+    FStop = false;
+    FWarnings = false;
+    FMultiScan = false;
+    FInInput = false;
+    FRowsDone = FRowsReported = 0;
+    FProgress = &progress;
+    FLastReport = platform::TickCount();
+    FState = std::make_unique<TState>();
+    FState->Owner = this;
+    Report(TProgressStage::Starting, true);
+    const int rc = FStop ? 2 : RunDecode();
+    FWarnings = FState->Err.num_warnings > 0;
+    ReleaseState();
+    if (rc == 0) {
+        FDecoded = true;
+        FRowsDone = Height();
+        Report(TProgressStage::Ending, true);
+    } else {
+        FBitmap = QImage();
+        FRowsDone = 0;
+    }
+    FProgress = nullptr;
+    FDecoding = false;
+    return rc == 0;
+}

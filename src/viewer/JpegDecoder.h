@@ -1,0 +1,96 @@
+#pragma once
+// JPEG pictures through the JPEG library: the header at load, the pixels in an explicit decode
+// step at full or half size, with throttled progress and rows readable while decoding goes on.
+#include "viewer/PictureLimits.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QRect>
+
+#include <functional>
+#include <memory>
+
+enum class TProgressStage { Starting, Running, Ending };
+
+struct TProgressReport {
+    TProgressStage Stage = TProgressStage::Starting;
+    int Percent = 0;
+    bool Redraw = false;
+    QRect Band;  // rows decoded since the previous report, the whole output width
+};
+
+// Returns false to stop decoding.
+using TProgressCallback = std::function<bool(const TProgressReport &)>;
+
+// Running-stage reports come at most this often.
+constexpr quint32 kProgressIntervalMs = 500;
+
+class TJpegDecoder {
+public:
+    TJpegDecoder();
+    ~TJpegDecoder();
+    TJpegDecoder(const TJpegDecoder &) = delete;
+    TJpegDecoder &operator=(const TJpegDecoder &) = delete;
+
+    // Reads the header of Bytes (kept for decoding). False when it is no JPEG the library can
+    // read, or when even its half-size pixels would break Limits.
+    bool Load(const QByteArray &bytes, const TDecodeLimits &limits = {});
+
+    int FileWidth() const { return FFileWidth; }
+    int FileHeight() const { return FFileHeight; }
+    int Components() const { return FComponents; }
+    bool IsCmyk() const { return FCmyk; }
+
+    // Chosen before decoding; changing it drops pixels decoded at the other size.
+    bool HalfScale() const { return FHalf; }
+    void SetHalfScale(bool half);
+    // The decoded size: the file's, or half of it rounded up.
+    int Width() const { return FHalf ? FHalfWidth : FFileWidth; }
+    int Height() const { return FHalf ? FHalfHeight : FFileHeight; }
+
+    // Decodes the pixels (RGB888). Progress gets a Starting report, Running reports at most once
+    // per kProgressIntervalMs (each with the band of rows since the previous report and a
+    // redraw request when the band is more than 3 rows tall) and an Ending report with the
+    // remaining rows, so that the bands together cover every row once. Progress returning
+    // false stops the decoding (the result is then false and the picture not decoded). Not
+    // re-entrant: a call made while decoding returns false.
+    bool Decode(const TProgressCallback &progress = {});
+    bool IsDecoded() const { return FDecoded; }
+    bool IsDecoding() const { return FDecoding; }
+    // The library had to make up data: the file ends early or holds damaged data. A file that
+    // ends after valid rows shows them, with grey below.
+    bool HadWarnings() const { return FWarnings; }
+
+    // The output picture: rows [0, RowsDone()) are final; the rest is black while decoding.
+    const QImage &Bitmap() const { return FBitmap; }
+    int RowsDone() const { return FRowsDone; }
+
+    struct TState;
+    // Called by the library while it reads the scans of a multi-scan file.
+    void InputProgressHook();
+
+private:
+    int RunDecode();
+    void Report(TProgressStage stage, bool force);
+    void ReleaseState();
+
+    QByteArray FBytes;
+    TDecodeLimits FLimits;
+    int FFileWidth = 0, FFileHeight = 0, FHalfWidth = 0, FHalfHeight = 0;
+    int FComponents = 0;
+    bool FCmyk = false;
+    bool FHalf = false;
+    bool FDecoded = false;
+    bool FDecoding = false;
+    bool FWarnings = false;
+    bool FStop = false;
+    bool FMultiScan = false;
+    bool FInInput = false;
+    int FPercent = 0;
+    int FRowsDone = 0;
+    int FRowsReported = 0;
+    quint32 FLastReport = 0;
+    const TProgressCallback *FProgress = nullptr;
+    QImage FBitmap;
+    std::unique_ptr<TState> FState;
+};
