@@ -1,11 +1,150 @@
 #include "catalogue/GItem.h"
 
 #include "lib/GLib.h"
+#include "platform/Files.h"
 #include "platform/Profile.h"
 
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+
+TItemList *ItemList = nullptr;
 bool SortItems = false;
+
+namespace {
+
+// Text up to and including the last separator (or drive colon); empty when there is none.
+QString FolderPart(const QString &path) {
+    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
+    return path.left(cut + 1);
+}
+
+} // namespace
+
+int TItemList::IndexOf(const QString &name) const {
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].first.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+void TItemList::Add(const QString &name, std::unique_ptr<TItem> item) {
+    FItems.emplace_back(name, std::move(item));
+}
+
+void TItemList::Clear() {
+    while (!FItems.empty())
+        FItems.pop_back();
+}
 
 void ReadSortItems() {
     const auto ini = platform::TProfile::Load(GresDir + QStringLiteral("GES.INI"));
     SortItems = ini.ReadBool(QStringLiteral("General"), QStringLiteral("Ordenar"), false);
+}
+
+void InitItems() {
+    if (ItemList)
+        return;
+    ItemList = new TItemList;
+    ReadSortItems();
+}
+
+void DoneItems() {
+    if (!ItemList)
+        return;
+    ClearItems();
+    delete ItemList;
+    ItemList = nullptr;
+}
+
+void ClearItems() {
+    if (ItemList)
+        ItemList->Clear();
+}
+
+TItem *ItemAt(int index) {
+    if (!ItemList || index < 0 || index >= ItemList->Count())
+        return nullptr;
+    return ItemList->Item(index);
+}
+
+bool LoadItems(const QString &path, const QString &base) {
+    if (!ItemList)
+        ItemList = new TItemList;
+    if (!platform::IsRegularFile(path))
+        return false;
+    ClearItems();
+    const QString folder = base.isEmpty() ? FolderPart(platform::ToSlashes(path)) : base;
+    const auto ini = platform::TProfile::Load(platform::ResolveCase(path));
+
+    QStringList sections = ini.SectionNames();
+    if (SortItems) {
+        QCollator collator{QLocale()};
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::stable_sort(sections.begin(), sections.end(),
+                         [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    }
+
+    for (const QString &section : std::as_const(sections)) {
+        auto item = std::make_unique<TItem>();
+        item->Name = section;
+        item->Folder = ini.ReadString(section, QStringLiteral("Carpeta"));
+        item->Exe = ini.ReadString(section, QStringLiteral("Exe"));
+        item->TextFile = ini.ReadString(section, QStringLiteral("Texto"));
+        item->TransparentText = ini.ReadBool(section, QStringLiteral("TextoTrans"),
+                                             ini.ReadBool(section, QStringLiteral("Transparent"), true));
+        item->Install = ini.ReadString(section, QStringLiteral("Instalar"));
+        item->ScreenMask = ini.ReadString(section, QStringLiteral("Pantalla"));
+
+        // A parent has to come earlier in the order; anything else goes to the top level.
+        if (!item->Folder.isEmpty() && ItemList->IndexOf(item->Folder) < 0)
+            item->Folder.clear();
+        item->Exe = ResolvePath(item->Exe, folder);
+        if (!item->TextFile.isEmpty())
+            item->TextFile = ResolvePath(item->TextFile, folder);
+        else
+            item->TextFile = ResolvePath(QStringLiteral("leame.htm"), FolderPart(item->Exe));
+        if (!platform::IsRegularFile(item->TextFile))
+            item->TextFile.clear();
+        if (!item->Exe.isEmpty()) {
+            if (item->ScreenMask.isEmpty())
+                item->ScreenMask = QStringLiteral("*.jpg;*.gif");
+            else if (item->ScreenMask == u"0")
+                item->ScreenMask.clear();
+        }
+        ItemList->Add(section, std::move(item));
+    }
+    return !ItemList->IsEmpty();
+}
+
+bool IsCollection(const TItem &item) {
+    if (item.Exe.contains(u'*'))
+        return true;
+    // Only the last element can carry an extension: a disc copied into a folder such as
+    // "disco.v2" must not turn every folder target into a file.
+    const QString leaf = item.Exe.mid(std::max(item.Exe.lastIndexOf(u'/'), item.Exe.lastIndexOf(u'\\')) + 1);
+    return !leaf.contains(u'.');
+}
+
+bool IsPictureCollection(const TItem &item) {
+    const QString exe = item.Exe.toUpper();
+    return exe.contains(QLatin1String("*.JPG")) || exe.contains(QLatin1String("*.GIF"));
+}
+
+QString FullName(const TItem &item) {
+    if (item.Folder.isEmpty())
+        return item.Name;
+    return item.Folder + u'\\' + item.Name;
+}
+
+QString ParentPath(const TItem &item) {
+    const QString full = FullName(item);
+    const qsizetype cut = full.lastIndexOf(u'\\');
+    return cut < 0 ? QString() : full.left(cut);
+}
+
+QString LeafName(const TItem &item) {
+    const QString full = FullName(item);
+    return full.mid(full.lastIndexOf(u'\\') + 1);
 }

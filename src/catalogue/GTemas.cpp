@@ -10,6 +10,7 @@
 
 TTopicList *TopicList = nullptr;
 QString TopicsConfigFile;
+QString CurrentTopic;
 
 namespace {
 
@@ -105,7 +106,49 @@ void DoneTopics() {
     delete TopicList;
     TopicList = nullptr;
     TopicsConfigFile.clear();
+    CurrentTopic.clear();
 }
+
+namespace {
+
+const TTema *FindTopic(const QString &name) {
+    if (!TopicList)
+        return nullptr;
+    const int i = TopicList->IndexOf(name);
+    return i < 0 ? nullptr : &TopicList->Topic(i);
+}
+
+int TopicIndexForRegion(const QString &regionId) {
+    if (!TopicList)
+        return -1;
+    for (int i = 0; i < TopicList->Count(); ++i)
+        if (TopicList->Topic(i).BaseName.compare(regionId, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+bool IsTopic(const QString &name) { return FindTopic(name) != nullptr; }
+
+bool HasTopicForRegion(const QString &regionId) { return TopicIndexForRegion(regionId) >= 0; }
+
+QString TopicForRegion(const QString &regionId) {
+    const int i = TopicIndexForRegion(regionId);
+    return i < 0 ? QString() : TopicList->Name(i);
+}
+
+QString TopicPath(const QString &name) {
+    const TTema *t = FindTopic(name);
+    return t ? t->Path : QString();
+}
+
+QString TopicBaseName(const QString &name) {
+    const TTema *t = FindTopic(name);
+    return t ? t->BaseName : QString();
+}
+
+bool IsCurrentTopic(const QString &name) { return name.compare(CurrentTopic, Qt::CaseInsensitive) == 0; }
 
 QString StartupTitle(const QString &programFile) {
     QString name = platform::ToSlashes(programFile);

@@ -41,7 +41,21 @@ QString LocateTopicsFile();
 // Start-up of the topic list: when no topic can be loaded, shows "Error incializando temas."
 // (unless the application's title is "QOR") and returns false: the program then ends.
 bool InitTopics();
+// Frees the topic list and forgets the current topic.
 void DoneTopics();
+
+// The topic name last shown successfully by FillTree; empty at start.
+extern QString CurrentTopic;
+
+// Lookups by topic name or by region id; all ignore case. The string results are empty when no
+// topic matches.
+bool IsTopic(const QString &name);
+bool HasTopicForRegion(const QString &regionId);
+// The first topic, in list order, whose BaseName is the region id.
+QString TopicForRegion(const QString &regionId);
+QString TopicPath(const QString &name);
+QString TopicBaseName(const QString &name);
+bool IsCurrentTopic(const QString &name);
 
 // The application's title during start-up: the program file's name up to its first dot,
 // first letter as written, the rest in lower case.

@@ -1,0 +1,369 @@
+#include "catalogue/GTree.h"
+
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "catalogue/GTreeView.h"
+#include "platform/Files.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+qint32 ItemCount = 0;
+
+namespace {
+
+struct TTreeIcons {
+    bool Ready = false;
+    bool FromTheme = false;
+    QIcon Role[5];
+    QHash<QString, QIcon> Files; // by MIME type name
+};
+TTreeIcons Icons;
+
+bool Filling = false;
+
+constexpr int kSizes[] = {16, 32};
+
+// The names each role is drawn from; the first one the theme has wins.
+const char *const kBrokenNames[] = {"image-missing", "emblem-unreadable", "dialog-error"};
+
+bool ThemeServes() {
+    return QIcon::hasThemeIcon(QStringLiteral("folder")) && QIcon::hasThemeIcon(QStringLiteral("folder-pictures")) &&
+           QIcon::hasThemeIcon(QStringLiteral("application-x-executable"));
+}
+
+QIcon ThemeIcon(const QString &name, const QString &otherwise) {
+    return QIcon::fromTheme(QIcon::hasThemeIcon(name) ? name : otherwise);
+}
+
+// Normal mode shows the closed image, Selected mode the open one; an expanded node asks for the
+// On state, which shows the same images. Giving Selected its own image also keeps the style
+// from tinting it.
+QIcon Pair(const QIcon &closed, const QIcon &open, const QIcon &overlay = {}) {
+    QIcon icon;
+    for (int size : kSizes) {
+        for (int which = 0; which < 2; ++which) {
+            QPixmap pix = (which == 0 ? closed : open).pixmap(size, size);
+            if (!overlay.isNull() && !pix.isNull()) {
+                // A program collection is a folder with a program on it.
+                QPainter p(&pix);
+                const int s = size * 5 / 8;
+                p.drawPixmap(size - s, size - s, overlay.pixmap(s, s));
+            }
+            const QIcon::Mode mode = which == 0 ? QIcon::Normal : QIcon::Selected;
+            icon.addPixmap(pix, mode, QIcon::Off);
+            icon.addPixmap(pix, mode, QIcon::On);
+        }
+    }
+    return icon;
+}
+
+QIcon Same(const QIcon &image) { return Pair(image, image); }
+
+void LoadThemeIcons() {
+    const QIcon folder = QIcon::fromTheme(QStringLiteral("folder"));
+    const QIcon folderOpen = ThemeIcon(QStringLiteral("folder-open"), QStringLiteral("folder"));
+    const QIcon pictures = QIcon::fromTheme(QStringLiteral("folder-pictures"));
+    const QIcon picturesOpen = ThemeIcon(QStringLiteral("folder-pictures-open"), QStringLiteral("folder-pictures"));
+    const QIcon program = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+    QString broken = QStringLiteral("image-missing");
+    for (const char *name : kBrokenNames)
+        if (QIcon::hasThemeIcon(QLatin1String(name))) {
+            broken = QLatin1String(name);
+            break;
+        }
+    Icons.Role[int(TIconRole::Folder)] = Pair(folder, folderOpen);
+    Icons.Role[int(TIconRole::Pictures)] = Pair(pictures, picturesOpen);
+    Icons.Role[int(TIconRole::Programs)] = Pair(folder, folderOpen, program);
+    Icons.Role[int(TIconRole::File)] = Same(ThemeIcon(QStringLiteral("text-x-generic"), QStringLiteral("unknown")));
+    Icons.Role[int(TIconRole::Broken)] = Same(QIcon::fromTheme(broken));
+}
+
+void LoadStyleIcons() {
+    QStyle *style = QApplication::style();
+    Icons.Role[int(TIconRole::Folder)] =
+        Pair(style->standardIcon(QStyle::SP_DirClosedIcon), style->standardIcon(QStyle::SP_DirOpenIcon));
+    Icons.Role[int(TIconRole::Pictures)] = Same(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    Icons.Role[int(TIconRole::Programs)] = Same(style->standardIcon(QStyle::SP_ComputerIcon));
+    Icons.Role[int(TIconRole::File)] = Same(style->standardIcon(QStyle::SP_FileIcon));
+    Icons.Role[int(TIconRole::Broken)] = Same(style->standardIcon(QStyle::SP_MessageBoxCritical));
+}
+
+QIcon FileIcon(const QString &file) {
+    static const QMimeDatabase mimes;
+    const QMimeType type = mimes.mimeTypeForFile(file);
+    if (!Icons.FromTheme || !type.isValid())
+        return Icons.Role[int(TIconRole::File)];
+    auto it = Icons.Files.constFind(type.name());
+    if (it != Icons.Files.constEnd())
+        return *it;
+    QIcon icon = Icons.Role[int(TIconRole::File)];
+    for (const QString &name : {type.iconName(), type.genericIconName()})
+        if (!name.isEmpty() && QIcon::hasThemeIcon(name)) {
+            icon = Same(QIcon::fromTheme(name));
+            break;
+        }
+    Icons.Files.insert(type.name(), icon);
+    return icon;
+}
+
+inline char16_t UpperAscii(QChar c) {
+    const char16_t u = c.unicode();
+    return u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
+}
+
+// Text[at, at + part.size()) equals Part, letters a to z compared without case.
+bool SameAt(const QString &text, qsizetype at, const QString &part) {
+    for (qsizetype i = 0; i < part.size(); ++i)
+        if (UpperAscii(text[at + i]) != UpperAscii(part[i]))
+            return false;
+    return true;
+}
+
+// FullName(Item) equals Path without building it: this runs once per node for every item placed.
+bool FullNameIs(const TItem &item, const QString &path) {
+    if (item.Folder.isEmpty())
+        return item.Name.size() == path.size() && SameAt(path, 0, item.Name);
+    const qsizetype f = item.Folder.size();
+    return path.size() == f + 1 + item.Name.size() && path[f] == u'\\' && SameAt(path, 0, item.Folder) &&
+           SameAt(path, f + 1, item.Name);
+}
+
+void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
+    QTreeWidgetItem *parent = item->Folder.isEmpty() ? nullptr : FindParentNode(tree, *item);
+    auto *node = new TItemNode(item, role);
+    node->setText(0, item->Name);
+    node->setIcon(0, icon);
+    if (parent)
+        parent->addChild(node);
+    else
+        tree->addTopLevelItem(node);
+}
+
+TIconRole TargetRole(const TItem &item) {
+    if (IsCollection(item))
+        return IsPictureCollection(item) ? TIconRole::Pictures : TIconRole::Programs;
+    // A folder whose name has a dot is as real a target as a file.
+    return platform::PathExists(item.Exe) ? TIconRole::File : TIconRole::Broken;
+}
+
+// Undoes what a fill changed on the tree and the screen, however the fill ends.
+class TFillGuard {
+public:
+    explicit TFillGuard(QTreeWidget *tree) : FTree(tree), FView(qobject_cast<TGTreeView *>(tree)) {
+        Filling = true;
+        if (FView) {
+            FHandler = std::move(FView->OnChange);
+            FView->OnChange = nullptr;
+        } else {
+            FWasBlocked = tree->blockSignals(true);
+        }
+        FWasUpdating = tree->updatesEnabled();
+        tree->setUpdatesEnabled(false);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~TFillGuard() {
+        if (FTree) {
+            FTree->setUpdatesEnabled(FWasUpdating);
+            if (FView)
+                FView->OnChange = std::move(FHandler);
+            else
+                FTree->blockSignals(FWasBlocked);
+        }
+        QGuiApplication::restoreOverrideCursor();
+        Filling = false;
+    }
+    TFillGuard(const TFillGuard &) = delete;
+    TFillGuard &operator=(const TFillGuard &) = delete;
+
+    // The tree still exists (a handler run during the fill may have closed its window).
+    bool Alive() const { return !FTree.isNull(); }
+
+private:
+    QPointer<QTreeWidget> FTree;
+    TGTreeView *FView;
+    TGTreeView::TChangeEvent FHandler;
+    bool FWasBlocked = false;
+    bool FWasUpdating = true;
+};
+
+} // namespace
+
+QString IconRoleName(TIconRole role) {
+    switch (role) {
+    case TIconRole::Folder: return QStringLiteral("folder");
+    case TIconRole::Pictures: return QStringLiteral("pictures");
+    case TIconRole::Programs: return QStringLiteral("programs");
+    case TIconRole::File: return QStringLiteral("file");
+    case TIconRole::Broken: return QStringLiteral("broken");
+    }
+    return {};
+}
+
+TItem *NodeItem(const QTreeWidgetItem *node) {
+    if (!node || node->type() != TItemNode::Type)
+        return nullptr;
+    return static_cast<const TItemNode *>(node)->Item;
+}
+
+TIconRole NodeRole(const QTreeWidgetItem *node) {
+    if (!node || node->type() != TItemNode::Type)
+        return TIconRole::Folder;
+    return static_cast<const TItemNode *>(node)->Role;
+}
+
+void InitTreeIcons() {
+    if (Icons.Ready)
+        return;
+    if (!ThemeServes()) {
+        // Without a desktop the theme is often plain hicolor, which has no folders.
+        const QString previous = QIcon::themeName();
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+        if (!ThemeServes())
+            QIcon::setThemeName(previous);
+    }
+    Icons.FromTheme = ThemeServes();
+    if (Icons.FromTheme)
+        LoadThemeIcons();
+    else
+        LoadStyleIcons();
+    Icons.Ready = true;
+}
+
+void DoneTreeIcons() { Icons = TTreeIcons(); }
+
+QIcon RoleIcon(TIconRole role, const QString &file) {
+    InitTreeIcons();
+    if (role == TIconRole::File && !file.isEmpty())
+        return FileIcon(file);
+    return Icons.Role[int(role)];
+}
+
+QString TreeIconSource() {
+    InitTreeIcons();
+    return Icons.FromTheme ? QStringLiteral("theme") : QStringLiteral("style");
+}
+
+bool IsFillingTree() { return Filling; }
+
+bool FillTree(const QString &topicName, QTreeWidget *tree) {
+    // Pending events are handled while a fill runs; a topic chosen meanwhile must not refill
+    // the lists this fill is walking. It is dropped: the user sees the first choice completed.
+    if (Filling || !tree)
+        return false;
+    InitTreeIcons();
+    if (!LoadItems(TopicPath(topicName), QString())) {
+        // Nodes must never point at freed items.
+        if (!ItemList || ItemList->IsEmpty())
+            tree->clear();
+        return false;
+    }
+    ItemCount = 0;
+    CurrentTopic = topicName;
+    {
+        TFillGuard guard(tree);
+        tree->clear();
+
+        // Folders first, so that every folder exists before the items placed into it.
+        const QIcon folderIcon = RoleIcon(TIconRole::Folder);
+        for (int i = 0; i < ItemList->Count(); ++i) {
+            QCoreApplication::processEvents();
+            if (!guard.Alive())
+                return false;
+            TItem *item = ItemList->Item(i);
+            const QString parent = ParentPath(*item);
+            item->Name = LeafName(*item);
+            item->Folder = parent;
+            if (item->Exe.isEmpty())
+                AddNode(tree, item, TIconRole::Folder, folderIcon);
+        }
+        for (int i = 0; i < ItemList->Count(); ++i) {
+            QCoreApplication::processEvents();
+            if (!guard.Alive())
+                return false;
+            TItem *item = ItemList->Item(i);
+            if (item->Exe.isEmpty())
+                continue;
+            const TIconRole role = TargetRole(*item);
+            const QIcon icon =
+                role == TIconRole::File ? RoleIcon(role, platform::ResolveCase(item->Exe)) : RoleIcon(role);
+            AddNode(tree, item, role, icon);
+        }
+
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            TItem *item = NodeItem(*it);
+            if (item && !item->Exe.isEmpty())
+                item->Sequence = ItemCount++;
+        }
+    }
+    if (auto *view = qobject_cast<TGTreeView *>(tree)) {
+        view->MarkScrollBarsPending();
+        view->UpdateScrollBars();
+    }
+    return true;
+}
+
+QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) {
+    if (!tree || item.Name.isEmpty())
+        return nullptr;
+    const QString parent = ParentPath(item);
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const TItem *candidate = NodeItem(*it);
+        if (candidate && FullNameIs(*candidate, parent))
+            return *it;
+    }
+    return nullptr;
+}
+
+TItem *SelectedItem(QTreeWidget *tree) {
+    if (!tree || tree->topLevelItemCount() == 0)
+        return nullptr;
+    QTreeWidgetItem *node = tree->currentItem();
+    if (node && node->isSelected())
+        return NodeItem(node);
+    const QList<QTreeWidgetItem *> selected = tree->selectedItems();
+    return selected.isEmpty() ? nullptr : NodeItem(selected.first());
+}
+
+bool HasItems(QTreeWidget *tree) {
+    if (!tree)
+        return false;
+    if (!tree->testAttribute(Qt::WA_WState_Created))
+        return true;
+    return tree->topLevelItemCount() > 0;
+}
+
+QTreeWidgetItem *TopVisibleItem(QTreeWidget *tree) {
+    if (!tree || !tree->testAttribute(Qt::WA_WState_Created) || tree->topLevelItemCount() == 0)
+        return nullptr;
+    return tree->itemAt(QPoint(0, 0));
+}
+
+QTreeWidgetItem *LastVisibleItem(QTreeWidget *tree) {
+    QTreeWidgetItem *node = TopVisibleItem(tree);
+    if (!node)
+        return nullptr;
+    const QRect client = tree->viewport()->rect();
+    for (QTreeWidgetItem *next = tree->itemBelow(node); next; next = tree->itemBelow(next)) {
+        const QRect r = tree->visualItemRect(next);
+        if (!QRect(client.left(), r.top(), client.width(), r.height()).intersects(client))
+            break;
+        node = next;
+    }
+    return node;
+}
+
+QTreeWidgetItem *LastExpandedItem(QTreeWidget *tree) {
+    if (!TopVisibleItem(tree))
+        return nullptr;
+    QTreeWidgetItem *node = tree->topLevelItem(tree->topLevelItemCount() - 1);
+    while (node && node->isExpanded() && node->childCount() > 0)
+        node = node->child(node->childCount() - 1);
+    return node;
+}

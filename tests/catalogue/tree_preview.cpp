@@ -1,0 +1,94 @@
+// Writes a small disc, fills the catalogue tree from it over a skin-like background and saves a
+// picture of it: tree_preview OUT.png [scale]. For looking at, not for asserting.
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "catalogue/GTree.h"
+#include "catalogue/GTreeView.h"
+#include "lib/GLib.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTemporaryDir>
+
+static void Write(const QString &path, const QByteArray &text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+}
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("tree.png");
+    const int scale = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
+
+    QTemporaryDir dir;
+    InitPaths(dir.path(), dir.path() + QStringLiteral("/telvaro"));
+    const QString base = BaseDir;
+    Write(base + "GRES/GES.INI", "[Temas]\nVarios=menu\\VARIOS.INI\n");
+    Write(base + "menu/VARIOS.INI",
+          "[Juegos]\n[Juegos\\Arcade]\nExe=juegos\\arcade\n[Juegos\\Tablero]\nExe=juegos\\tablero.sh\n"
+          "[Fotos del viaje]\nExe=fotos\\*.jpg\n[Animaciones]\nExe=fotos\\*.GIF\n[Documentos]\n"
+          "[Manual]\nCarpeta=Documentos\nExe=doc\\manual.pdf\n[Notas]\nCarpeta=Documentos\nExe=doc\\notas.txt\n"
+          "[Video perdido]\nExe=video\\perdido.avi\n[Canción]\nExe=musica\\cancion.mp3\n"
+          "[Página web]\nExe=doc\\index.htm\n");
+    Write(base + "menu/doc/manual.pdf", "%PDF-1.4\n");
+    Write(base + "menu/doc/notas.txt", "notas\n");
+    Write(base + "menu/doc/index.htm", "<html></html>\n");
+    Write(base + "menu/musica/cancion.mp3", "ID3");
+    Write(base + "menu/juegos/tablero.sh", "#!/bin/sh\n");
+
+    InitItems();
+    if (!InitTopics())
+        return 1;
+
+    TGTreeView tree;
+    tree.setFrameShape(QFrame::NoFrame);
+    tree.resize(218, 192);
+    tree.SetColor(QColor(128, 128, 0));
+    tree.setRootIsDecorated(false);
+    tree.setIndentation(19);
+    tree.SetSingleExpand(true);
+    tree.SetNoScroll(true);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    font.setBold(true);
+    tree.setFont(font);
+
+    // Something like a skin: a warm gradient with a pale panel and a few shapes.
+    QPixmap back(218, 192);
+    {
+        QPainter p(&back);
+        QLinearGradient g(0, 0, 218, 192);
+        g.setColorAt(0, QColor(250, 226, 170));
+        g.setColorAt(1, QColor(214, 150, 90));
+        p.fillRect(back.rect(), g);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 90));
+        p.drawRoundedRect(QRectF(6, 6, 206, 180), 14, 14);
+        p.setBrush(QColor(180, 90, 40, 70));
+        p.drawEllipse(QPointF(180, 160), 60, 40);
+    }
+    tree.SetBackground(back);
+    FillTree(TopicList->Name(0), &tree);
+    tree.show();
+    QCoreApplication::processEvents();
+    tree.setCurrentItem(tree.topLevelItem(0));
+    tree.setCurrentItem(tree.topLevelItem(0)->child(1));
+    QCoreApplication::processEvents();
+
+    const QImage shot = tree.grab().toImage();
+    shot.scaled(shot.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(out);
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it)
+        printf("%s%s: %s\n", QString((*it)->parent() ? 2 : 0, u' ').toUtf8().constData(),
+               (*it)->text(0).toUtf8().constData(), IconRoleName(NodeRole(*it)).toUtf8().constData());
+    printf("icons from %s; picture in %s\n", qPrintable(TreeIconSource()), qPrintable(out));
+    DoneTopics();
+    DoneItems();
+    DonePaths();
+    return 0;
+}
