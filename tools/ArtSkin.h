@@ -1,0 +1,28 @@
+#pragma once
+// The main window's skin: the normal and the lit bitmap and the mask that cuts the window.
+#include "ArtMap.h"
+
+#include <QImage>
+
+#include <vector>
+
+namespace art {
+
+constexpr int SkinWidth = 432;
+constexpr int SkinHeight = 384;
+
+struct TSkin {
+    QImage Normal; // RGB888
+    QImage Lit;    // RGB888: the normal picture with every region drawn lit
+    QImage Mask;   // Mono, index 0 black (inside), index 1 white (outside)
+};
+
+// Paints the skin for the given map. False, with the reason, when a check on the result fails:
+// the mask's pixel 0,0 must be outside, every region's box inside the shape, no pixel of the
+// tree's colour key in either picture, and every region visibly brighter when lit.
+bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error);
+
+// The two pictures side by side, each cut by the mask (outside shown as a checkerboard).
+QImage SkinPreview(const TSkin &skin);
+
+} // namespace art
