@@ -46,7 +46,7 @@ bool ReadInteger(QStringView text, int &value);
 class THSRgnList {
 public:
     static constexpr int kMaxPoints = 40;
-    // Coordinates are held to the 16-bit range of the original graphics calls, which keeps the
+    // Coordinates are held to the 16-bit range of the graphics calls maps were written for: that keeps the
     // work and memory of any one shape bounded whatever the map says.
     static constexpr int kMinCoord = -32768;
     static constexpr int kMaxCoord = 32767;
