@@ -218,9 +218,20 @@ TIconRole NodeRole(const QTreeWidgetItem *node) {
     return static_cast<const TItemNode *>(node)->Role;
 }
 
-void InitTreeIcons() {
+void InitTreeIcons(TIconSource source) {
     if (Icons.Ready)
         return;
+    // Pixmaps must go while the application object still exists, whoever forgets DoneTreeIcons.
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        qAddPostRoutine(DoneTreeIcons);
+        cleanupRegistered = true;
+    }
+    if (source == TIconSource::Style) {
+        LoadStyleIcons();
+        Icons.Ready = true;
+        return;
+    }
     if (!ThemeServes()) {
         // Without a desktop the theme is often plain hicolor, which has no folders.
         const QString previous = QIcon::themeName();

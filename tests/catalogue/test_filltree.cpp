@@ -24,6 +24,7 @@ private Q_SLOTS:
     void reentrantFillIgnored();
     void treeDestroyedDuringFill();
     void selectedItem();
+    void rolesLookDifferent_data();
     void rolesLookDifferent();
 };
 
@@ -258,7 +259,10 @@ void TestFillTree::selectedItem() {
 }
 
 void TestFillTree::rolesLookDifferent() {
-    // Each role's closed image differs from every other role's, and so does a file's own icon.
+    QFETCH(bool, styleOnly);
+    DoneTreeIcons();
+    InitTreeIcons(styleOnly ? TIconSource::Style : TIconSource::Auto);
+    // Each role's closed image differs from every other role's.
     QList<QImage> images;
     for (TIconRole role : {TIconRole::Folder, TIconRole::Pictures, TIconRole::Programs, TIconRole::File,
                            TIconRole::Broken})
@@ -273,6 +277,13 @@ void TestFillTree::rolesLookDifferent() {
         const QIcon folder = RoleIcon(TIconRole::Folder);
         QVERIFY(folder.pixmap(16, 16, QIcon::Selected).toImage() != folder.pixmap(16, 16).toImage());
     }
+    DoneTreeIcons();
+}
+
+void TestFillTree::rolesLookDifferent_data() {
+    QTest::addColumn<bool>("styleOnly");
+    QTest::newRow("theme when installed") << false;
+    QTest::newRow("style icons") << true;
 }
 
 QTEST_MAIN(TestFillTree)
