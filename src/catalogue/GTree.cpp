@@ -146,12 +146,18 @@ void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) 
         tree->addTopLevelItem(node);
 }
 
-TIconRole TargetRole(const TItem &item) {
+} // namespace
+
+TIconRole ItemIconRole(const TItem &item) {
+    if (item.Exe.isEmpty())
+        return TIconRole::Folder;
     if (IsCollection(item))
         return IsPictureCollection(item) ? TIconRole::Pictures : TIconRole::Programs;
     // A folder whose name has a dot is as real a target as a file.
     return platform::PathExists(item.Exe) ? TIconRole::File : TIconRole::Broken;
 }
+
+namespace {
 
 // Undoes what a fill changed on the tree and the screen, however the fill ends.
 class TFillGuard {
@@ -301,7 +307,7 @@ bool FillTree(const QString &topicName, QTreeWidget *tree) {
             TItem *item = ItemList->Item(i);
             if (item->Exe.isEmpty())
                 continue;
-            const TIconRole role = TargetRole(*item);
+            const TIconRole role = ItemIconRole(*item);
             const QIcon icon =
                 role == TIconRole::File ? RoleIcon(role, platform::ResolveCase(item->Exe)) : RoleIcon(role);
             AddNode(tree, item, role, icon);

@@ -29,6 +29,9 @@ public:
     TIconRole Role;
 };
 TItem *NodeItem(const QTreeWidgetItem *node);
+// The role FillTree gives an item's node (it looks at the disc for targets that are not
+// collections).
+TIconRole ItemIconRole(const TItem &item);
 // The role of the node's icon; Folder for a node that carries no item.
 TIconRole NodeRole(const QTreeWidgetItem *node);
 
