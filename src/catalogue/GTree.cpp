@@ -14,6 +14,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <vector>
+
 qint32 ItemCount = 0;
 
 namespace {
@@ -146,12 +148,18 @@ void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) 
         tree->addTopLevelItem(node);
 }
 
-TIconRole TargetRole(const TItem &item) {
+} // namespace
+
+TIconRole ItemIconRole(const TItem &item) {
+    if (item.Exe.isEmpty())
+        return TIconRole::Folder;
     if (IsCollection(item))
         return IsPictureCollection(item) ? TIconRole::Pictures : TIconRole::Programs;
     // A folder whose name has a dot is as real a target as a file.
     return platform::PathExists(item.Exe) ? TIconRole::File : TIconRole::Broken;
 }
+
+namespace {
 
 // Undoes what a fill changed on the tree and the screen, however the fill ends.
 class TFillGuard {
@@ -218,9 +226,20 @@ TIconRole NodeRole(const QTreeWidgetItem *node) {
     return static_cast<const TItemNode *>(node)->Role;
 }
 
-void InitTreeIcons() {
+void InitTreeIcons(TIconSource source) {
     if (Icons.Ready)
         return;
+    // Pixmaps must go while the application object still exists, whoever forgets DoneTreeIcons.
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        qAddPostRoutine(DoneTreeIcons);
+        cleanupRegistered = true;
+    }
+    if (source == TIconSource::Style) {
+        LoadStyleIcons();
+        Icons.Ready = true;
+        return;
+    }
     if (!ThemeServes()) {
         // Without a desktop the theme is often plain hicolor, which has no folders.
         const QString previous = QIcon::themeName();
@@ -290,7 +309,7 @@ bool FillTree(const QString &topicName, QTreeWidget *tree) {
             TItem *item = ItemList->Item(i);
             if (item->Exe.isEmpty())
                 continue;
-            const TIconRole role = TargetRole(*item);
+            const TIconRole role = ItemIconRole(*item);
             const QIcon icon =
                 role == TIconRole::File ? RoleIcon(role, platform::ResolveCase(item->Exe)) : RoleIcon(role);
             AddNode(tree, item, role, icon);
@@ -313,10 +332,30 @@ QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) {
     if (!tree || item.Name.isEmpty())
         return nullptr;
     const QString parent = ParentPath(item);
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        const TItem *candidate = NodeItem(*it);
-        if (candidate && FullNameIs(*candidate, parent))
-            return *it;
+    // Tree order (each node before its children), walked by hand: the generic iterator's
+    // per-step bookkeeping doubles the cost of this scan.
+    const int tops = tree->topLevelItemCount();
+    for (int t = 0; t < tops; ++t) {
+        QTreeWidgetItem *node = tree->topLevelItem(t);
+        std::vector<std::pair<QTreeWidgetItem *, int>> path; // (parent, index of the next child)
+        while (node) {
+            const TItem *candidate = NodeItem(node);
+            if (candidate && FullNameIs(*candidate, parent))
+                return node;
+            if (node->childCount() > 0) {
+                path.emplace_back(node, 1);
+                node = node->child(0);
+                continue;
+            }
+            node = nullptr;
+            while (!path.empty() && !node) {
+                auto &[p, next] = path.back();
+                if (next < p->childCount())
+                    node = p->child(next++);
+                else
+                    path.pop_back();
+            }
+        }
     }
     return nullptr;
 }

@@ -29,13 +29,18 @@ public:
     TIconRole Role;
 };
 TItem *NodeItem(const QTreeWidgetItem *node);
+// The role FillTree gives an item's node (it looks at the disc for targets that are not
+// collections).
+TIconRole ItemIconRole(const TItem &item);
 // The role of the node's icon; Folder for a node that carries no item.
 TIconRole NodeRole(const QTreeWidgetItem *node);
 
 // Fetches the role icons once (the freedesktop theme, falling back to Adwaita when the current
 // theme lacks them and to the style's own icons when no theme is installed). FillTree does it
 // when start-up has not.
-void InitTreeIcons();
+// Style: the style's own icons even when a theme is installed (how a bare system looks).
+enum class TIconSource { Auto, Style };
+void InitTreeIcons(TIconSource source = TIconSource::Auto);
 void DoneTreeIcons();
 // The icon of a role; the closed image is the normal mode, the open one the selected mode. For
 // File, the icon of the given existing file.

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void reentrantFillIgnored();
     void treeDestroyedDuringFill();
     void selectedItem();
+    void rolesLookDifferent_data();
     void rolesLookDifferent();
 };
 
@@ -77,6 +78,8 @@ void TestFillTree::placement_data() {
         << QByteArray("[z]\nExe=a.txt\n[F]\n[F\\G]\n[F\\G\\deep]\nExe=b.txt\n[F\\top]\nExe=c.txt\n[H]\n"
                       "[H\\h]\nExe=d.txt\n")
         << false << "F[folder](G[folder](deep[file#0]) top[file#1]) H[folder](h[file#2]) z[file#3]" << 4;
+    QTest::newRow("an item under an item placed before it")
+        << QByteArray("[P]\nExe=a.txt\n[P\\c]\nExe=b.txt\n") << false << "P[file#0](c[file#1])" << 2;
     QTest::newRow("icons by target")
         << QByteArray("[p]\nExe=fotos\\*.jpg\n[q]\nExe=fotos\\*.GIF\n[r]\nExe=juegos\n[s]\nExe=fotos\\*.bmp\n"
                       "[t]\nExe=a.txt\n[u]\nExe=nada.txt\n[v]\nExe=A.TXT\n[w]\nExe=dir.v2\n")
@@ -258,7 +261,10 @@ void TestFillTree::selectedItem() {
 }
 
 void TestFillTree::rolesLookDifferent() {
-    // Each role's closed image differs from every other role's, and so does a file's own icon.
+    QFETCH(bool, styleOnly);
+    DoneTreeIcons();
+    InitTreeIcons(styleOnly ? TIconSource::Style : TIconSource::Auto);
+    // Each role's closed image differs from every other role's.
     QList<QImage> images;
     for (TIconRole role : {TIconRole::Folder, TIconRole::Pictures, TIconRole::Programs, TIconRole::File,
                            TIconRole::Broken})
@@ -273,6 +279,13 @@ void TestFillTree::rolesLookDifferent() {
         const QIcon folder = RoleIcon(TIconRole::Folder);
         QVERIFY(folder.pixmap(16, 16, QIcon::Selected).toImage() != folder.pixmap(16, 16).toImage());
     }
+    DoneTreeIcons();
+}
+
+void TestFillTree::rolesLookDifferent_data() {
+    QTest::addColumn<bool>("styleOnly");
+    QTest::newRow("theme when installed") << false;
+    QTest::newRow("style icons") << true;
 }
 
 QTEST_MAIN(TestFillTree)

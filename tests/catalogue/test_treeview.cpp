@@ -94,6 +94,7 @@ private Q_SLOTS:
     void wholeRepaints();
     void singleExpand_data();
     void singleExpand();
+    void doubleClickDoesNotToggle();
     void nodeQueriesBeforeShow();
     void nodeQueries();
 };
@@ -316,6 +317,24 @@ void TestTreeView::singleExpand() {
     expanded.sort();
     QCOMPARE(open, expanded);
     QCOMPARE(changes, path);
+}
+
+void TestTreeView::doubleClickDoesNotToggle() {
+    TCatalogueTree t;
+    t.View.SetSingleExpand(false);
+    t.View.setRootIsDecorated(true);
+    QTreeWidgetItem *folder = t.Add("Carpeta");
+    t.Add("Hijo", folder);
+    t.Show();
+    int doubleClicks = 0;
+    connect(&t.View, &QTreeWidget::itemDoubleClicked, [&] { ++doubleClicks; });
+    const QPoint at = t.View.visualItemRect(folder).center();
+    QTest::mousePress(t.View.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(t.View.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(t.View.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(doubleClicks, 1);
+    QVERIFY(!folder->isExpanded());
+    QVERIFY(!t.View.isPersistentEditorOpen(folder));
 }
 
 void TestTreeView::nodeQueriesBeforeShow() {

@@ -1,5 +1,5 @@
 // Writes a small disc, fills the catalogue tree from it over a skin-like background and saves a
-// picture of it: tree_preview OUT.png [scale]. For looking at, not for asserting.
+// picture of it: tree_preview OUT.png [scale [style]]. For looking at, not for asserting.
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
@@ -41,6 +41,8 @@ int main(int argc, char **argv) {
     Write(base + "menu/musica/cancion.mp3", "ID3");
     Write(base + "menu/juegos/tablero.sh", "#!/bin/sh\n");
 
+    if (argc > 3 && QByteArray(argv[3]) == "style")
+        InitTreeIcons(TIconSource::Style);
     InitItems();
     if (!InitTopics())
         return 1;
