@@ -203,6 +203,9 @@ void TestArtwork::generatorMatchesCommittedMask() {
     QCOMPARE(a.Lit, b.Lit);
     const QImage committed = QImage(Top() + QStringLiteral("/resources/mask.bmp")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(a.Mask.convertToFormat(QImage::Format_RGB32), committed);
+    // Byte for byte, padding included: the committed file is what the generator writes.
+    QCOMPARE(art::BmpBytes(a.Mask), ReadAll(Top() + QStringLiteral("/resources/mask.bmp")));
+    QCOMPARE(art::BmpBytes(a.Normal), art::BmpBytes(b.Normal));
 
     // A region the shape cannot hold is refused.
     auto map = ShippedMap();
