@@ -15,15 +15,17 @@ QRgb PaletteColour(int i) {
     return qRgb(g, g, g);
 }
 
+int Distance(QRgb a, QRgb b) {
+    const int dr = qRed(a) - qRed(b), dg = qGreen(a) - qGreen(b), db = qBlue(a) - qBlue(b);
+    return dr * dr + dg * dg + db * db;
+}
+
 uint8_t Index(QRgb c) {
     const int r = qRed(c), g = qGreen(c), b = qBlue(c);
     const int cube = ((r + 25) / 51) * 36 + ((g + 25) / 51) * 6 + (b + 25) / 51;
-    // Near-neutral colours look better on the finer grey ramp.
-    if (std::abs(r - g) < 10 && std::abs(g - b) < 10) {
-        const int grey = (r + g + b) / 3;
-        return uint8_t(216 + (grey * 39 + 127) / 255);
-    }
-    return uint8_t(cube);
+    // Near-neutral colours may sit closer to the finer grey ramp.
+    const int grey = 216 + ((r + g + b) / 3 * 39 + 127) / 255;
+    return uint8_t(Distance(c, PaletteColour(grey)) < Distance(c, PaletteColour(cube)) ? grey : cube);
 }
 
 class TBitWriter {
@@ -87,7 +89,9 @@ void Lzw(QByteArray &out, const std::vector<uint8_t> &pixels) {
             continue;
         }
         w.Put(prefix, bits);
-        if (next < 4096) {
+        // The table is restarted one entry short of full, as the common encoders do: decoders
+        // disagree about the code that would fill the last entry.
+        if (next < 4095) {
             dict.emplace(key, next);
             // The decoder widens its codes one code later than the encoder adds the entry.
             if (next == (1u << bits) && bits < 12)

@@ -128,7 +128,14 @@ std::vector<TPicture> Pictures() {
     TMood dawn{QColor(80, 110, 170), QColor(255, 214, 170), QColor(255, 246, 220), QColor(255, 220, 170, 150),
                {QColor(150, 130, 160), QColor(100, 90, 130), QColor(60, 56, 90)}, QColor(110, 110, 150), 0.45, 0.55};
     dawn.Trees = true;
+    const TMood desert{QColor(120, 170, 230), QColor(250, 226, 190), QColor(255, 252, 230), QColor(255, 240, 200, 140),
+                       {QColor(222, 170, 120), QColor(196, 130, 84), QColor(150, 90, 60)}, QColor(70, 130, 170), 0.78, 0.3};
+    TMood snow{QColor(150, 180, 220), QColor(236, 242, 250), QColor(255, 255, 255), QColor(255, 255, 255, 120),
+               {QColor(226, 234, 246), QColor(190, 204, 226), QColor(120, 140, 170)}, QColor(90, 120, 160), 0.35, 0.3};
+    snow.Trees = true;
     return {
+        {QStringLiteral("desierto.jpg"), Landscape(800, 600, desert, 61), 82},
+        {QStringLiteral("nieve.jpg"), Landscape(800, 600, snow, 67), 82},
         {QStringLiteral("atardecer.jpg"), Landscape(800, 600, sunset, 11), 82},
         {QStringLiteral("lago.jpg"), Landscape(800, 600, lake, 23), 82},
         {QStringLiteral("bosque.jpg"), Landscape(600, 800, forest, 37), 82},

@@ -611,6 +611,7 @@ bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) 
     skin.Mask.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     skin.Mask.setDotsPerMeterX(2835);
     skin.Mask.setDotsPerMeterY(2835);
+    skin.Mask.fill(1);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
             skin.Mask.setPixel(x, y, shape.at(x, y) ? 0 : 1);
@@ -674,6 +675,59 @@ bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) 
         }
     }
     return true;
+}
+
+QByteArray BmpBytes(const QImage &img) {
+    // Written here rather than by the image library, whose writer leaves the padding at the
+    // ends of 1-bit rows uninitialised: the same picture must always give the same bytes.
+    const bool mono = img.depth() == 1;
+    const QImage src = mono ? img.convertToFormat(QImage::Format_Mono) : img.convertToFormat(QImage::Format_RGB888);
+    const int w = src.width(), h = src.height();
+    const int rowBytes = ((w * (mono ? 1 : 24) + 31) / 32) * 4;
+    const int paletteBytes = mono ? 8 : 0;
+    const int offset = 14 + 40 + paletteBytes;
+    QByteArray b;
+    auto put = [&b](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            b.append(char((v >> (8 * i)) & 0xff));
+    };
+    b.append("BM");
+    put(uint32_t(offset + rowBytes * h), 4);
+    put(0, 4);
+    put(uint32_t(offset), 4);
+    put(40, 4);
+    put(uint32_t(w), 4);
+    put(uint32_t(h), 4);
+    put(1, 2);
+    put(mono ? 1 : 24, 2);
+    put(0, 4);
+    put(uint32_t(rowBytes * h), 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(mono ? 2 : 0, 4);
+    put(mono ? 2 : 0, 4);
+    if (mono)
+        for (int i = 0; i < 2; ++i) {
+            const QRgb c = src.color(i);
+            b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(0));
+        }
+    for (int y = h - 1; y >= 0; --y) {
+        QByteArray row(rowBytes, '\0');
+        const uchar *line = src.constScanLine(y);
+        if (mono) {
+            for (int x = 0; x < w; ++x)
+                if (src.pixelIndex(x, y))
+                    row[x / 8] = char(uint8_t(row[x / 8]) | (0x80 >> (x % 8)));
+        } else {
+            for (int x = 0; x < w; ++x) {
+                row[3 * x] = char(line[3 * x + 2]);
+                row[3 * x + 1] = char(line[3 * x + 1]);
+                row[3 * x + 2] = char(line[3 * x]);
+            }
+        }
+        b.append(row);
+    }
+    return b;
 }
 
 QImage SkinPreview(const TSkin &skin) {

@@ -2,6 +2,7 @@
 // The main window's skin: the normal and the lit bitmap and the mask that cuts the window.
 #include "ArtMap.h"
 
+#include <QByteArray>
 #include <QImage>
 
 #include <vector>
@@ -21,6 +22,9 @@ struct TSkin {
 // the mask's pixel 0,0 must be outside, every region's box inside the shape, no pixel of the
 // tree's colour key in either picture, and every region visibly brighter when lit.
 bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error);
+
+// A Windows BMP file: 24 bits per pixel, or 1 bit with its two-colour palette for a mono image.
+QByteArray BmpBytes(const QImage &img);
 
 // The two pictures side by side, each cut by the mask (outside shown as a checkerboard).
 QImage SkinPreview(const TSkin &skin);

@@ -64,8 +64,8 @@ int main(int argc, char **argv) {
         art::TSkin skin;
         if (!art::PaintSkin(map, skin, error))
             return Fail(error);
-        if (!SaveImage(skin.Normal, args[2], "bmp", -1, error) || !SaveImage(skin.Lit, args[3], "bmp", -1, error) ||
-            !SaveImage(skin.Mask, args[4], "bmp", -1, error))
+        if (!art::WriteFile(args[2], art::BmpBytes(skin.Normal), error) ||
+            !art::WriteFile(args[3], art::BmpBytes(skin.Lit), error) || !art::WriteFile(args[4], art::BmpBytes(skin.Mask), error))
             return Fail(error);
         if (args.size() == 6 && !SaveImage(art::SkinPreview(skin), args[5], "png", -1, error))
             return Fail(error);
