@@ -1,5 +1,7 @@
 #include "ArtMap.h"
 
+#include "hotzone/HotZone.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -76,8 +78,13 @@ bool ReadMapFile(const QString &path, std::vector<TMapRegion> &regions, QString 
         error = QStringLiteral("cannot read the map file %1").arg(path);
         return false;
     }
+    const QByteArray bytes = f.readAll();
     QStringList lines;
-    for (const QByteArray &raw : f.readAll().split('\n')) {
+    // A window design holds the map in its hot image's "Regions" property: read it from there,
+    // so the skin is painted to the very map the menu uses.
+    if (path.endsWith(QLatin1String(".ui")))
+        lines = MapTextFromDesign(bytes);
+    else for (const QByteArray &raw : bytes.split('\n')) {
         QByteArray l = raw;
         if (l.endsWith('\r'))
             l.chop(1);

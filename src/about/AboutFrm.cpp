@@ -9,7 +9,10 @@
 #include <QPixmap>
 #include <QScreen>
 
+static void InitAboutResources() { Q_INIT_RESOURCE(about); }
+
 TAboutFrm::TAboutFrm(QWidget *parent) : QDialog(parent), FUi(std::make_unique<Ui::TAboutFrm>()) {
+    InitAboutResources();
     FUi->setupUi(this);
     FormCreate();
 }

@@ -1,5 +1,7 @@
 #include "hotzone/HotImg.h"
 
+#include "lib/GLib.h"
+
 #include "platform/Files.h"
 
 #include <QBuffer>
@@ -22,10 +24,17 @@ QString WithSlash(const QString &folder) {
 } // namespace
 
 THotImg::THotImg(QWidget *parent) : TCustomHotZone(parent) {
+    const auto fiveFolders = [](const QString &p) {
+        return QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
+                           p + QStringLiteral("BMP/"), p};
+    };
     const QString p = WithSlash(QCoreApplication::applicationDirPath());
-    FSearchPath = QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
-                              p + QStringLiteral("BMP/"), p}
-                      .join(u';');
+    QStringList folders = fiveFolders(p);
+    // The program usually lies outside the disc here (a build folder, /usr/bin): the disc's own
+    // folders follow the program's.
+    if (!BaseDir.isEmpty() && WithSlash(BaseDir) != p)
+        folders += fiveFolders(WithSlash(BaseDir));
+    FSearchPath = folders.join(u';');
 }
 
 void THotImg::SetImg(const QImage &img) {

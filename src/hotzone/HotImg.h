@@ -10,6 +10,9 @@
 
 class THotImg : public TCustomHotZone {
     Q_OBJECT
+    // The names a window design stores; assigning one reads the bitmap.
+    Q_PROPERTY(QString ImgName READ ImgName WRITE SetImgNameProperty)
+    Q_PROPERTY(QString ImgHName READ ImgHName WRITE SetImgHNameProperty)
 public:
     // Files larger than this are not read as bitmaps: a skin is far smaller, and a hostile
     // file must not make us allocate without bound.
@@ -31,6 +34,8 @@ public:
     bool SetImgName(const QString &name);
     QString ImgHName() const { return FImgHName; }
     bool SetImgHName(const QString &name);
+    void SetImgNameProperty(const QString &name) { SetImgName(name); }
+    void SetImgHNameProperty(const QString &name) { SetImgHName(name); }
     QString LastError() const { return FLastError; }
 
     // Folders searched for bitmap files, joined by ";". Starts as the program folder's GRES,

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <QXmlStreamReader>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QMouseEvent>
@@ -693,4 +694,32 @@ void TCustomHotZone::leaveEvent(QEvent *event) {
             return;
         FHotRgn = nullptr;
     }
+}
+
+QStringList MapTextFromDesign(const QByteArray &designXml, const QString &widget) {
+    QXmlStreamReader xml(designXml);
+    QStringList lines;
+    int widgetDepth = -1, depth = 0;
+    bool inRegions = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            const auto attrs = xml.attributes();
+            if (xml.name() == u"widget" && attrs.value(QLatin1String("name")) == widget && widgetDepth < 0)
+                widgetDepth = depth;
+            else if (widgetDepth >= 0 && depth == widgetDepth + 1 && xml.name() == u"property" &&
+                     attrs.value(QLatin1String("name")) == u"Regions")
+                inRegions = true;
+            else if (inRegions && xml.name() == u"string")
+                lines << xml.readElementText(), --depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (inRegions && xml.name() == u"property")
+                return lines;
+            if (depth == widgetDepth)
+                widgetDepth = -1;
+            --depth;
+        }
+    }
+    return lines;
 }

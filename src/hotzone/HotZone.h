@@ -107,6 +107,9 @@ QCursor CursorFromId(qint16 id);
 // sees every event before the control does.
 class TCustomHotZone : public QWidget {
     Q_OBJECT
+    // The map text and the outline switch, as a window design stores them.
+    Q_PROPERTY(QStringList Regions READ Regions WRITE SetRegions)
+    Q_PROPERTY(bool ShowRegions READ ShowRegions WRITE SetShowRegions)
 public:
     explicit TCustomHotZone(QWidget *parent = nullptr);
     ~TCustomHotZone() override;
@@ -206,3 +209,7 @@ private:
     QImage FSurface;         // the retained picture of the control
     bool FSurfaceValid = false;
 };
+
+// The map text a window design (a Qt Designer .ui file) stores in the "Regions" property of
+// the hot-zone widget named Widget, line by line as written; empty when it holds none.
+QStringList MapTextFromDesign(const QByteArray &designXml, const QString &widget = QStringLiteral("Hot"));

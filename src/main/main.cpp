@@ -1,28 +1,87 @@
-// The menu's start-up: find the disc, read its topics, greet with the button cue.
+// The menu's start-up: find the disc, read its topics, claim the one running instance, and
+// show the skin window.
+#include "about/AboutFrm.h"
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
+#include "catalogue/GTree.h"
 #include "lib/GLib.h"
+#include "main/MainFrm.h"
+#include "platform/Instance.h"
 #include "platform/Sound.h"
+#include "viewer/GVisor.h"
 
 #include <QApplication>
 
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// Picks the windowing system before the application object exists. A Wayland client cannot
+// place or shape its own window, so when an X display is offered too, we take it; and with no
+// display at all we say so in one line rather than let the toolkit abort.
+bool ChoosePlatform() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (x11 && wayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (x11 || wayland)
+        return true;
+    std::fprintf(stderr, "telvaro: no hay pantalla (DISPLAY no está definido). "
+                         "Sin escritorio, pruebe: xvfb-run -s '-screen 0 1024x768x24' telvaro CARPETA_DEL_DISCO\n");
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char **argv) {
+    if (!ChoosePlatform())
+        return 1;
+    // The skin, its mask and the tree's colour key only line up at whole scale factors.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(StartupTitle(QCoreApplication::applicationFilePath()));
 
     InitPaths();
-    ReadSortItems();
+    InitItems();
     if (!InitTopics()) {
         DoneTopics();
+        DoneItems();
         DonePaths();
         return 0;
     }
+    InitTreeIcons();
+
+    platform::TSingleInstance instance;
+    if (!instance.Claim(QCoreApplication::applicationFilePath())) {
+        DoneTopics();
+        DoneItems();
+        DonePaths();
+        return 0;
+    }
+
     QApplication::setApplicationDisplayName(QStringLiteral("Telvaro"));
-
-    PlayCue(QStringLiteral("BOTON.WAV"), true);
-
+    int code = 0;
+    {
+        auto mainFrm = std::make_unique<TMainFrm>();
+        auto aboutFrm = std::make_unique<TAboutFrm>(mainFrm.get());
+        auto visorFrm = std::make_unique<TVisorFrm>();
+        mainFrm->SetAboutBox(aboutFrm.get());
+        QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
+        mainFrm->show();
+        code = app.exec();
+        // Windows go in the reverse order of their creation.
+        visorFrm.reset();
+        aboutFrm.reset();
+        mainFrm.reset();
+    }
+    DoneTreeIcons();
     DoneTopics();
+    DoneItems();
     platform::ShutdownSound();
     DonePaths();
+    (void)code;
     return 0;
 }

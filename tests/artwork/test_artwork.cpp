@@ -6,6 +6,7 @@
 #include "ArtSkin.h"
 
 #include "platform/Files.h"
+#include "hotzone/HotZone.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -40,7 +41,7 @@ uint32_t Le(const QByteArray &b, int at, int n) {
 std::vector<art::TMapRegion> ShippedMap() {
     std::vector<art::TMapRegion> map;
     QString error;
-    if (!art::ReadMapFile(Top() + QStringLiteral("/resources/mainmap.txt"), map, error))
+    if (!art::ReadMapFile(Top() + QStringLiteral("/resources/MainFrm.ui"), map, error))
         qWarning("%s", qPrintable(error));
     return map;
 }
@@ -118,11 +119,12 @@ void TestArtwork::mapReader() {
     QCOMPARE(got.join(u' '), expected);
 }
 
-// The map file must be the thirteen lines of the main window's design, giving these boxes.
+// The main window's design must hold the thirteen lines of the main window's design, giving these boxes.
 void TestArtwork::shippedMapBoxes() {
-    const QByteArray text = ReadAll(Top() + QStringLiteral("/resources/mainmap.txt"));
-    QCOMPARE(text.count('\n'), 13);
-    QVERIFY(text.contains("circle MOVER  277,341 310,374\n"));
+    const QStringList text = MapTextFromDesign(ReadAll(Top() + QStringLiteral("/resources/MainFrm.ui")));
+    QCOMPARE(text.size(), 13);
+    QCOMPARE(text.first(), QString("#$FORMAT:ncsa"));
+    QVERIFY(text.contains("circle MOVER  277,341 310,374"));
     const char *expected[] = {"VIDEO 364,31,431,49",       "MUSICA 364,50,431,67",   "VARIOS 363,86,430,104",
                               "SALIR 87,4,119,27",         "MINIMIZAR 120,4,152,27", "IMAGEN 363,68,430,86",
                               "MOVER 244,308,310,374",     "LUP 335,153,359,175",    "LDOWN 329,175,351,195",

@@ -1,0 +1,87 @@
+#pragma once
+// The menu's one main window: a borderless, shaped skin with the topic buttons, the catalogue
+// tree drawn over it and the information label.
+#include <QPoint>
+#include <QRegion>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TMainFrm;
+}
+class QLabel;
+class QTreeWidgetItem;
+class TGTreeView;
+class THotImg;
+class TAboutFrm;
+struct TItem;
+
+class TMainFrm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 432;
+    static constexpr int kHeight = 384;
+    static constexpr int kTimerInterval = 600;
+
+    explicit TMainFrm(QWidget *parent = nullptr);
+    ~TMainFrm() override;
+
+    THotImg *Hot() const;
+    TGTreeView *Tree() const;
+    QLabel *LblInfo() const;
+    QTimer &Timer() { return FTimer; }
+    void SetAboutBox(TAboutFrm *about) { FAbout = about; }
+
+    void PlaceWindow();
+    void SelectTopic(const QString &topicName);
+    void HotHit(QObject *Sender, const QString &Id);
+    void ActivateItem(Qt::KeyboardModifiers modifiers);
+    void TimerTimer();
+    void NoteActivity();
+    // Brings the window back from another start of the program.
+    void RestoreAndRaise();
+    // A change of the primary screen's geometry: re-centre after a short pause.
+    void DisplayChanged();
+
+    TItem *CurrentItem() const { return FCurrentItem; }
+    int BlinkCount() const { return FBlinkCount; }
+    bool FirstTick() const { return FFirstTick; }
+    // The window's shape, built from the mask bitmap.
+    const QRegion &Shape() const { return FShape; }
+    static QRegion MaskRegion(const QImage &mask);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void PrepareRegions();
+    void MarkCurrentTopic();
+    void UpdateInfo();
+    void UpdateCurrentItem();
+    void TreeChange();
+    void HotEnter(QObject *Sender, const QString &Id);
+    void HotLeave(QObject *Sender, const QString &Id);
+    void SendKeyToTree(int key);
+    bool TreeKeyDown(QKeyEvent *event);
+    bool HotPointer(QEvent *event);
+    bool OverDragRegion(QPoint pos);
+    void MinimizeApplication();
+
+    std::unique_ptr<Ui::TMainFrm> FUi;
+    TAboutFrm *FAbout = nullptr;
+    TItem *FCurrentItem = nullptr;
+    bool FFirstTick = false;
+    int FBlinkCount = 0;
+    QTimer FTimer; // paces the blinking of the scroll arrows
+    bool FShown = false;
+    QRegion FShape;
+    bool FInDragBox = false;
+    bool FManualDrag = false;
+    QPoint FDragStart;
+    QPoint FWindowStart;
+};
