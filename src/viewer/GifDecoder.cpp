@@ -84,12 +84,21 @@ size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *ou
 
     while (written < count) {
         if (bits < width) {
-            while (bits <= 56 && pos < size) {
-                acc |= quint64(data[pos++]) << bits;
-                bits += 8;
+            if (size - pos >= 8) {
+                // Whole bytes up to 56 bits in one unaligned load.
+                quint64 word;
+                std::memcpy(&word, data + pos, 8);
+                acc |= word << bits;
+                pos += size_t(63 - bits) >> 3;
+                bits |= 56;
+            } else {
+                while (bits <= 56 && pos < size) {
+                    acc |= quint64(data[pos++]) << bits;
+                    bits += 8;
+                }
+                if (bits < width)
+                    break;
             }
-            if (bits < width)
-                break;
         }
         const int code = int(acc & ((1u << width) - 1));
         acc >>= width;
