@@ -21,7 +21,7 @@ quint16 U16(const quint8 *p) { return quint16(p[0] | (p[1] << 8)); }
 
 // Reads the data sub-blocks starting at Pos (each a length byte and that many bytes, ended by an
 // empty block) into Out, or only skips them when Out is null. Pos ends after the terminator, or
-// at the end of the file when the file ends first (Complete is then false).
+// at the end of the file when the file ends first (the result is then false).
 bool ReadSubBlocks(const quint8 *data, size_t size, size_t &pos, std::vector<quint8> *out) {
     if (out)
         out->clear();
