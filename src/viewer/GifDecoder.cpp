@@ -67,7 +67,8 @@ TGifDisposal TGifFrame::Disposal() const {
 // 3. The code one past the table (KwKwK) is the previous string plus its own first byte.
 // 4. A full table is kept until a clear code comes; a code beyond the table ends the data.
 size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *out, size_t count) {
-    if (minCodeSize < 1 || minCodeSize > 11 || count == 0)
+    // Pixel values wider than a byte could index no colour table: such data is not a picture.
+    if (minCodeSize < 1 || minCodeSize > 8 || count == 0)
         return 0;
     quint32 offset[kMaxCodes];
     quint16 length[kMaxCodes];
