@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include <QDir>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
@@ -46,6 +47,40 @@ bool ReadNames(const QString &dir, std::vector<QString> &names) {
     return true;
 }
 
+// Case-folded names of the folders looked into, so that a disc's many lookups of missing
+// files (a description document per item) list each folder once. An entry is good while the
+// folder's modification time is unchanged.
+struct TFoldedDir {
+    struct timespec Mtime;
+    QHash<QString, QString> Names; // folded -> first name in sorted order
+};
+QHash<QString, TFoldedDir> gFolded;
+constexpr qsizetype kFoldedCacheLimit = 512;
+
+QString FoldedLookup(const QString &dir, const QString &part) {
+    struct stat st;
+    if (!StatPath(dir, st) || !S_ISDIR(st.st_mode))
+        return {};
+    auto it = gFolded.find(dir);
+    if (it == gFolded.end() || it->Mtime.tv_sec != st.st_mtim.tv_sec || it->Mtime.tv_nsec != st.st_mtim.tv_nsec ||
+        gInjector) {
+        std::vector<QString> names;
+        if (!ReadNames(dir, names))
+            return {};
+        std::sort(names.begin(), names.end());
+        TFoldedDir entry{st.st_mtim, {}};
+        for (const QString &n : names) {
+            const QString folded = n.toCaseFolded();
+            if (!entry.Names.contains(folded))
+                entry.Names.insert(folded, n);
+        }
+        if (gFolded.size() >= kFoldedCacheLimit)
+            gFolded.clear();
+        it = gFolded.insert(dir, std::move(entry));
+    }
+    return it->Names.value(part.toCaseFolded());
+}
+
 } // namespace
 
 QString ToSlashes(QString path) {
@@ -70,16 +105,10 @@ QString ResolveCase(const QString &path) {
             cur = exact;
             continue;
         }
-        std::vector<QString> names;
-        if (!ReadNames(cur.isEmpty() ? QStringLiteral("/") : cur, names))
+        const QString found = FoldedLookup(cur.isEmpty() ? QStringLiteral("/") : cur, part);
+        if (found.isEmpty())
             return {};
-        std::sort(names.begin(), names.end());
-        const QString want = part.toCaseFolded();
-        auto it = std::find_if(names.begin(), names.end(),
-                               [&](const QString &n) { return n.toCaseFolded() == want; });
-        if (it == names.end())
-            return {};
-        cur += u'/' + *it;
+        cur += u'/' + found;
     }
     return StatPath(cur, st) ? (cur.isEmpty() ? QStringLiteral("/") : cur) : QString();
 }

@@ -1,0 +1,430 @@
+#include "main/MainFrm.h"
+
+#include "about/AboutFrm.h"
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "catalogue/GTree.h"
+#include "catalogue/GTreeView.h"
+#include "hotzone/HotImg.h"
+#include "lib/GLib.h"
+
+#include "RecordingDesktop.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+static TRecordingDesktop *gDesk = nullptr;
+
+namespace {
+
+void Write(const QString &path, const QByteArray &bytes, bool exec = false) { TRecordingDesktop::WriteFile(path, bytes, exec); }
+
+// A disc made for these tests: a skin whose normal picture is dark and whose lit twin is
+// bright, two topics, and targets of every kind.
+QString MakeDisc() {
+    const QString d = gDesk->Path("disc/");
+    QImage normal(432, 384, QImage::Format_RGB32), lit(432, 384, QImage::Format_RGB32);
+    normal.fill(QColor(20, 30, 60));
+    lit.fill(QColor(250, 200, 40));
+    QDir().mkpath(d + "GRES");
+    normal.save(d + "GRES/menul.bmp");
+    lit.save(d + "GRES/menuh.bmp");
+    Write(d + "GRES/GES.INI", "[Temas]\r\nVideo=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
+    QByteArray video = "[Carpeta]\r\n"
+                       "[Carpeta\\Manual]\r\nExe=.\\DOCS\\manual.pdf\r\n"
+                       "[Carpeta\\Programa]\r\nExe=.\\PROG\\demo.sh --saludo\r\n"
+                       "[Clip]\r\nExe=.\\VIDEO\\clip.avi\r\n"
+                       "[Roto]\r\nExe=.\\DOCS\\falta.pdf\r\n"
+                       "[Fotos]\r\nExe=.\\FOTOS\\*.jpg\r\n";
+    for (int i = 0; i < 30; ++i)
+        video += "[Extra " + QByteArray::number(i).rightJustified(2, '0') + "]\r\nExe=.\\DOCS\\manual.pdf\r\n";
+    Write(d + "menu/VIDEO.INI", video);
+    Write(d + "menu/imagen.ini", "[Uno]\r\nExe=.\\DOCS\\manual.pdf\r\n[Dos]\r\nExe=.\\DOCS\\manual.pdf\r\n");
+    Write(d + "DOCS/manual.pdf", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n");
+    Write(d + "PROG/demo.sh", gDesk->RecorderScript(), true);
+    Write(d + "VIDEO/clip.avi", QByteArray("RIFF\0\0\0\0AVI LIST", 16));
+    return d;
+}
+
+QTreeWidgetItem *Node(TGTreeView *tree, const QString &caption) {
+    const auto found = tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void Key(QWidget *w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(w, &press);
+}
+
+void MouseAt(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::NoButton) {
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Answers the next message box with OK, keeping what it said.
+struct TBoxCatcher {
+    QString Text, Title;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    int Count = 0;
+    QTimer Poll;
+    TBoxCatcher() {
+        QObject::connect(&Poll, &QTimer::timeout, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible()) {
+                    Text = box->text();
+                    Title = box->windowTitle();
+                    Icon = box->icon();
+                    ++Count;
+                    box->accept();
+                }
+        });
+        Poll.start(20);
+    }
+};
+
+} // namespace
+
+class TestMainFrm : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TMainFrm> F;
+    std::unique_ptr<TAboutFrm> FAbout;
+    TGTreeView *Tree() const { return F->Tree(); }
+
+private Q_SLOTS:
+    void initTestCase() {
+        InitPaths(MakeDisc(), QCoreApplication::applicationFilePath());
+        InitItems();
+        QVERIFY(InitTopics());
+        InitTreeIcons();
+    }
+    void init() {
+        gDesk->ClearRecord();
+        F = std::make_unique<TMainFrm>();
+        FAbout = std::make_unique<TAboutFrm>(F.get());
+        F->SetAboutBox(FAbout.get());
+        F->show();
+        QVERIFY(QTest::qWaitForWindowExposed(F.get()));
+        F->activateWindow();
+    }
+    void cleanup() {
+        FAbout.reset();
+        F.reset();
+    }
+    void cleanupTestCase() {
+        DoneTreeIcons();
+        DoneTopics();
+        DoneItems();
+    }
+
+    void placementAndShape();
+    void displayChangeRecentres();
+    void fontsFallBackToTheDesign();
+    void firstTopicShown();
+    void labelTexts();
+    void topicRegionsIgnoreCase();
+    void reselectingTheCurrentTopicRefills();
+    void restoringKeepsEverything();
+    void arrowsMoveOneNodeAndStopAtTheEnd();
+    void wheelMovesOneNodePerEvent();
+    void enterTogglesAFolder();
+    void activationLaunches_data();
+    void activationLaunches();
+    void failedLaunchSaysSo();
+    void picturesOpenNothingYet();
+    void activationDuringAFillIsIgnored();
+    void dragRegionLatchesAndSwallowsThePointer();
+    void hints();
+    void blinkRhythm();
+    void nothingBlinksWithEverythingInView();
+};
+
+void TestMainFrm::placementAndShape() {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(F->geometry(), QRect((screen.width() - 432) / 2, (screen.height() - 384) / 2, 432, 384));
+    QVERIFY(F->windowFlags() & Qt::FramelessWindowHint);
+    const QRegion mask = F->mask();
+    QVERIFY(!mask.isEmpty());
+    QVERIFY(!mask.contains(QPoint(0, 0)));           // the mask's outside
+    QVERIFY(mask.contains(QPoint(150, 150)));        // the tree panel
+    for (const char *id : {"VIDEO", "SALIR", "EJECUTAR", "MOVER", "LUP", "LDOWN", "CREDITOS"}) {
+        const QRect box = F->Hot()->GetRegionRect(id);
+        QVERIFY2(mask.contains(box.center()), qPrintable(id));
+    }
+    // Row runs: a small picture whose outside is its top-left colour.
+    QImage m(4, 2, QImage::Format_RGB32);
+    m.fill(Qt::white);
+    m.setPixel(1, 0, qRgb(0, 0, 0));
+    m.setPixel(2, 0, qRgb(9, 9, 9));
+    m.setPixel(0, 1, qRgb(0, 0, 0));
+    m.setPixel(3, 1, qRgb(0, 0, 0));
+    const QRegion r = TMainFrm::MaskRegion(m);
+    QCOMPARE(r, QRegion(1, 0, 2, 1) + QRegion(0, 1, 1, 1) + QRegion(3, 1, 1, 1));
+    QVERIFY(TMainFrm::MaskRegion(QImage()).isEmpty());
+}
+
+void TestMainFrm::displayChangeRecentres() {
+    const QPoint placed = F->pos();
+    F->move(5, 5);
+    F->DisplayChanged();
+    QCOMPARE(F->pos(), placed);
+}
+
+void TestMainFrm::fontsFallBackToTheDesign() {
+    // Tahoma is not installed on these machines: the design fonts stay, both bold.
+    QCOMPARE(Tree()->font().family(), QString("MS Sans Serif"));
+    QCOMPARE(F->LblInfo()->font().family(), QString("Arial"));
+    QVERIFY(Tree()->font().bold() && F->LblInfo()->font().bold());
+    QCOMPARE(F->LblInfo()->palette().color(QPalette::WindowText), Tree()->palette().color(QPalette::Text));
+}
+
+void TestMainFrm::firstTopicShown() {
+    QCOMPARE(CurrentTopic, QString("Video"));
+    QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Carpeta"));
+    QVERIFY(F->Hot()->GetRegionFlags("VIDEO") & hsLatched);
+    QVERIFY(!(F->Hot()->GetRegionFlags("IMAGEN") & hsLatched));
+    QVERIFY(F->Hot()->GetRegionFlags("LUP") & hsAutoRepeat);
+    QVERIFY(F->Hot()->GetRegionFlags("SALIR") & hsOwnCursor);
+    QVERIFY(F->FirstTick());
+    QCOMPARE(F->BlinkCount(), 10);
+    QVERIFY(F->Timer().isActive());
+    QCOMPARE(F->Timer().interval(), 600);
+}
+
+void TestMainFrm::labelTexts() {
+    QCOMPARE(F->LblInfo()->text(), QString("2 objetos")); // the folder with two children
+    Tree()->setCurrentItem(Node(Tree(), "Manual"));
+    QCOMPARE(F->LblInfo()->text(), QString("1/%1").arg(ItemCount));
+    QCOMPARE(F->CurrentItem()->Name, QString("Manual"));
+    Tree()->setCurrentItem(Node(Tree(), "Clip"));
+    QCOMPARE(F->LblInfo()->text(), QString("3/%1").arg(ItemCount));
+    QVERIFY(F->LblInfo()->width() > 0);
+}
+
+void TestMainFrm::topicRegionsIgnoreCase() {
+    F->HotHit(F->Hot(), "IMAGEN"); // the items file is "imagen.ini"
+    QCOMPARE(CurrentTopic, QString("Imagen"));
+    QVERIFY(F->Hot()->GetRegionFlags("IMAGEN") & hsLatched);
+    QVERIFY(!(F->Hot()->GetRegionFlags("VIDEO") & hsLatched));
+    QCOMPARE(F->LblInfo()->text(), QString("1/2"));
+    F->HotHit(F->Hot(), "VARIOS"); // no such topic: only the cue
+    QCOMPARE(CurrentTopic, QString("Imagen"));
+}
+
+void TestMainFrm::reselectingTheCurrentTopicRefills() {
+    Tree()->setCurrentItem(Node(Tree(), "Clip"));
+    F->HotHit(F->Hot(), "VIDEO");
+    QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
+    QCOMPARE(F->LblInfo()->text(), QString("2 objetos"));
+}
+
+void TestMainFrm::restoringKeepsEverything() {
+    Tree()->setCurrentItem(Node(Tree(), "Clip"));
+    F->showMinimized();
+    QTest::qWait(50);
+    F->RestoreAndRaise();
+    QTest::qWait(50);
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Clip"));
+    QCOMPARE(CurrentTopic, QString("Video"));
+}
+
+void TestMainFrm::arrowsMoveOneNodeAndStopAtTheEnd() {
+    const int nodes = 1 + 2 + 34; // the folder expands as it is selected
+    F->HotHit(F->Hot(), "LDOWN");
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Manual"));
+    for (int i = 0; i < nodes + 5; ++i)
+        F->HotHit(F->Hot(), "LDOWN");
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Extra 29"));
+    F->HotHit(F->Hot(), "LUP");
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Extra 28"));
+    // Held on the arrow, the hit repeats every 150 ms.
+    Tree()->setCurrentItem(Tree()->topLevelItem(0));
+    const QRect box = F->Hot()->GetRegionRect("LDOWN");
+    QSignalSpy hits(F->Hot(), &TCustomHotZone::OnHit);
+    MouseAt(F->Hot(), QEvent::MouseMove, box.center());
+    MouseAt(F->Hot(), QEvent::MouseButtonPress, box.center(), Qt::LeftButton);
+    QTest::qWait(700);
+    MouseAt(F->Hot(), QEvent::MouseButtonRelease, box.center(), Qt::LeftButton);
+    QVERIFY2(hits.count() >= 3 && hits.count() <= 7, qPrintable(QString::number(hits.count())));
+    QTest::qWait(400);
+    const int after = hits.count();
+    QTest::qWait(400);
+    QCOMPARE(hits.count(), after);
+}
+
+void TestMainFrm::wheelMovesOneNodePerEvent() {
+    const int scrolled = Tree()->verticalScrollBar()->value();
+    QWheelEvent down(QPointF(20, 20), Tree()->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, -240),
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Tree()->viewport(), &down);
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Manual"));
+    QWheelEvent up(QPointF(20, 20), Tree()->viewport()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Tree()->viewport(), &up);
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Carpeta"));
+    QCOMPARE(Tree()->verticalScrollBar()->value(), scrolled);
+}
+
+void TestMainFrm::enterTogglesAFolder() {
+    QTreeWidgetItem *folder = Tree()->topLevelItem(0);
+    const bool open = folder->isExpanded();
+    Key(Tree(), Qt::Key_Return);
+    QCOMPARE(folder->isExpanded(), !open);
+    Key(Tree(), Qt::Key_Enter);
+    QCOMPARE(folder->isExpanded(), open);
+    QVERIFY(!F->isMinimized());
+    QTest::qWait(200);
+    QVERIFY(gDesk->Recorded().isEmpty());
+}
+
+void TestMainFrm::activationLaunches_data() {
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("firstArgument");
+    QTest::addColumn<bool>("minimised");
+    QTest::newRow("document") << "Manual" << 0 << "doc" << true;
+    QTest::newRow("document, Shift keeps the window") << "Manual" << int(Qt::ShiftModifier) << "doc" << false;
+    QTest::newRow("program with arguments") << "Programa" << 0 << "--saludo" << true;
+    QTest::newRow("media, played by its application") << "Clip" << 0 << "avi" << true;
+    QTest::newRow("media with Ctrl: the video command") << "Clip" << int(Qt::ControlModifier | Qt::ShiftModifier) << "avi"
+                                                         << false;
+}
+
+void TestMainFrm::activationLaunches() {
+    QFETCH(QString, node);
+    QFETCH(int, modifiers);
+    QFETCH(QString, firstArgument);
+    QFETCH(bool, minimised);
+    Tree()->setCurrentItem(Node(Tree(), node));
+    Key(Tree(), Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY_WITH_TIMEOUT(gDesk->Recorded().contains("end"), 10000);
+    QCOMPARE(gDesk->Recorded().value(1), "arg:" + firstArgument);
+    QCOMPARE(F->isMinimized(), minimised);
+}
+
+void TestMainFrm::failedLaunchSaysSo() {
+    TBoxCatcher box;
+    Tree()->setCurrentItem(Node(Tree(), "Roto"));
+    const QString target = F->CurrentItem()->Exe;
+    Key(Tree(), Qt::Key_Return);
+    QCOMPARE(box.Count, 1);
+    QCOMPARE(box.Text, QString("Error ejecutando \"%1\"").arg(target));
+    QCOMPARE(box.Title, QString("Telvaro"));
+    QCOMPARE(box.Icon, QMessageBox::Critical);
+    QVERIFY(!F->isMinimized());
+}
+
+void TestMainFrm::picturesOpenNothingYet() {
+    TBoxCatcher box;
+    Tree()->setCurrentItem(Node(Tree(), "Fotos"));
+    F->HotHit(F->Hot(), "EJECUTAR");
+    QTest::qWait(200);
+    QCOMPARE(box.Count, 0);
+    QVERIFY(gDesk->Recorded().isEmpty());
+    QVERIFY(!F->isMinimized());
+}
+
+void TestMainFrm::activationDuringAFillIsIgnored() {
+    TBoxCatcher box;
+    Tree()->setCurrentItem(Node(Tree(), "Roto"));
+    int tries = 0;
+    QTimer during;
+    connect(&during, &QTimer::timeout, this, [&] {
+        if (IsFillingTree()) {
+            ++tries;
+            F->ActivateItem(Qt::NoModifier); // its item may already be freed: ignored
+            F->SelectTopic("Imagen");        // a second fill over the same lists: ignored
+        }
+    });
+    during.start(0);
+    F->SelectTopic("Video");
+    during.stop();
+    QVERIFY(tries > 0);
+    QCOMPARE(box.Count, 0);
+    QCOMPARE(CurrentTopic, QString("Video"));
+    QCOMPARE(F->CurrentItem(), SelectedItem(Tree()));
+}
+
+void TestMainFrm::dragRegionLatchesAndSwallowsThePointer() {
+    QSignalSpy enters(F->Hot(), &TCustomHotZone::OnEnter);
+    QSignalSpy hits(F->Hot(), &TCustomHotZone::OnHit);
+    const QPoint corner(246, 310); // inside MOVER's box, outside its circle
+    MouseAt(F->Hot(), QEvent::MouseMove, corner);
+    QVERIFY(F->Hot()->GetRegionFlags("MOVER") & hsLatched);
+    QCOMPARE(F->Hot()->cursor().shape(), Qt::ArrowCursor);
+    const QPoint before = F->pos();
+    MouseAt(F->Hot(), QEvent::MouseButtonPress, corner, Qt::LeftButton);
+    // Offscreen there is no window manager: the window follows the pointer by itself.
+    QMouseEvent drag(QEvent::MouseMove, QPointF(corner + QPoint(30, 20)), F->Hot()->mapToGlobal(QPointF(corner)) + QPointF(30, 20),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(F->Hot(), &drag);
+    MouseAt(F->Hot(), QEvent::MouseButtonRelease, corner + QPoint(30, 20), Qt::LeftButton);
+    QCOMPARE(F->pos(), before + QPoint(30, 20));
+    QCOMPARE(enters.count(), 0);
+    QCOMPARE(hits.count(), 0);
+    // The next pointer move elsewhere on the window unlatches it.
+    MouseAt(F->Hot(), QEvent::MouseMove, QPoint(20, 200));
+    QVERIFY(!(F->Hot()->GetRegionFlags("MOVER") & hsLatched));
+}
+
+void TestMainFrm::hints() {
+    QSignalSpy enters(F->Hot(), &TCustomHotZone::OnEnter);
+    MouseAt(F->Hot(), QEvent::MouseMove, F->Hot()->GetRegionRect("SALIR").center());
+    QCOMPARE(enters.count(), 1);
+    QCOMPARE(F->Hot()->toolTip(), QString("Salir"));
+    MouseAt(F->Hot(), QEvent::MouseMove, F->Hot()->GetRegionRect("MINIMIZAR").center());
+    QCOMPARE(F->Hot()->toolTip(), QString("Minimizar"));
+    MouseAt(F->Hot(), QEvent::MouseMove, F->Hot()->GetRegionRect("VIDEO").center());
+    QCOMPARE(F->Hot()->toolTip(), QString());
+    MouseAt(F->Hot(), QEvent::MouseMove, F->Hot()->GetRegionRect("SALIR").center());
+    MouseAt(F->Hot(), QEvent::MouseMove, QPoint(20, 200));
+    QCOMPARE(F->Hot()->toolTip(), QString());
+}
+
+void TestMainFrm::blinkRhythm() {
+    if (!QApplication::activeWindow())
+        QSKIP("the window cannot be made active here");
+    F->Timer().stop();
+    // Nodes are hidden below (34 items do not fit) but not above.
+    const auto lit = [this](const char *id) { return bool(F->Hot()->GetRegionFlags(id) & hsLatched); };
+    QStringList got;
+    for (int tick = 0; tick < 13; ++tick) {
+        F->TimerTimer();
+        got << QString("%1%2").arg(F->BlinkCount()).arg(lit("LDOWN") ? "*" : "");
+        QVERIFY(!lit("LUP"));
+    }
+    QCOMPARE(got.join(' '), QString("10 9 8 7 6 5 4 3* 2 1* 0 10 9"));
+    // Activity in the quiet part restarts it.
+    F->TimerTimer();
+    F->TimerTimer();
+    QCOMPARE(F->BlinkCount(), 7);
+    Key(Tree(), Qt::Key_Down);
+    QCOMPARE(F->BlinkCount(), 10);
+}
+
+void TestMainFrm::nothingBlinksWithEverythingInView() {
+    F->Timer().stop();
+    F->HotHit(F->Hot(), "IMAGEN");
+    for (int tick = 0; tick < 12; ++tick) {
+        F->TimerTimer();
+        QVERIFY(!(F->Hot()->GetRegionFlags("LUP") & hsLatched));
+        QVERIFY(!(F->Hot()->GetRegionFlags("LDOWN") & hsLatched));
+    }
+}
+
+int main(int argc, char **argv) {
+    TRecordingDesktop desk;
+    gDesk = &desk;
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName("Telvaro");
+    TestMainFrm t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_mainfrm.moc"
