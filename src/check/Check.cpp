@@ -229,6 +229,24 @@ QStringList ShippedMapText() {
     return MapTextFromDesign(design.readAll());
 }
 
+QStringList MapLinesWithoutRegion(const QStringList &lines) {
+    QStringList kept = lines;
+    THSRgnList probe;
+    probe.LoadMap(kept); // drops the empty lines
+    probe.Clear();
+    probe.NcsaCircles = false;
+    // Line by line, so that each line's own contribution shows; the circle mode carries on
+    // from line to line as in a load.
+    QStringList result;
+    for (const QString &line : std::as_const(kept)) {
+        const int before = probe.Count();
+        probe.ParseLine(line);
+        if (probe.Count() == before && !line.startsWith(u'#') && line.count(u' ') != line.size())
+            result << line;
+    }
+    return result;
+}
+
 TJson RegionsJson(const THSRgnList &list) {
     TJson out = TJson::Object();
     TJson &regions = out.Add(QStringLiteral("regions"), TJson::Array());

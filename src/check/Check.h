@@ -31,6 +31,9 @@ QStringList ShippedMapText();
 // The value of a string property of a widget in a window design; empty when there is none.
 QString DesignProperty(const QByteArray &designXml, const QString &widget, const QString &property);
 
+// The lines of map text that are neither comments nor blank and yet add no region.
+QStringList MapLinesWithoutRegion(const QStringList &lines);
+
 // {"regions": [...]} of a region list: id, box (left, top, right, bottom, the last two
 // excluded) and flags, in list order.
 TJson RegionsJson(const THSRgnList &list);

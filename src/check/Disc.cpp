@@ -150,16 +150,8 @@ void TChecker::CheckMap() {
     FMapText = ShippedMapText();
     QStringList lines = FMapText;
     FMap.LoadMap(lines);
-    // Line by line on a list of its own, to see which lines add nothing.
-    THSRgnList probe;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString &line = lines[i];
-        const int before = probe.Count();
-        probe.ParseLine(line);
-        if (probe.Count() > before || line.startsWith(u'#') || line.count(u' ') == line.size())
-            continue;
+    for (const QString &line : MapLinesWithoutRegion(FMapText))
         Problem(QStringLiteral("mapa, línea «%1»").arg(line), QStringLiteral("no crea ninguna región"));
-    }
 }
 
 void TChecker::CheckTopicRegions() {
