@@ -231,15 +231,16 @@ void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role
         QString what = QStringLiteral("no existe el destino %1: el árbol lo muestra roto").arg(Shown(item.Exe));
         const qsizetype blank = item.Exe.indexOf(u' ');
         if (blank > 0 && platform::IsRegularFile(item.Exe.left(blank)))
-            what += QStringLiteral(" (existe %1; el resto de la línea se toma como parte del nombre)").arg(Shown(item.Exe.left(blank)));
+            what += QStringLiteral(" (existe %1: se ejecutará con el resto como argumentos, pero con el icono de roto)")
+                        .arg(Shown(item.Exe.left(blank)));
         Problem(where, what);
         break;
     }
     case TIconRole::Pictures:
     case TIconRole::Programs: {
         const QString folder = item.Exe.contains(u'*') ? FolderPartOf(item.Exe) : item.Exe;
-        if (!IsPictureFile(item.Exe) && !platform::IsDirectory(folder))
-            Problem(where, QStringLiteral("no existe la carpeta %1").arg(folder));
+        if (!IsPictureFile(item.Exe) && !platform::PathExists(folder))
+            Problem(where, QStringLiteral("no existe %1").arg(folder));
         else
             CaseNote(where, folder);
         break;
@@ -357,8 +358,9 @@ void TChecker::CheckSkin() {
             continue;
         const QString file = hot.ResolveName(name);
         if (file.isEmpty()) {
-            Problem(name, QStringLiteral("no se encuentra el mapa de bits de la carátula (se busca en %1)")
-                              .arg(hot.SearchPath().replace(u';', QStringLiteral(", "))));
+            Problem(name, QStringLiteral("no se encuentra el mapa de bits de la carátula (ni en %1 ni en las otras "
+                                         "carpetas de búsqueda): la ventana se verá sin él")
+                              .arg(GresDir));
             continue;
         }
         if (!(hot.*b.Set)(name))
