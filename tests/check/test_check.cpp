@@ -2,6 +2,10 @@
 #include "check/Check.h"
 #include "check/Json.h"
 
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "lib/GLib.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -203,6 +207,14 @@ void TestCheck::treeOrderNumberingAndIcons() {
     QCOMPARE(items[3][u"folder"].toString(), QStringLiteral("Juegos"));
     QCOMPARE(CountProblems(r, {QStringLiteral("[Roto]"), QStringLiteral("no existe el destino")}), 1);
     QCOMPARE(CountProblems(r, {QStringLiteral("[Juegos\\Programas]")}), 0);
+
+    // The report for people says the same; the program's globals are left as they were.
+    const QString text = QString::fromUtf8(RunCheck({disc.Root()}).Out);
+    QVERIFY(text.contains(QStringLiteral("Tema Varios (región VARIOS), menu/VARIOS.INI: 5 con destino")));
+    QVERIFY2(text.contains(QStringLiteral("Problemas: 3\n")), qPrintable(text)); // two missing picture folders
+    QVERIFY(text.contains(QStringLiteral("[Roto]: no existe el destino nada.exe")));
+    QVERIFY(BaseDir.isEmpty());
+    QVERIFY(!TopicList && !ItemList);
 }
 
 void TestCheck::folderRulesAndSorting_data() {
