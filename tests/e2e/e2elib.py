@@ -194,14 +194,24 @@ class Program:
             self.log.close()
 
     def main_window(self, timeout=10.0):
-        """The program's viewable window of the skin's size, polled for; None when it never comes."""
+        """The program's viewable window of the skin's size, polled for; None when it never comes
+        (then what is known of the program is logged)."""
         def find():
             for wid in windows_of(self.proc.pid):
                 info = window_info(wid)
                 if info and info["viewable"] and (info["w"], info["h"]) == (WIDTH, HEIGHT):
                     return wid
             return None
-        return poll(find, timeout)
+        wid = poll(find, timeout)
+        if wid is None:
+            state = "running" if self.alive() else f"ended with code {self.proc.returncode}"
+            log(f"     no main window after {timeout:.0f} s: the program is {state}; its windows:",
+                [window_info(w) for w in windows_of(self.proc.pid)])
+            self.log.flush()
+            with open(self.log.name) as f:
+                log("     its output: " + f.read()[-2000:])
+            log("     the screen's windows:", list(mapped_top_windows().values()))
+        return wid
 
 
 def windows_of(pid):
@@ -267,7 +277,7 @@ def button(action, which=1):
 def key(wid, *keys):
     # Keys reach a window only once it has the input focus.
     run(["xdotool", "windowfocus", "--sync", str(wid)], check_rc=True)
-    run(["xdotool", "key", "--window", str(wid)] + list(keys), check_rc=True)
+    run(["xdotool", "key"] + list(keys), check_rc=True)
 
 
 # --- comparisons ----------------------------------------------------------------------------
