@@ -1,0 +1,22 @@
+// The yardstick: a bare Qt window of the menu's size, painted once.
+#include <QApplication>
+#include <QPainter>
+#include <QWidget>
+
+namespace {
+
+class TBare : public QWidget {
+protected:
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), QColor(40, 50, 120)); }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    TBare w;
+    w.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    w.setGeometry(296, 192, 432, 384);
+    w.show();
+    return app.exec();
+}

@@ -1,0 +1,344 @@
+"""Shared helpers of the end-to-end tests: start the real menu in the X server that xvfb-run
+gave us, find its windows, drive the pointer and the keyboard with xdotool, and read the
+screen's pixels as a person sees them (a root screenshot, read here without ImageMagick's
+converters), next to the skin bitmaps and the mask they should show."""
+
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+SCREEN = (1024, 768)
+WIDTH, HEIGHT = 432, 384
+
+# Boxes of the shipped map, in window pixels: left, top, right, bottom (right and bottom outside).
+BOXES = {
+    "VIDEO": (364, 31, 431, 49),
+    "MUSICA": (364, 50, 431, 67),
+    "VARIOS": (363, 86, 430, 104),
+    "SALIR": (87, 4, 119, 27),
+    "MINIMIZAR": (120, 4, 152, 27),
+    "IMAGEN": (363, 68, 430, 86),
+    "MOVER": (244, 308, 310, 374),
+    "LUP": (347, 164, 359, 175),
+    "LDOWN": (340, 185, 351, 195),
+    "CREDITOS": (250, 5, 269, 26),
+    "EJECUTAR": (370, 127, 390, 147),
+}
+TREE = (79, 41, 297, 233)
+
+FAILURES = []
+
+
+def log(*args):
+    print(*args, flush=True)
+
+
+def check(ok, what):
+    """Records one expectation; the script fails at the end if any did not hold."""
+    log(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        FAILURES.append(what)
+    return ok
+
+
+def finish():
+    if FAILURES:
+        log(f"{len(FAILURES)} expectation(s) failed:")
+        for f in FAILURES:
+            log("  - " + f)
+        sys.exit(1)
+    log("all expectations held")
+    sys.exit(0)
+
+
+def run(args, timeout=10, check_rc=False):
+    """Runs a helper tool, bounded in time; returns its standard output ('' when it fails)."""
+    try:
+        p = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, text=True)
+    except subprocess.TimeoutExpired:
+        log(f"helper timed out: {' '.join(args)}")
+        return ""
+    if check_rc and p.returncode != 0:
+        log(f"helper failed ({p.returncode}): {' '.join(args)}: {p.stderr.strip()}")
+    return p.stdout
+
+
+def poll(predicate, timeout=10.0, interval=0.1):
+    """Asks again until the answer is truthy or the time is up; returns the last answer."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= end:
+            return value
+        time.sleep(interval)
+
+
+# --- images -------------------------------------------------------------------------------
+
+class Image:
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    # P6 header: magic, width, height, maxval, separated by blanks (comments not expected).
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        start = pos
+        while not data[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(data[start:pos])
+    pos += 1
+    if fields[0] != b"P6" or int(fields[3]) != 255:
+        raise ValueError(f"{path}: not an 8-bit P6 picture")
+    w, h = int(fields[1]), int(fields[2])
+    return Image(w, h, data[pos:pos + w * h * 3])
+
+
+def read_bmp(path):
+    """A 24-bit or 1-bit uncompressed Windows bitmap, as RGB rows from the top."""
+    with open(path, "rb") as f:
+        data = f.read()
+    off, = struct.unpack_from("<I", data, 10)
+    hsize, w, h, _, bpp, comp = struct.unpack_from("<IiiHHI", data, 14)
+    if comp != 0 or bpp not in (1, 24):
+        raise ValueError(f"{path}: unexpected bitmap format {bpp} bpp, compression {comp}")
+    bottom_up = h > 0
+    h = abs(h)
+    stride = ((w * bpp + 31) // 32) * 4
+    palette = []
+    if bpp == 1:
+        for i in range(2):
+            b, g, r = data[14 + hsize + 4 * i:14 + hsize + 4 * i + 3]
+            palette.append(bytes((r, g, b)))
+    out = bytearray()
+    for y in range(h):
+        row = data[off + (h - 1 - y if bottom_up else y) * stride:][:stride]
+        if bpp == 24:
+            for x in range(w):
+                b, g, r = row[3 * x:3 * x + 3]
+                out += bytes((r, g, b))
+        else:
+            for x in range(w):
+                out += palette[(row[x >> 3] >> (7 - (x & 7))) & 1]
+    return Image(w, h, bytes(out))
+
+
+def screenshot(path):
+    """The whole screen as it is shown (shapes applied, pointer not drawn)."""
+    if os.path.exists(path):
+        os.unlink(path)
+    run(["import", "-window", "root", "-depth", "8", path], timeout=20, check_rc=True)
+    return read_ppm(path) if os.path.exists(path) else None
+
+
+def save_png(ppm_path):
+    """Keeps a viewable copy of a screenshot beside it, for a person checking the test."""
+    run(["convert", ppm_path, ppm_path[:-4] + ".png"], timeout=20)
+
+
+# --- the program and its windows ----------------------------------------------------------
+
+class Program:
+    """One start of the menu, with its own runtime folder; always ended by close()."""
+
+    def __init__(self, exe, disc, workdir):
+        self.exe, self.disc, self.workdir = exe, disc, workdir
+        self.proc = None
+        self.started = None
+
+    def start(self, exe=None):
+        env = dict(os.environ)
+        env.setdefault("TELVARO_AUDIO_SINK", "fakesink sync=true")
+        self.log = open(os.path.join(self.workdir, f"program-{time.monotonic_ns()}.log"), "w")
+        self.started = time.monotonic()
+        # A disc's autorun starts the menu from the disc's own folder.
+        self.proc = subprocess.Popen([exe or self.exe, self.disc], cwd=self.disc, env=env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        return self
+
+    def alive(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def wait_exit(self, timeout):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def close(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            if self.wait_exit(5) is None:
+                self.proc.kill()
+                self.proc.wait(timeout=5)
+        if self.proc is not None:
+            self.log.close()
+
+    def main_window(self, timeout=10.0):
+        """The program's viewable window of the skin's size, polled for; None when it never comes
+        (then what is known of the program is logged)."""
+        def find():
+            for wid in windows_of(self.proc.pid):
+                info = window_info(wid)
+                if info and info["viewable"] and (info["w"], info["h"]) == (WIDTH, HEIGHT):
+                    return wid
+            return None
+        wid = poll(find, timeout)
+        if wid is None:
+            state = "running" if self.alive() else f"ended with code {self.proc.returncode}"
+            log(f"     no main window after {timeout:.0f} s: the program is {state}; its windows:",
+                [window_info(w) for w in windows_of(self.proc.pid)])
+            self.log.flush()
+            with open(self.log.name) as f:
+                log("     its output: " + f.read()[-2000:])
+            log("     the screen's windows:", list(mapped_top_windows().values()))
+        return wid
+
+
+def windows_of(pid):
+    out = run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)])
+    return [int(w) for w in out.split()]
+
+
+def visible_windows(name=None):
+    args = ["xdotool", "search", "--onlyvisible"]
+    args += ["--name", name] if name else ["--name", ""]
+    return [int(w) for w in run(args).split()]
+
+
+def window_info(wid):
+    out = run(["xwininfo", "-id", str(wid)])
+    if not out:
+        return None
+    info = {}
+    for line in out.splitlines():
+        line = line.strip()
+        for key, name in (("Absolute upper-left X:", "x"), ("Absolute upper-left Y:", "y"),
+                          ("Width:", "w"), ("Height:", "h")):
+            if line.startswith(key):
+                info[name] = int(line[len(key):])
+        if line.startswith("Map State:"):
+            info["viewable"] = line.endswith("IsViewable")
+        if line.startswith("xwininfo: Window id:"):
+            info["name"] = line.split('"')[1] if '"' in line else ""
+    return info if len(info) >= 6 else None
+
+
+def mapped_top_windows():
+    """Every viewable child of the root with its geometry: tool tips and dialogs show up here."""
+    out = run(["xwininfo", "-root", "-children"])
+    result = {}
+    for line in out.splitlines():
+        line = line.strip()
+        if not line.startswith("0x"):
+            continue
+        wid = int(line.split()[0], 16)
+        info = window_info(wid)
+        if info and info["viewable"]:
+            result[wid] = info
+    return result
+
+
+def pointer_at(x, y):
+    run(["xdotool", "mousemove", str(x), str(y)], check_rc=True)
+
+
+def window_under_pointer():
+    out = run(["xdotool", "getmouselocation", "--shell"])
+    for line in out.splitlines():
+        if line.startswith("WINDOW="):
+            return int(line[7:])
+    return None
+
+
+def button(action, which=1):
+    run(["xdotool", action, str(which)], check_rc=True)
+
+
+def key(wid, *keys):
+    # Keys reach a window only once it has the input focus.
+    run(["xdotool", "windowfocus", "--sync", str(wid)], check_rc=True)
+    run(["xdotool", "key"] + list(keys), check_rc=True)
+
+
+# --- comparisons ----------------------------------------------------------------------------
+
+def box_pixels(box):
+    l, t, r, b = box
+    return [(x, y) for y in range(t, b) for x in range(l, r)]
+
+
+def share_equal(shot, origin, ref, points):
+    """The share of the window points whose screen pixel equals the reference bitmap's."""
+    ox, oy = origin
+    same = sum(1 for x, y in points if shot.pixel(ox + x, oy + y) == ref.pixel(x, y))
+    return same / max(1, len(points))
+
+
+def differing_from_both(ref_a, ref_b, points):
+    """Points where two bitmaps differ: only there can a screenshot tell them apart."""
+    return [(x, y) for x, y in points if ref_a.pixel(x, y) != ref_b.pixel(x, y)]
+
+
+class Case:
+    """Sets up one test script: paths from the command line, a scratch folder, and the skin."""
+
+    def __init__(self):
+        if len(sys.argv) < 3:
+            sys.exit("usage: CASE.py TELVARO_EXE SOURCE_DIR")
+        self.exe = os.path.abspath(sys.argv[1])
+        self.src = os.path.abspath(sys.argv[2])
+        self.disc = os.path.join(self.src, "sample-disc")
+        self.work = tempfile.mkdtemp(prefix="telvaro-e2e-")
+        self.keep = os.environ.get("TELVARO_E2E_KEEP")  # a folder to keep screenshots in
+        self.normal = read_bmp(os.path.join(self.disc, "GRES", "menul.bmp"))
+        self.lit = read_bmp(os.path.join(self.disc, "GRES", "menuh.bmp"))
+        mask = read_bmp(os.path.join(self.src, "resources", "mask.bmp"))
+        outside = mask.pixel(0, 0)
+        self.inside = [[mask.pixel(x, y) != outside for x in range(mask.width)] for y in range(mask.height)]
+        self.programs = []
+        # The pointer starts away from where the window will be.
+        pointer_at(5, 5)
+        self.background = screenshot(self.path("background.ppm"))
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def program(self):
+        p = Program(self.exe, self.disc, self.work)
+        self.programs.append(p)
+        return p
+
+    def shot(self, name):
+        path = self.path(name + ".ppm")
+        img = screenshot(path)
+        if self.keep:
+            os.makedirs(self.keep, exist_ok=True)
+            dest = os.path.join(self.keep, name + ".ppm")
+            shutil.copy(path, dest)
+            save_png(dest)
+        return img
+
+    def cleanup(self):
+        for p in self.programs:
+            p.close()
+        shutil.rmtree(self.work, ignore_errors=True)

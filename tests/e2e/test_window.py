@@ -1,0 +1,169 @@
+"""The main window as a person sees it: its place, its outline, the tree over the skin, the lit
+button under the pointer, the exit hint, and dragging it by its handle."""
+
+import e2elib as e
+from e2elib import check
+
+BARE_SKIN = (320, 130)  # a point of the skin outside every region, the tree and the label
+
+
+def main():
+    c = e.Case()
+    try:
+        run(c)
+    finally:
+        c.cleanup()
+    e.finish()
+
+
+def run(c):
+    check(c.inside[BARE_SKIN[1]][BARE_SKIN[0]], "the bare-skin probe point lies inside the mask")
+    prog = c.program().start()
+    wid = prog.main_window()
+    if not check(wid is not None, "the main window appears within 10 s"):
+        return
+    info = e.window_info(wid)
+    check((info["x"], info["y"], info["w"], info["h"]) == (296, 192, 432, 384),
+          f"the window lies at 296,192 with size 432x384 (got {info['x']},{info['y']} {info['w']}x{info['h']})")
+    origin = (info["x"], info["y"])
+    c.wid = wid
+
+    # Give the first paint time to land, then look.
+    e.time.sleep(1.0)
+    shot = c.shot("window")
+    check_shape(c, shot, origin)
+    check_tree(c, shot, origin)
+    check_hover(c, origin)
+    check_hint(c, origin)
+    check_drag(c, prog, wid, origin)
+
+
+def check_shape(c, shot, origin):
+    ox, oy = origin
+    outside_seen = outside_same = 0
+    inside_seen = inside_skin = 0
+    covered = [e.TREE, (150, 236, 300, 256)] + list(e.BOXES.values())  # drawn over or lit: not the bare skin
+    for y in range(e.HEIGHT):
+        for x in range(e.WIDTH):
+            sx, sy = ox + x, oy + y
+            if not c.inside[y][x]:
+                outside_seen += 1
+                outside_same += shot.pixel(sx, sy) == c.background.pixel(sx, sy)
+            elif not any(l <= x < r and t <= y < b for l, t, r, b in covered):
+                inside_seen += 1
+                inside_skin += shot.pixel(sx, sy) == c.normal.pixel(x, y)
+    check(outside_seen > 0 and outside_same == outside_seen,
+          f"outside the mask's outline the screen shows what lies behind the window ({outside_same}/{outside_seen} pixels)")
+    check(inside_seen > 0 and inside_skin >= 0.99 * inside_seen,
+          f"inside the outline the screen shows the normal skin ({inside_skin}/{inside_seen} pixels)")
+    # The X server's own idea of the shape: its extents are the mask's, and the pointer finds the
+    # window inside the outline only.
+    xs = [x for y in range(e.HEIGHT) for x in range(e.WIDTH) if c.inside[y][x]]
+    ys = [y for y in range(e.HEIGHT) if any(c.inside[y])]
+    want = f"{max(xs) - min(xs) + 1}x{max(ys) - min(ys) + 1}+{min(xs)}+{min(ys)}"
+    shape = e.run(["xwininfo", "-shape", "-id", str(c.wid)])
+    got = e.re.search(r"Window shape extents:\s*(\S+)", shape)
+    check(got is not None and got.group(1) == want,
+          f"the window's X shape spans the mask's outline ({got.group(1) if got else 'no shape'}, mask {want})")
+    probes = [(2, 2), (e.WIDTH - 3, e.HEIGHT - 3), (10, 380), (420, 370)]
+    probes = [p for p in probes if not c.inside[p[1]][p[0]]] + [BARE_SKIN, (200, 15), (100, 150)]
+    for x, y in probes:
+        e.pointer_at(ox + x, oy + y)
+        under = e.window_under_pointer()
+        if c.inside[y][x]:
+            check(under == c.wid, f"the pointer at window point {x},{y}, inside the outline, is over the window")
+        else:
+            check(under != c.wid, f"the pointer at window point {x},{y}, outside the outline, is not over the window")
+    e.pointer_at(5, 5)
+
+
+def check_tree(c, shot, origin):
+    ox, oy = origin
+    tree = e.box_pixels(e.TREE)
+    differ = 1 - e.share_equal(shot, origin, c.normal, tree)
+    check(differ > 0.03, f"the first topic's nodes are drawn over the skin ({differ:.1%} of the tree area differs from it)")
+    key = sum(1 for x, y in tree if shot.pixel(ox + x, oy + y) == (128, 128, 0))
+    check(key == 0, f"the tree's olive key colour never reaches the screen ({key} pixels of it)")
+    # Below the last node the tree is see-through: the skin's panel shows there unchanged.
+    bottom = e.box_pixels((e.TREE[0], e.TREE[3] - 30, e.TREE[2], e.TREE[3]))
+    same = e.share_equal(shot, origin, c.normal, bottom)
+    check(same > 0.98, f"under the last node the tree shows the skin's own panel ({same:.1%} of its bottom rows)")
+
+
+def lit_share(c, shot, origin, box):
+    """How much of a box shows the highlighted bitmap, counted where the two bitmaps differ."""
+    points = e.differing_from_both(c.normal, c.lit, e.box_pixels(box))
+    return e.share_equal(shot, origin, c.lit, points) if points else 0.0
+
+
+def check_hover(c, origin):
+    ox, oy = origin
+    box = e.BOXES["MUSICA"]
+    check(lit_share(c, c.shot("before-hover"), origin, box) < 0.05, "the Música button is dark before the pointer comes")
+    e.pointer_at(ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2)
+    share = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(lit_share(c, c.shot("hover-musica"), origin, box)), 5, 0.2)
+    check(share > 0.95, f"hovering the Música button lights its box from the highlighted skin ({share:.1%})")
+    e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
+    dark = e.poll(lambda: lit_share(c, c.shot("hover-left"), origin, box) < 0.05, 5, 0.2)
+    check(dark, "the Música button goes dark again when the pointer leaves it")
+    # The current topic stays lit all along.
+    check(lit_share(c, c.shot("hover-left"), origin, e.BOXES["VIDEO"]) > 0.95, "the current topic's button stays lit")
+
+
+def new_small_windows(before):
+    now = e.mapped_top_windows()
+    return {w: i for w, i in now.items() if w not in before and i["w"] < 300 and i["h"] < 100}
+
+
+def check_hint(c, origin):
+    ox, oy = origin
+    # Hints show in the active window, and a desktop gives a new window the focus; Xvfb has no
+    # window manager to do it.
+    e.run(["xdotool", "windowfocus", "--sync", str(c.wid)])
+    e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
+    e.time.sleep(0.5)
+    before = e.mapped_top_windows()
+    box = e.BOXES["SALIR"]
+    # Pointers rest: move in two small steps onto the button, then keep still.
+    e.pointer_at(ox + box[0] + 8, oy + box[1] + 8)
+    e.pointer_at(ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2)
+    tips = e.poll(lambda: new_small_windows(before), 6, 0.2)
+    check(bool(tips), f"resting on SALIR shows a hint window ({list(tips.values()) if tips else 'none'})")
+    if tips:
+        c.shot("hint-salir")
+    e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
+    gone = e.poll(lambda: not new_small_windows(before), 5, 0.2)
+    check(gone, "the hint goes away once the pointer is on the bare skin")
+    e.time.sleep(1.5)
+    check(not new_small_windows(before), "no hint comes back while the pointer rests on the bare skin")
+
+
+def check_drag(c, prog, wid, origin):
+    ox, oy = origin
+    # Inside the handle's box but outside its circle: the corners drag too.
+    grab = (246, 310)
+    e.pointer_at(ox + grab[0] - 20, oy + grab[1] - 20)
+    e.pointer_at(ox + grab[0], oy + grab[1])
+    lit = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(lit_share(c, c.shot("drag-hover"), origin, e.BOXES["MOVER"])), 5, 0.2)
+    check(lit > 0.95, f"the drag handle lights while the pointer is over its box ({lit:.1%})")
+    e.button("mousedown")
+    dx, dy = 60, 40
+    for i in range(1, 11):
+        e.pointer_at(ox + grab[0] + dx * i // 10, oy + grab[1] + dy * i // 10)
+        e.time.sleep(0.03)
+    e.button("mouseup")
+    moved = e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == (ox + dx, oy + dy) else None)(e.window_info(wid)), 5)
+    info = e.window_info(wid)
+    check(moved is not None, f"pressing on the handle and moving drags the window to {ox + dx},{oy + dy} (now at "
+          f"{info['x'] if info else '?'},{info['y'] if info else '?'})")
+    e.pointer_at(ox + dx + BARE_SKIN[0], oy + dy + BARE_SKIN[1])
+    e.time.sleep(0.3)
+    info = e.window_info(wid)
+    check(info is not None and (info["x"], info["y"]) == (ox + dx, oy + dy),
+          "after the button is let go, moving the pointer leaves the window where it was dropped")
+    c.shot("dragged")
+    check(prog.alive(), "the program is still running after the drag")
+
+
+if __name__ == "__main__":
+    main()
