@@ -22,22 +22,6 @@ QString FolderPart(const QString &path) {
 
 } // namespace
 
-int TItemList::IndexOf(const QString &name) const {
-    for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].first.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
-}
-
-void TItemList::Add(const QString &name, std::unique_ptr<TItem> item) {
-    FItems.emplace_back(name, std::move(item));
-}
-
-void TItemList::Clear() {
-    while (!FItems.empty())
-        FItems.pop_back();
-}
-
 void ReadSortItems() {
     const auto ini = platform::TProfile::Load(GresDir + QStringLiteral("GES.INI"));
     SortItems = ini.ReadBool(QStringLiteral("General"), QStringLiteral("Ordenar"), false);

@@ -1,5 +1,7 @@
 #pragma once
 // The current topic's items: one record per section of the topic's items file.
+#include "catalogue/NamedList.h"
+
 #include <QString>
 
 #include <memory>
@@ -19,18 +21,9 @@ struct TItem {
 
 // Ordered (section name as written, item) pairs in load order; owns its items. Lookups ignore
 // case.
-class TItemList {
+class TItemList : public TNamedList<TItem> {
 public:
-    int Count() const { return int(FItems.size()); }
-    bool IsEmpty() const { return FItems.empty(); }
-    const QString &Name(int i) const { return FItems[size_t(i)].first; }
-    TItem *Item(int i) const { return FItems[size_t(i)].second.get(); }
-    int IndexOf(const QString &name) const;
-    void Add(const QString &name, std::unique_ptr<TItem> item);
-    void Clear();
-
-private:
-    std::vector<std::pair<QString, std::unique_ptr<TItem>>> FItems;
+    TItem *Item(int i) const { return At(i); }
 };
 
 // Holds the items of the most recently loaded items file while the item module is started.

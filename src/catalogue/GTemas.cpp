@@ -28,22 +28,6 @@ QString BaseNameOf(const QString &value) {
 
 } // namespace
 
-int TTopicList::IndexOf(const QString &name) const {
-    for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].first.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
-}
-
-void TTopicList::Add(const QString &name, std::unique_ptr<TTema> tema) {
-    FItems.emplace_back(name, std::move(tema));
-}
-
-void TTopicList::Clear() {
-    while (!FItems.empty())
-        FItems.pop_back(); // last to first
-}
-
 QString LocateTopicsFile() {
     const QString first = GresDir + kConfigName;
     if (platform::IsRegularFile(first))

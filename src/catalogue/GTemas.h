@@ -1,5 +1,7 @@
 #pragma once
 // The topic list of "GES.INI" section "Temas": one record per topic, in the lines' order.
+#include "catalogue/NamedList.h"
+
 #include <QString>
 
 #include <memory>
@@ -12,18 +14,9 @@ struct TTema {
 };
 
 // Ordered (topic name as written, record) pairs; owns its records. Lookups ignore case.
-class TTopicList {
+class TTopicList : public TNamedList<TTema> {
 public:
-    int Count() const { return int(FItems.size()); }
-    bool IsEmpty() const { return FItems.empty(); }
-    const QString &Name(int i) const { return FItems[size_t(i)].first; }
-    const TTema &Topic(int i) const { return *FItems[size_t(i)].second; }
-    int IndexOf(const QString &name) const;
-    void Add(const QString &name, std::unique_ptr<TTema> tema);
-    void Clear();
-
-private:
-    std::vector<std::pair<QString, std::unique_ptr<TTema>>> FItems;
+    const TTema &Topic(int i) const { return *At(i); }
 };
 
 extern TTopicList *TopicList;

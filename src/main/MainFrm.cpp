@@ -25,7 +25,6 @@ namespace {
 
 const QString kDragRegions[] = {QStringLiteral("MOVER"), QStringLiteral("MOVER2")};
 const QString kCue = QStringLiteral("BOTON.WAV");
-const QRect kTreeRect(79, 41, 218, 192);
 const QColor kTreeKey(128, 128, 0);
 
 } // namespace

@@ -21,7 +21,7 @@ quint16 U16(const quint8 *p) { return quint16(p[0] | (p[1] << 8)); }
 
 // Reads the data sub-blocks starting at Pos (each a length byte and that many bytes, ended by an
 // empty block) into Out, or only skips them when Out is null. Pos ends after the terminator, or
-// at the end of the file when the file ends first (Complete is then false).
+// at the end of the file when the file ends first (the result is then false).
 bool ReadSubBlocks(const quint8 *data, size_t size, size_t &pos, std::vector<quint8> *out) {
     if (out)
         out->clear();
@@ -67,7 +67,8 @@ TGifDisposal TGifFrame::Disposal() const {
 // 3. The code one past the table (KwKwK) is the previous string plus its own first byte.
 // 4. A full table is kept until a clear code comes; a code beyond the table ends the data.
 size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *out, size_t count) {
-    if (minCodeSize < 1 || minCodeSize > 11 || count == 0)
+    // Pixel values wider than a byte could index no colour table: such data is not a picture.
+    if (minCodeSize < 1 || minCodeSize > 8 || count == 0)
         return 0;
     quint32 offset[kMaxCodes];
     quint16 length[kMaxCodes];
@@ -84,12 +85,21 @@ size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *ou
 
     while (written < count) {
         if (bits < width) {
-            while (bits <= 56 && pos < size) {
-                acc |= quint64(data[pos++]) << bits;
-                bits += 8;
+            if (size - pos >= 8) {
+                // Whole bytes up to 56 bits in one unaligned load.
+                quint64 word;
+                std::memcpy(&word, data + pos, 8);
+                acc |= word << bits;
+                pos += size_t(63 - bits) >> 3;
+                bits |= 56;
+            } else {
+                while (bits <= 56 && pos < size) {
+                    acc |= quint64(data[pos++]) << bits;
+                    bits += 8;
+                }
+                if (bits < width)
+                    break;
             }
-            if (bits < width)
-                break;
         }
         const int code = int(acc & ((1u << width) - 1));
         acc >>= width;

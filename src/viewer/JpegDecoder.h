@@ -86,7 +86,6 @@ private:
     bool FStop = false;
     bool FMultiScan = false;
     bool FInInput = false;
-    int FPercent = 0;
     int FRowsDone = 0;
     int FRowsReported = 0;
     quint32 FLastReport = 0;

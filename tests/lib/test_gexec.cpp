@@ -97,7 +97,8 @@ void TestGExec::openDocumentWithItsApplication() {
 }
 
 void TestGExec::playFallsBackToTheDefaultAction() {
-    QByteArray wav("RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x22\x56\x00\x00\x44\xac\x00\x00\x02\x00\x10\x00data\x00\x00\x00\x00", 44);
+    // A 44-byte header of a silent 16-bit mono WAV.
+    const QByteArray wav = QByteArray::fromHex("524946462400000057415645666d742010000000010001002256000044ac0000020010006461746100000000");
     WriteFile(Desk("disc/musica.wav"), wav);
     QVERIFY(ShellPlay(Desk("disc/musica.wav")));
     QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);

@@ -1,0 +1,39 @@
+#pragma once
+// telvaro-check: reads a disc folder with the menu's own code and says what the menu will do
+// and what it will skip; also reads map text and pictures the way the menu and its viewer do.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class THSRgnList;
+class TJson;
+
+// One run of the tool: what it writes to standard output and standard error, and its exit code.
+struct TCheckRun {
+    int ExitCode = 0;
+    QByteArray Out;
+    QByteArray Err;
+};
+
+// Exit codes: the menu would start; it would show "Error incializando temas." (or a picture
+// command failed); the command line was wrong.
+constexpr int kExitStarts = 0;
+constexpr int kExitFails = 1;
+constexpr int kExitUsage = 2;
+
+// Runs the tool in this process with Arguments (without the program name). Needs a
+// QApplication. The program's globals (BaseDir, the topic and item lists...) are set while it
+// runs and cleared again before it returns.
+TCheckRun RunCheck(const QStringList &arguments);
+
+// The main window's map text, from its window design as compiled into the tool.
+QStringList ShippedMapText();
+// The value of a string property of a widget in a window design; empty when there is none.
+QString DesignProperty(const QByteArray &designXml, const QString &widget, const QString &property);
+
+// The lines of map text that are neither comments nor blank and yet add no region.
+QStringList MapLinesWithoutRegion(const QStringList &lines);
+
+// {"regions": [...]} of a region list: id, box (left, top, right, bottom, the last two
+// excluded) and flags, in list order.
+TJson RegionsJson(const THSRgnList &list);

@@ -1,0 +1,601 @@
+// telvaro-check on disc folders written by the tests, read back through its JSON.
+#include "check/Check.h"
+#include "check/Json.h"
+
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "lib/GLib.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+class TDiscDir {
+public:
+    TDiscDir() { QVERIFY(FDir.isValid()); }
+    QString Root() const { return FDir.path() + u'/'; }
+    QString Write(const QString &relative, const QByteArray &bytes) const {
+        const QString path = Root() + relative;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(path));
+        f.write(bytes);
+        return path;
+    }
+    // A disc the menu accepts without complaint: skin, cue and the given topics.
+    void Basics(const QByteArray &gesIni) const {
+        Write(QStringLiteral("GRES/GES.INI"), gesIni);
+        Skin();
+        Write(QStringLiteral("GRES/BOTON.WAV"), "RIFF");
+    }
+    void Skin() const {
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(Qt::blue);
+        QDir().mkpath(Root() + QStringLiteral("GRES"));
+        img.save(Root() + QStringLiteral("GRES/menul.bmp"), "BMP");
+        img.save(Root() + QStringLiteral("GRES/menuh.bmp"), "BMP");
+    }
+
+private:
+    QTemporaryDir FDir;
+};
+
+QJsonObject Report(const QString &disc, int expectedExit = kExitStarts) {
+    const TCheckRun run = RunCheck({QStringLiteral("--json"), disc});
+    [&] { QCOMPARE(run.ExitCode, expectedExit); }();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(run.Out, &error);
+    [&] { QCOMPARE(error.error, QJsonParseError::NoError); }();
+    return doc.object();
+}
+
+QStringList Problems(const QJsonObject &report) {
+    QStringList out;
+    for (const auto &p : report[u"problems"].toArray())
+        out << p[u"where"].toString() + QStringLiteral(" :: ") + p[u"what"].toString();
+    return out;
+}
+
+// The problem lines whose text holds every one of Parts.
+int CountProblems(const QJsonObject &report, const QStringList &parts) {
+    int n = 0;
+    for (const QString &p : Problems(report)) {
+        bool all = true;
+        for (const QString &part : parts)
+            all = all && p.contains(part);
+        n += all;
+    }
+    return n;
+}
+
+QJsonArray Items(const QJsonObject &report, int topic = 0) {
+    return report[u"topics"].toArray()[topic].toObject()[u"items"].toArray();
+}
+
+// ImageMagick makes the picture fixtures; with noise they are well over 2048 bytes.
+bool Convert(const QStringList &args) {
+    if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
+        return false;
+    QProcess p;
+    p.start(QStringLiteral("convert"), args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+#define REQUIRE_CONVERT(...)                                                                                          \
+    if (!Convert(__VA_ARGS__))                                                                                        \
+        QSKIP("ImageMagick's convert is needed for the picture fixtures");
+
+} // namespace
+
+class TestCheck : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void topicLinesAndSkips();
+    void noConfigurationMeansTheStartupError();
+    void treeOrderNumberingAndIcons();
+    void folderRulesAndSorting_data();
+    void folderRulesAndSorting();
+    void itemFieldsAndDescriptions();
+    void shippedMapAndTopicRegions();
+    void mapLinesThatCreateNothing();
+    void skinAndCue();
+    void viewerSettingsAndMusic();
+    void pictureCollections();
+    void namesInAnotherCase();
+    void jsonIsStable();
+    void mapCommand();
+    void pictureCommand();
+    void usageAndExitCodesOfTheExecutable();
+};
+
+void TestCheck::topicLinesAndSkips() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nVacio=\nFalta=menu\\FALTA.INI\nBarra=menu\\\nLista=menu\\LISTA\n");
+    disc.Write(QStringLiteral("menu/VIDEO.INI"), "[Uno]\nExe=uno.txt\n");
+    disc.Write(QStringLiteral("menu/LISTA"), "[Dos]\n");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonArray topics = r[u"topics"].toArray();
+    QCOMPARE(topics.size(), 2);
+    QCOMPARE(topics[0][u"name"].toString(), QStringLiteral("Video"));
+    QCOMPARE(topics[0][u"baseName"].toString(), QStringLiteral("VIDEO"));
+    QCOMPARE(topics[0][u"path"].toString(), disc.Root() + QStringLiteral("menu/VIDEO.INI"));
+    QCOMPARE(topics[1][u"name"].toString(), QStringLiteral("Lista"));
+    QCOMPARE(topics[1][u"baseName"].toString(), QStringLiteral("LISTA"));
+    QCOMPARE(r[u"configFile"].toString(), disc.Root() + QStringLiteral("GRES/GES.INI"));
+    // One line each, saying why.
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Vacio"), QStringLiteral("no nombra ningún archivo")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Falta"), QStringLiteral("no existe el archivo")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Barra"), QStringLiteral("termina en separador")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Video")}), 0);
+    // LISTA has no region in the map, and is not the first topic.
+    QCOMPARE(CountProblems(r, {QStringLiteral("tema Lista"), QStringLiteral("no se puede elegir")}), 1);
+}
+
+void TestCheck::noConfigurationMeansTheStartupError() {
+    {
+        TDiscDir disc;
+        disc.Skin();
+        const QJsonObject r = Report(disc.Root(), kExitFails);
+        QVERIFY(r[u"configFile"].isNull());
+        QCOMPARE(r[u"topics"].toArray().size(), 0);
+        QCOMPARE(CountProblems(r, {QStringLiteral("GES.INI"), QStringLiteral("no se encuentra")}), 1);
+        const TCheckRun human = RunCheck({disc.Root()});
+        QCOMPARE(human.ExitCode, kExitFails);
+        QVERIFY(human.Out.contains("«Error incializando temas.»"));
+    }
+    {
+        // A configuration whose topics all fail is the same start-up error.
+        TDiscDir disc;
+        disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\n");
+        const QJsonObject r = Report(disc.Root(), kExitFails);
+        QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Video"), QStringLiteral("no existe")}), 1);
+    }
+}
+
+void TestCheck::treeOrderNumberingAndIcons() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVarios=menu\\VARIOS.INI\n");
+    disc.Write(QStringLiteral("docs/manual.txt"), "x");
+    QDir().mkpath(disc.Root() + QStringLiteral("progs"));
+    disc.Write(QStringLiteral("menu/VARIOS.INI"),
+               "[Manual]\nExe=.\\docs\\manual.txt\n"
+               "[Juegos]\n"
+               "[Juegos\\Arcade]\n"
+               "[Fotos]\nCarpeta=Juegos\\Arcade\nExe=.\\fotos\\*.JPG\n"
+               "[Juegos\\Programas]\nExe=.\\progs\n"
+               "[Roto]\nExe=.\\nada.exe\n"
+               "[Docs]\n"
+               "[Docs\\Animadas]\nExe=.\\fotos\\*.gif\n");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonObject topic = r[u"topics"].toArray()[0].toObject();
+    QVERIFY(topic[u"loaded"].toBool());
+    QCOMPARE(topic[u"itemCount"].toInt(), 5);
+
+    struct Row { const char *Caption; int Depth; int Sequence; const char *Icon; };
+    // Within a parent the folders come first; numbers follow the tree order.
+    const Row expected[] = {
+        {"Juegos", 0, -1, "folder"},   {"Arcade", 1, -1, "folder"},     {"Fotos", 2, 0, "pictures"},
+        {"Programas", 1, 1, "programs"}, {"Docs", 0, -1, "folder"},     {"Animadas", 1, 2, "pictures"},
+        {"Manual", 0, 3, "file"},      {"Roto", 0, 4, "broken"},
+    };
+    const QJsonArray items = topic[u"items"].toArray();
+    QCOMPARE(items.size(), int(std::size(expected)));
+    for (int i = 0; i < items.size(); ++i) {
+        const QJsonObject it = items[i].toObject();
+        const Row &e = expected[i];
+        QCOMPARE(it[u"caption"].toString(), QString::fromUtf8(e.Caption));
+        QCOMPARE(it[u"depth"].toInt(), e.Depth);
+        if (e.Sequence < 0)
+            QVERIFY(it[u"sequence"].isNull());
+        else
+            QCOMPARE(it[u"sequence"].toInt(), e.Sequence);
+        QCOMPARE(it[u"icon"].toString(), QString::fromUtf8(e.Icon));
+    }
+    QCOMPARE(items[2][u"folder"].toString(), QStringLiteral("Juegos\\Arcade"));
+    QCOMPARE(items[3][u"name"].toString(), QStringLiteral("Programas"));
+    QCOMPARE(items[3][u"folder"].toString(), QStringLiteral("Juegos"));
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Roto]"), QStringLiteral("no existe el destino")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Juegos\\Programas]")}), 0);
+
+    // The report for people says the same; the program's globals are left as they were.
+    const QString text = QString::fromUtf8(RunCheck({disc.Root()}).Out);
+    QVERIFY(text.contains(QStringLiteral("Tema Varios (región VARIOS), menu/VARIOS.INI: 5 con destino")));
+    QVERIFY2(text.contains(QStringLiteral("Problemas: 3\n")), qPrintable(text)); // two missing picture folders
+    QVERIFY(text.contains(QStringLiteral("[Roto]: no existe el destino nada.exe")));
+    QVERIFY(BaseDir.isEmpty());
+    QVERIFY(!TopicList && !ItemList);
+}
+
+void TestCheck::folderRulesAndSorting_data() {
+    QTest::addColumn<QByteArray>("general");
+    QTest::addColumn<QByteArray>("items");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QList<int>>("depths");
+    QTest::addColumn<QString>("problem"); // empty: none expected
+
+    QTest::newRow("parent after child") << QByteArray() << QByteArray("[B]\nCarpeta=A\nExe=b.txt\n[A]\n")
+                                        << QStringList{"A", "B"} << QList<int>{0, 0}
+                                        << QStringLiteral("«Carpeta» nombra «A»");
+    QTest::newRow("sorted, parent first") << QByteArray("[General]\nOrdenar=1\n")
+                                          << QByteArray("[B]\nCarpeta=A\nExe=b.txt\n[A]\n") << QStringList{"A", "B"}
+                                          << QList<int>{0, 1} << QString();
+    QTest::newRow("path before its folder") << QByteArray() << QByteArray("[Juegos\\Arcade]\n[Juegos]\n")
+                                            << QStringList{"Arcade", "Juegos"} << QList<int>{0, 0}
+                                            << QStringLiteral("aún no hay carpeta «Juegos»");
+    QTest::newRow("path after its folder") << QByteArray() << QByteArray("[Juegos]\n[Juegos\\Arcade]\n")
+                                           << QStringList{"Juegos", "Arcade"} << QList<int>{0, 1} << QString();
+}
+
+void TestCheck::folderRulesAndSorting() {
+    QFETCH(QByteArray, general);
+    QFETCH(QByteArray, items);
+    QFETCH(QStringList, captions);
+    QFETCH(QList<int>, depths);
+    QFETCH(QString, problem);
+    TDiscDir disc;
+    disc.Basics(general + "\n[Temas]\nVideo=VIDEO.INI\n");
+    disc.Write(QStringLiteral("VIDEO.INI"), items);
+    disc.Write(QStringLiteral("b.txt"), "x");
+    const QJsonObject r = Report(disc.Root());
+    QCOMPARE(r[u"sortItems"].toBool(), !general.isEmpty());
+    const QJsonArray nodes = Items(r);
+    QStringList gotCaptions;
+    QList<int> gotDepths;
+    for (const auto &n : nodes) {
+        gotCaptions << n[u"caption"].toString();
+        gotDepths << n[u"depth"].toInt();
+    }
+    QCOMPARE(gotCaptions, captions);
+    QCOMPARE(gotDepths, depths);
+    QCOMPARE(Problems(r).size(), problem.isEmpty() ? 0 : 1);
+    if (!problem.isEmpty())
+        QCOMPARE(CountProblems(r, {problem, QStringLiteral("nivel superior")}), 1);
+}
+
+void TestCheck::itemFieldsAndDescriptions() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nVacio=menu\\VACIO.INI\n");
+    disc.Write(QStringLiteral("menu/VIDEO.INI"),
+               "[Con texto]\nExe=peli.avi\nTexto=notas.txt\nTransparent=0\nInstalar=SETUP.EXE /S\nPantalla=0\n"
+               "[Sin texto]\nExe=peli.avi\nTexto=falta.txt\nTextoTrans=0\n"
+               "[Carpeta]\nPantalla=*.bmp\n");
+    disc.Write(QStringLiteral("menu/peli.avi"), "x");
+    disc.Write(QStringLiteral("menu/notas.txt"), "x");
+    disc.Write(QStringLiteral("menu/VACIO.INI"), "; nothing\n");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonArray items = Items(r);
+    QCOMPARE(items.size(), 3);
+    const QJsonObject carpeta = items[0].toObject(), con = items[1].toObject(), sin = items[2].toObject();
+    QCOMPARE(carpeta[u"screenMask"].toString(), QStringLiteral("*.bmp"));
+    QCOMPARE(con[u"exe"].toString(), disc.Root() + QStringLiteral("menu/peli.avi"));
+    QCOMPARE(con[u"textFile"].toString(), disc.Root() + QStringLiteral("menu/notas.txt"));
+    QCOMPARE(con[u"transparentText"].toBool(), false);
+    QCOMPARE(con[u"install"].toString(), QStringLiteral("SETUP.EXE /S"));
+    QCOMPARE(con[u"screenMask"].toString(), QString());
+    QCOMPARE(sin[u"textFile"].toString(), QString());
+    QCOMPARE(sin[u"screenMask"].toString(), QStringLiteral("*.jpg;*.gif"));
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Sin texto]"), QStringLiteral("descripción «falta.txt»")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Con texto]")}), 0);
+    // A topic whose file has no sections is listed, not loaded.
+    const QJsonObject vacio = r[u"topics"].toArray()[1].toObject();
+    QCOMPARE(vacio[u"loaded"].toBool(), false);
+    QCOMPARE(vacio[u"items"].toArray().size(), 0);
+    QCOMPARE(CountProblems(r, {QStringLiteral("tema Vacio"), QStringLiteral("ningún elemento")}), 1);
+}
+
+void TestCheck::shippedMapAndTopicRegions() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=VIDEO.INI\nOtro=x\\video.ini\nJuegos=JUEGOS.INI\n");
+    disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
+    disc.Write(QStringLiteral("x/video.ini"), "[A]\n");
+    disc.Write(QStringLiteral("JUEGOS.INI"), "[A]\n");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonArray regions = r[u"map"][u"regions"].toArray();
+    QCOMPARE(regions.size(), 11);
+    QCOMPARE(regions[0][u"id"].toString(), QStringLiteral("VIDEO"));
+    QCOMPARE(regions[0][u"box"].toArray(), (QJsonArray{364, 31, 431, 49}));
+    QCOMPARE(regions[0][u"flags"].toInt(), 5);
+    QCOMPARE(regions[6][u"id"].toString(), QStringLiteral("MOVER"));
+    QCOMPARE(regions[6][u"box"].toArray(), (QJsonArray{244, 308, 310, 374}));
+    QCOMPARE(CountProblems(r, {QStringLiteral("mapa, línea")}), 0);
+    // A second topic on the same region can never be chosen; so cannot one without a region.
+    QCOMPARE(CountProblems(r, {QStringLiteral("tema Otro"), QStringLiteral("ya elige el tema Video")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("tema Juegos"), QStringLiteral("«JUEGOS»")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("tema Video ::")}), 0);
+}
+
+void TestCheck::mapLinesThatCreateNothing() {
+    const QStringList lines = {
+        QStringLiteral("circle A 100,100 100,120"), // corner mode: zero width
+        QStringLiteral("circle Z 100,100 120,120"), // corner mode: an ellipse in the box
+        QStringLiteral("#$FORMAT:ncsa"),
+        QStringLiteral("circle B 100,100 120,100"), // circle mode: zero height
+        QStringLiteral("# comment"),
+        QStringLiteral(""),
+        QStringLiteral("   "),
+        QStringLiteral("rect C 10,10 10,20"),
+        QStringLiteral("TRIANGLE D 1,1 5,5 9,1"),
+        QStringLiteral("\trect E 1,1 5,5"),
+        QStringLiteral("rect F 1,1 5,5"),
+        QStringLiteral("circle Y 100,100 100,120"), // circle mode: radius 20
+    };
+    QCOMPARE(MapLinesWithoutRegion(lines),
+             (QStringList{lines[0], lines[3], lines[7], lines[8], lines[9]}));
+    QVERIFY(MapLinesWithoutRegion(ShippedMapText()).isEmpty());
+    QCOMPARE(ShippedMapText().size(), 13);
+}
+
+void TestCheck::skinAndCue() {
+    TDiscDir disc;
+    disc.Write(QStringLiteral("GRES/GES.INI"), "[Temas]\nVideo=VIDEO.INI\n");
+    disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
+    {
+        const QJsonObject r = Report(disc.Root());
+        QCOMPARE(CountProblems(r, {QStringLiteral("menul.bmp"), QStringLiteral("no se encuentra")}), 1);
+        QCOMPARE(CountProblems(r, {QStringLiteral("menuh.bmp"), QStringLiteral("no se encuentra")}), 1);
+        QCOMPARE(CountProblems(r, {QStringLiteral("BOTON.WAV"), QStringLiteral("no sonarán")}), 1);
+    }
+    disc.Skin();
+    disc.Write(QStringLiteral("GRES/menuh.bmp"), "BM not really a bitmap");
+    disc.Write(QStringLiteral("GRES/BOTON.WAV"), "RIFF");
+    {
+        const QJsonObject r = Report(disc.Root());
+        QCOMPARE(Problems(r).size(), 1);
+        QCOMPARE(CountProblems(r, {QStringLiteral("GRES/menuh.bmp"), QStringLiteral("no es un mapa de bits legible")}), 1);
+    }
+}
+
+void TestCheck::viewerSettingsAndMusic() {
+    struct Case {
+        const char *Visor;         // the "Visor" section's lines
+        const char *MusicFolder;   // relative to the disc; "" for none
+        const char *Caption;
+        bool Esc;
+        QList<QPair<const char *, int>> Files; // music files and their sizes
+        QStringList Problems;      // parts of each expected problem
+    };
+    const Case cases[] = {
+        {"", "", "Modo automático", true, {}, {}},
+        {"Musica=MUSICA\\\nAuto=Diapositivas\nEsc=0\n", "MUSICA/", "Diapositivas", false, {{"MUSICA/a.mp3", 10}}, {}},
+        {"Musica=SONIDO\nEsc=si\n", "SONIDO", "Modo automático", true, {}, {"no existe la carpeta"}},
+        {"Musica=MUSICA\n", "MUSICA", "Modo automático", true, {{"MUSICA/c.wav", 100000}, {"MUSICA/n.txt", 9}},
+         {"MUSICA/c.wav", "ninguna pista"}},
+        {"Musica=MUSICA\n", "MUSICA", "Modo automático", true, {{"MUSICA/sub/b.MID", 5}}, {}},
+    };
+    for (const Case &c : cases) {
+        TDiscDir disc;
+        disc.Basics("[Temas]\nVideo=VIDEO.INI\n[Visor]\n" + QByteArray(c.Visor));
+        disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
+        for (const auto &f : c.Files)
+            disc.Write(QString::fromUtf8(f.first), QByteArray(f.second, 'x'));
+        if (QByteArray(c.Visor).contains("SONIDO"))
+            QVERIFY(!QFileInfo::exists(disc.Root() + QStringLiteral("SONIDO")));
+        const QJsonObject r = Report(disc.Root());
+        const QJsonObject v = r[u"viewer"].toObject();
+        const QString folder = QString::fromUtf8(c.MusicFolder);
+        QCOMPARE(v[u"musicFolder"].toString(), folder.isEmpty() ? QString() : disc.Root() + folder);
+        QCOMPARE(v[u"autoCaption"].toString(), QString::fromUtf8(c.Caption));
+        QCOMPARE(v[u"escCloses"].toBool(), c.Esc);
+        QCOMPARE(Problems(r).size(), c.Problems.size());
+        for (const QString &p : c.Problems)
+            QVERIFY2(CountProblems(r, {p}) == 1, qPrintable(Problems(r).join(u'\n')));
+    }
+}
+
+void TestCheck::pictureCollections() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nImagen=IMAGEN.INI\n");
+    disc.Write(QStringLiteral("IMAGEN.INI"),
+               "[Buenas]\nExe=.\\FOTOS\\*.jpg\n"
+               "[Pequeñas]\nExe=.\\PEQUE\\*.jpg;*.gif\n"
+               "[Rotas]\nExe=.\\ROTAS\\*.jpg\n"
+               "[Falta]\nExe=.\\NADA\\*.gif\n"
+               "[Una]\nExe=.\\FOTOS\\a.jpg\n");
+    QDir().mkpath(disc.Root() + QStringLiteral("FOTOS"));
+    QDir().mkpath(disc.Root() + QStringLiteral("PEQUE"));
+    REQUIRE_CONVERT({QStringLiteral("-size"), QStringLiteral("128x128"), QStringLiteral("xc:gray"),
+                     QStringLiteral("+noise"), QStringLiteral("Random"), disc.Root() + QStringLiteral("FOTOS/a.jpg")});
+    QVERIFY(QFileInfo(disc.Root() + QStringLiteral("FOTOS/a.jpg")).size() >= 2048);
+    QVERIFY(Convert({QStringLiteral("-size"), QStringLiteral("8x8"), QStringLiteral("xc:red"),
+                     disc.Root() + QStringLiteral("PEQUE/p.jpg")}));
+    QVERIFY(QFileInfo(disc.Root() + QStringLiteral("PEQUE/p.jpg")).size() < 2048);
+    disc.Write(QStringLiteral("ROTAS/basura.jpg"), QByteArray(4096, 'z'));
+    QFile good(disc.Root() + QStringLiteral("FOTOS/a.jpg"));
+    QVERIFY(good.open(QIODevice::ReadOnly));
+    disc.Write(QStringLiteral("ROTAS/cortada.jpg"), good.read(good.size() / 2));
+
+    const QJsonObject r = Report(disc.Root());
+    const QString problems = Problems(r).join(u'\n');
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Buenas]")}), 0);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Una]")}), 0);
+    QVERIFY2(CountProblems(r, {QStringLiteral("[Pequeñas]"), QStringLiteral("2048 bytes")}) == 1, qPrintable(problems));
+    QVERIFY2(CountProblems(r, {QStringLiteral("ROTAS/basura.jpg"), QStringLiteral("Error leyendo el archivo")}) == 1,
+             qPrintable(problems));
+    QVERIFY2(CountProblems(r, {QStringLiteral("ROTAS/cortada.jpg"), QStringLiteral("incompleto")}) == 1, qPrintable(problems));
+    QVERIFY2(CountProblems(r, {QStringLiteral("[Falta]"), QStringLiteral("no existe la carpeta")}) == 1, qPrintable(problems));
+    QCOMPARE(Problems(r).size(), 4);
+}
+
+void TestCheck::namesInAnotherCase() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=menu\\video.ini\n");
+    disc.Write(QStringLiteral("MENU/VIDEO.INI"), "[A]\nExe=..\\Docs\\Leeme.TXT\nTexto=NOTAS.txt\n[B]\nExe=.\\docs\\leeme.txt\n");
+    disc.Write(QStringLiteral("docs/leeme.txt"), "x");
+    disc.Write(QStringLiteral("MENU/notas.txt"), "x");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonArray items = Items(r);
+    QCOMPARE(items[0][u"icon"].toString(), QStringLiteral("file"));
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Video"), QStringLiteral("otras mayúsculas")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[A]"), QStringLiteral("Leeme.TXT"), QStringLiteral("otras mayúsculas")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[A]"), QStringLiteral("NOTAS.txt"), QStringLiteral("otras mayúsculas")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[B]")}), 0);
+}
+
+void TestCheck::jsonIsStable() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=VIDEO.INI\n");
+    disc.Write(QStringLiteral("VIDEO.INI"), "[A \"tab\there\"]\nExe=a.txt\n");
+    const TCheckRun run = RunCheck({QStringLiteral("--json"), disc.Root()});
+    // Keys in the documented order, and the same bytes on a second run.
+    qsizetype at = 0;
+    for (const char *key : {"baseDir", "gresDir", "runningFromCD", "configFile", "sortItems", "viewer", "topics", "map",
+                            "problems"}) {
+        const qsizetype next = run.Out.indexOf("\n  \"" + QByteArray(key) + "\":");
+        QVERIFY2(next > at, key);
+        at = next;
+    }
+    QCOMPARE(RunCheck({QStringLiteral("--json"), disc.Root()}).Out, run.Out);
+    const QJsonObject r = QJsonDocument::fromJson(run.Out).object();
+    QCOMPARE(Items(r)[0][u"caption"].toString(), QStringLiteral("A \"tab\there\""));
+
+    // Escapes: quotes, controls and characters beyond the basic plane come back as written.
+    const QString text = QStringLiteral("a\"b\\c\n\x01 ñ ") + QString::fromUcs4(U"\U0001F600");
+    TJson j = TJson::Object();
+    j.Add(QStringLiteral("t"), text);
+    QCOMPARE(QJsonDocument::fromJson(j.Write()).object()[u"t"].toString(), text);
+}
+
+void TestCheck::mapCommand() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("map.txt"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("#$FORMAT:ncsa\r\nrect Uno 10,10 20,20\r\n\r\ncircle DOS 100,100 100,120\r\nrect Uno 0,0 50,50\r\npoly X 1,1\r\n");
+    f.close();
+    const TCheckRun run = RunCheck({QStringLiteral("map"), file, QStringLiteral("15,15"), QStringLiteral("100,85"),
+                                    QStringLiteral("49,49"), QStringLiteral("20,20"), QStringLiteral("-5,0x10")});
+    QCOMPARE(run.ExitCode, kExitStarts);
+    const QJsonObject r = QJsonDocument::fromJson(run.Out).object();
+    const QJsonArray regions = r[u"regions"].toArray();
+    QCOMPARE(regions.size(), 3);
+    QCOMPARE(regions[0][u"id"].toString(), QStringLiteral("UNO"));
+    QCOMPARE(regions[0][u"box"].toArray(), (QJsonArray{10, 10, 20, 20}));
+    QCOMPARE(regions[1][u"box"].toArray(), (QJsonArray{80, 80, 120, 120}));
+    QCOMPARE(regions[2][u"box"].toArray(), (QJsonArray{0, 0, 50, 50}));
+    const QJsonArray at = r[u"at"].toArray();
+    QCOMPARE(at.size(), 5);
+    QCOMPARE(at[0][u"id"].toString(), QStringLiteral("UNO")); // the earlier line wins
+    QCOMPARE(at[1][u"id"].toString(), QStringLiteral("DOS"));
+    QCOMPARE(at[2][u"id"].toString(), QStringLiteral("UNO")); // the second UNO
+    QCOMPARE(at[3][u"id"].toString(), QStringLiteral("UNO"));
+    QVERIFY(at[4][u"id"].isNull());
+    QCOMPARE(at[4][u"x"].toInt(), -5);
+    QCOMPARE(at[4][u"y"].toInt(), 16);
+
+    QCOMPARE(RunCheck({QStringLiteral("map"), file, QStringLiteral("12")}).ExitCode, kExitUsage);
+    QCOMPARE(RunCheck({QStringLiteral("map")}).ExitCode, kExitUsage);
+    QCOMPARE(RunCheck({QStringLiteral("map"), dir.filePath(QStringLiteral("none.txt"))}).ExitCode, kExitFails);
+}
+
+void TestCheck::pictureCommand() {
+    QTemporaryDir dir;
+    const QString jpg = dir.filePath(QStringLiteral("a.jpg")), big = dir.filePath(QStringLiteral("big.jpg")),
+                  gif = dir.filePath(QStringLiteral("anim.gif"));
+    REQUIRE_CONVERT({QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("xc:red"), jpg});
+    QVERIFY(Convert({QStringLiteral("-size"), QStringLiteral("2000x1100"), QStringLiteral("xc:blue"), big}));
+    QVERIFY(Convert({QStringLiteral("-delay"), QStringLiteral("20"), QStringLiteral("-size"), QStringLiteral("6x4"),
+                     QStringLiteral("xc:red"), QStringLiteral("-delay"), QStringLiteral("3"), QStringLiteral("xc:lime"),
+                     gif}));
+
+    struct Case { QString File; const char *Format; int W, H, FileW, FileH; bool Half; int Frames; QJsonArray Delays; };
+    const Case cases[] = {
+        {jpg, "jpeg", 64, 48, 64, 48, false, 1, {}},
+        {big, "jpeg", 1000, 550, 2000, 1100, true, 1, {}},
+        {gif, "gif", 6, 4, 6, 4, false, 2, {200, 30}}, // before the animation's own clamping
+    };
+    for (const Case &c : cases) {
+        const TCheckRun run = RunCheck({QStringLiteral("picture"), c.File});
+        QCOMPARE(run.ExitCode, kExitStarts);
+        const QJsonObject r = QJsonDocument::fromJson(run.Out).object();
+        QCOMPARE(r[u"format"].toString(), QString::fromUtf8(c.Format));
+        QCOMPARE(r[u"width"].toInt(), c.W);
+        QCOMPARE(r[u"height"].toInt(), c.H);
+        QCOMPARE(r[u"fileWidth"].toInt(), c.FileW);
+        QCOMPARE(r[u"fileHeight"].toInt(), c.FileH);
+        QCOMPARE(r[u"halfScale"].toBool(), c.Half);
+        QCOMPARE(r[u"frames"].toInt(), c.Frames);
+        QCOMPARE(r[u"delays"].toArray(), c.Delays);
+        QVERIFY(r[u"bitsPerPixel"].toInt() > 0);
+    }
+
+    const QString frames = dir.filePath(QStringLiteral("frames")), fit = dir.filePath(QStringLiteral("fit.png"));
+    QCOMPARE(RunCheck({QStringLiteral("picture"), gif, QStringLiteral("--frames"), frames, QStringLiteral("--fit"),
+                       QStringLiteral("12x8"), fit})
+                 .ExitCode,
+             kExitStarts);
+    const QImage f0(frames + QStringLiteral("/frame-000.png")), f1(frames + QStringLiteral("/frame-001.png"));
+    QCOMPARE(f0.size(), QSize(6, 4));
+    QCOMPARE(QColor(f0.pixel(3, 2)), QColor(Qt::red));
+    QCOMPARE(QColor(f1.pixel(3, 2)), QColor(0, 255, 0));
+    QVERIFY(!QFileInfo::exists(frames + QStringLiteral("/frame-002.png")));
+    const QImage fitted(fit);
+    QCOMPARE(fitted.size(), QSize(12, 8));
+    QCOMPARE(QColor(fitted.pixel(6, 4)), QColor(Qt::red));
+
+    // A picture that does not load, and bad options.
+    const QString bad = dir.filePath(QStringLiteral("bad.gif"));
+    QFile b(bad);
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write("GIF89a broken");
+    b.close();
+    const TCheckRun failed = RunCheck({QStringLiteral("picture"), bad});
+    QCOMPARE(failed.ExitCode, kExitFails);
+    QVERIFY(QJsonDocument::fromJson(failed.Out).object()[u"error"].toString().startsWith(u"Error leyendo el archivo"));
+    QCOMPARE(RunCheck({QStringLiteral("picture"), dir.filePath(QStringLiteral("none.jpg"))}).ExitCode, kExitFails);
+    QCOMPARE(RunCheck({QStringLiteral("picture"), jpg, QStringLiteral("--fit"), QStringLiteral("0x5"), fit}).ExitCode,
+             kExitUsage);
+    QCOMPARE(RunCheck({QStringLiteral("picture"), jpg, QStringLiteral("--fit"), QStringLiteral("5x5")}).ExitCode,
+             kExitUsage);
+    QCOMPARE(RunCheck({QStringLiteral("picture")}).ExitCode, kExitUsage);
+}
+
+void TestCheck::usageAndExitCodesOfTheExecutable() {
+    TDiscDir good, empty;
+    good.Basics("[Temas]\nVideo=VIDEO.INI\n");
+    good.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
+    struct Case { QStringList Args; QString Folder; int Exit; };
+    const Case cases[] = {
+        {{QStringLiteral("--json"), good.Root()}, {}, kExitStarts},
+        {{}, good.Root(), kExitStarts}, // the current folder by default
+        {{empty.Root()}, {}, kExitFails},
+        {{QStringLiteral("--bogus")}, {}, kExitUsage},
+        {{good.Root(), empty.Root()}, {}, kExitUsage},
+        {{good.Root() + QStringLiteral("no-such-folder")}, {}, kExitUsage},
+    };
+    for (const Case &c : cases) {
+        QProcess p;
+        // No platform given: the tool must choose one that needs no display.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        p.setProcessEnvironment(env);
+        if (!c.Folder.isEmpty())
+            p.setWorkingDirectory(c.Folder);
+        p.start(QStringLiteral(TELVARO_CHECK_EXE), c.Args);
+        QVERIFY(p.waitForFinished(120000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        const QByteArray stderrText = p.readAllStandardError();
+        QVERIFY2(p.exitCode() == c.Exit, qPrintable(c.Args.join(u' ') + u'\n' + stderrText));
+        if (c.Exit == kExitUsage)
+            QVERIFY(stderrText.contains("Uso: telvaro-check"));
+        else if (c.Args.contains(QStringLiteral("--json")))
+            QVERIFY(QJsonDocument::fromJson(p.readAllStandardOutput()).isObject());
+        else if (c.Exit == kExitStarts)
+            QVERIFY(p.readAllStandardOutput().contains("El menú arrancará con el tema Video."));
+    }
+}
+
+QTEST_MAIN(TestCheck)
+#include "test_check.moc"
