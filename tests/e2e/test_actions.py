@@ -159,7 +159,8 @@ def run(c):
     # The exit button ends the program, with exit code 0, once its sound has played.
     click(c, e.BOXES["SALIR"])
     rc = prog.wait_exit(15)
-    check(rc == 0, f"the exit button ends the program with exit code 0 (got {rc})")
+    if not check(rc == 0, f"the exit button ends the program with exit code 0 (got {rc})"):
+        e.log("     its output: " + prog.output())
     check(bool(e.poll(lambda: not e.window_info(wid) or not e.window_info(wid)["viewable"], 5)), "its window is gone")
 
 
