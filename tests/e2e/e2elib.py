@@ -4,7 +4,6 @@ screen's pixels as a person sees them (a root screenshot, read here without Imag
 converters), next to the skin bitmaps and the mask they should show."""
 
 import os
-import re
 import shutil
 import signal
 import struct

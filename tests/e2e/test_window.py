@@ -1,6 +1,9 @@
 """The main window as a person sees it: its place, its outline, the tree over the skin, the lit
 button under the pointer, the exit hint, and dragging it by its handle."""
 
+import re
+import time
+
 import e2elib as e
 from e2elib import check
 
@@ -29,7 +32,7 @@ def run(c):
     c.wid = wid
 
     # Give the first paint time to land, then look.
-    e.time.sleep(1.0)
+    time.sleep(1.0)
     shot = c.shot("window")
     check_shape(c, shot, origin)
     check_tree(c, shot, origin)
@@ -62,7 +65,7 @@ def check_shape(c, shot, origin):
     ys = [y for y in range(e.HEIGHT) if any(c.inside[y])]
     want = f"{max(xs) - min(xs) + 1}x{max(ys) - min(ys) + 1}+{min(xs)}+{min(ys)}"
     shape = e.run(["xwininfo", "-shape", "-id", str(c.wid)])
-    got = e.re.search(r"Window shape extents:\s*(\S+)", shape)
+    got = re.search(r"Window shape extents:\s*(\S+)", shape)
     check(got is not None and got.group(1) == want,
           f"the window's X shape spans the mask's outline ({got.group(1) if got else 'no shape'}, mask {want})")
     probes = [(2, 2), (e.WIDTH - 3, e.HEIGHT - 3), (10, 380), (420, 370)]
@@ -121,7 +124,7 @@ def check_hint(c, origin):
     # window manager to do it.
     e.run(["xdotool", "windowfocus", "--sync", str(c.wid)])
     e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
-    e.time.sleep(0.5)
+    time.sleep(0.5)
     before = e.mapped_top_windows()
     widths = {}
     previous = set()
@@ -154,7 +157,7 @@ def check_hint(c, origin):
             previous = {(w, i["x"], i["w"]) for w, i in (tips or {}).items()}
         else:
             gone = e.poll(lambda: not new_small_windows(before), 5, 0.2)
-            e.time.sleep(1.5)
+            time.sleep(1.5)
             check(bool(gone) and not new_small_windows(before), f"no hint shows while the pointer rests on {where}")
             previous = set()
     if "SALIR" in widths and "MINIMIZAR" in widths:
@@ -173,24 +176,24 @@ def check_drag(c, prog, wid, origin):
     # Leaving the window straight from the handle: nothing on the window sees the pointer go,
     # so the handle stays lit until the pointer next moves over the window.
     e.pointer_at(5, 5)
-    e.time.sleep(0.5)
+    time.sleep(0.5)
     check(lit_share(c, c.shot("drag-left-window"), origin, e.BOXES["MOVER"]) > 0.95,
           "the handle stays lit when the pointer leaves the window straight from it")
     e.pointer_at(ox + grab[0] + 1, oy + grab[1] + 1)
     e.pointer_at(ox + grab[0], oy + grab[1])
-    e.time.sleep(0.2)
+    time.sleep(0.2)
     e.button("mousedown")
     dx, dy = 60, 40
     for i in range(1, 11):
         e.pointer_at(ox + grab[0] + dx * i // 10, oy + grab[1] + dy * i // 10)
-        e.time.sleep(0.03)
+        time.sleep(0.03)
     e.button("mouseup")
     moved = e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == (ox + dx, oy + dy) else None)(e.window_info(wid)), 5)
     info = e.window_info(wid)
     check(moved is not None, f"pressing on the handle and moving drags the window to {ox + dx},{oy + dy} (now at "
           f"{info['x'] if info else '?'},{info['y'] if info else '?'})")
     e.pointer_at(ox + dx + BARE_SKIN[0], oy + dy + BARE_SKIN[1])
-    e.time.sleep(0.3)
+    time.sleep(0.3)
     info = e.window_info(wid)
     check(info is not None and (info["x"], info["y"]) == (ox + dx, oy + dy),
           "after the button is let go, moving the pointer leaves the window where it was dropped")
