@@ -4,7 +4,6 @@ screen's pixels as a person sees them (a root screenshot, read here without Imag
 converters), next to the skin bitmaps and the mask they should show."""
 
 import os
-import re
 import shutil
 import signal
 import struct
@@ -193,6 +192,12 @@ class Program:
         if self.proc is not None:
             self.log.close()
 
+    def output(self, tail=3000):
+        """What the program printed so far (its last part)."""
+        self.log.flush()
+        with open(self.log.name, errors="replace") as f:
+            return f.read()[-tail:]
+
     def main_window(self, timeout=10.0):
         """The program's viewable window of the skin's size, polled for; None when it never comes
         (then what is known of the program is logged)."""
@@ -207,9 +212,7 @@ class Program:
             state = "running" if self.alive() else f"ended with code {self.proc.returncode}"
             log(f"     no main window after {timeout:.0f} s: the program is {state}; its windows:",
                 [window_info(w) for w in windows_of(self.proc.pid)])
-            self.log.flush()
-            with open(self.log.name) as f:
-                log("     its output: " + f.read()[-2000:])
+            log("     its output: " + self.output())
             log("     the screen's windows:", list(mapped_top_windows().values()))
         return wid
 

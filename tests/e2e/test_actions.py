@@ -123,6 +123,16 @@ def run(c):
     check(lit_share(c, shot, e.BOXES["VIDEO"]) < 0.05, "the Video button goes dark")
     check(bar_top(shot) == bar[0], "the new topic's first node is selected")
 
+    # This topic has more nodes than the tree shows: after a quiet spell the down arrow blinks,
+    # and the up arrow, with nothing hidden above, stays dark.
+    seen_up = []
+    def down_lit():
+        s = c.shot("blink")
+        seen_up.append(lit_share(c, s, e.BOXES["LUP"]))
+        return lit_share(c, s, e.BOXES["LDOWN"]) > 0.95
+    check(bool(e.poll(down_lit, 12, 0.15)), "the down arrow blinks while nodes are hidden below")
+    check(max(seen_up) < 0.05, "the up arrow stays dark meanwhile")
+
     # Back to the first topic: its first node, a folder, is selected again; the run button
     # folds it, with nothing launched and the window kept.
     click(c, e.BOXES["VIDEO"])
@@ -149,7 +159,8 @@ def run(c):
     # The exit button ends the program, with exit code 0, once its sound has played.
     click(c, e.BOXES["SALIR"])
     rc = prog.wait_exit(15)
-    check(rc == 0, f"the exit button ends the program with exit code 0 (got {rc})")
+    if not check(rc == 0, f"the exit button ends the program with exit code 0 (got {rc})"):
+        e.log("     its output: " + prog.output())
     check(bool(e.poll(lambda: not e.window_info(wid) or not e.window_info(wid)["viewable"], 5)), "its window is gone")
 
 

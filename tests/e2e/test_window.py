@@ -1,6 +1,9 @@
 """The main window as a person sees it: its place, its outline, the tree over the skin, the lit
 button under the pointer, the exit hint, and dragging it by its handle."""
 
+import re
+import time
+
 import e2elib as e
 from e2elib import check
 
@@ -29,7 +32,7 @@ def run(c):
     c.wid = wid
 
     # Give the first paint time to land, then look.
-    e.time.sleep(1.0)
+    time.sleep(1.0)
     shot = c.shot("window")
     check_shape(c, shot, origin)
     check_tree(c, shot, origin)
@@ -62,7 +65,7 @@ def check_shape(c, shot, origin):
     ys = [y for y in range(e.HEIGHT) if any(c.inside[y])]
     want = f"{max(xs) - min(xs) + 1}x{max(ys) - min(ys) + 1}+{min(xs)}+{min(ys)}"
     shape = e.run(["xwininfo", "-shape", "-id", str(c.wid)])
-    got = e.re.search(r"Window shape extents:\s*(\S+)", shape)
+    got = re.search(r"Window shape extents:\s*(\S+)", shape)
     check(got is not None and got.group(1) == want,
           f"the window's X shape spans the mask's outline ({got.group(1) if got else 'no shape'}, mask {want})")
     probes = [(2, 2), (e.WIDTH - 3, e.HEIGHT - 3), (10, 380), (420, 370)]
@@ -121,21 +124,45 @@ def check_hint(c, origin):
     # window manager to do it.
     e.run(["xdotool", "windowfocus", "--sync", str(c.wid)])
     e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
-    e.time.sleep(0.5)
+    time.sleep(0.5)
     before = e.mapped_top_windows()
-    box = e.BOXES["SALIR"]
-    # Pointers rest: move in two small steps onto the button, then keep still.
-    e.pointer_at(ox + box[0] + 8, oy + box[1] + 8)
-    e.pointer_at(ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2)
-    tips = e.poll(lambda: new_small_windows(before), 6, 0.2)
-    check(bool(tips), f"resting on SALIR shows a hint window ({list(tips.values()) if tips else 'none'})")
-    if tips:
-        c.shot("hint-salir")
-    e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
-    gone = e.poll(lambda: not new_small_windows(before), 5, 0.2)
-    check(gone, "the hint goes away once the pointer is on the bare skin")
-    e.time.sleep(1.5)
-    check(not new_small_windows(before), "no hint comes back while the pointer rests on the bare skin")
+    widths = {}
+    previous = set()
+    # Where the pointer rests, and whether a hint should show there: the exit and minimise
+    # buttons have one ("Salir" is the shorter text), the credits button and the bare skin none,
+    # also straight after a button that had one.
+    walk = [("SALIR", True), ("MINIMIZAR", True), ("CREDITOS", False), ("SALIR", True), (None, False)]
+    for region, wanted in walk:
+        if region:
+            box = e.BOXES[region]
+            x, y = (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
+            where = f"the {region} button"
+        else:
+            x, y = BARE_SKIN
+            where = "the bare skin"
+        # A pointer comes to rest: a small move, then stillness.
+        e.pointer_at(ox + x - 3, oy + y - 2)
+        e.pointer_at(ox + x, oy + y)
+        if wanted:
+            # A hint still up from the button before may be reused for this one's text: wait for
+            # a hint that is not the old one in the old place.
+            def fresh():
+                tips = new_small_windows(before)
+                return {w: i for w, i in tips.items() if (w, i["x"], i["w"]) not in previous}
+            tips = e.poll(fresh, 6, 0.2)
+            check(bool(tips), f"resting on {where} shows a hint window ({list(tips.values()) if tips else 'none'})")
+            if tips:
+                widths[region] = max(i["w"] for i in tips.values())
+                c.shot(f"hint-{region.lower()}")
+            previous = {(w, i["x"], i["w"]) for w, i in (tips or {}).items()}
+        else:
+            gone = e.poll(lambda: not new_small_windows(before), 5, 0.2)
+            time.sleep(1.5)
+            check(bool(gone) and not new_small_windows(before), f"no hint shows while the pointer rests on {where}")
+            previous = set()
+    if "SALIR" in widths and "MINIMIZAR" in widths:
+        check(widths["MINIMIZAR"] > widths["SALIR"],
+              f"the minimise hint is the longer text ({widths['MINIMIZAR']} against {widths['SALIR']} pixels wide)")
 
 
 def check_drag(c, prog, wid, origin):
@@ -146,22 +173,37 @@ def check_drag(c, prog, wid, origin):
     e.pointer_at(ox + grab[0], oy + grab[1])
     lit = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(lit_share(c, c.shot("drag-hover"), origin, e.BOXES["MOVER"])), 5, 0.2)
     check(lit > 0.95, f"the drag handle lights while the pointer is over its box ({lit:.1%})")
+    # Leaving the window straight from the handle: nothing on the window sees the pointer go,
+    # so the handle stays lit until the pointer next moves over the window.
+    e.pointer_at(5, 5)
+    time.sleep(0.5)
+    check(lit_share(c, c.shot("drag-left-window"), origin, e.BOXES["MOVER"]) > 0.95,
+          "the handle stays lit when the pointer leaves the window straight from it")
+    e.pointer_at(ox + grab[0] + 1, oy + grab[1] + 1)
+    e.pointer_at(ox + grab[0], oy + grab[1])
+    time.sleep(0.2)
     e.button("mousedown")
     dx, dy = 60, 40
     for i in range(1, 11):
         e.pointer_at(ox + grab[0] + dx * i // 10, oy + grab[1] + dy * i // 10)
-        e.time.sleep(0.03)
+        time.sleep(0.03)
     e.button("mouseup")
     moved = e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == (ox + dx, oy + dy) else None)(e.window_info(wid)), 5)
     info = e.window_info(wid)
     check(moved is not None, f"pressing on the handle and moving drags the window to {ox + dx},{oy + dy} (now at "
           f"{info['x'] if info else '?'},{info['y'] if info else '?'})")
     e.pointer_at(ox + dx + BARE_SKIN[0], oy + dy + BARE_SKIN[1])
-    e.time.sleep(0.3)
+    time.sleep(0.3)
     info = e.window_info(wid)
     check(info is not None and (info["x"], info["y"]) == (ox + dx, oy + dy),
           "after the button is let go, moving the pointer leaves the window where it was dropped")
-    c.shot("dragged")
+    check(info is not None and (info["w"], info["h"]) == (e.WIDTH, e.HEIGHT), "the dragged window keeps its size")
+    moved_to = (ox + dx, oy + dy)
+    dark = e.poll(lambda: lit_share(c, c.shot("dragged"), moved_to, e.BOXES["MOVER"]) < 0.05, 5, 0.2)
+    check(dark, "the handle goes dark once the pointer moves on over the skin")
+    shot = c.shot("dragged")
+    tree = e.box_pixels(e.TREE)
+    check(1 - e.share_equal(shot, moved_to, c.normal, tree) > 0.03, "the dragged window still shows its tree over the skin")
     check(prog.alive(), "the program is still running after the drag")
 
 
