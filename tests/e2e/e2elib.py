@@ -345,3 +345,13 @@ class Case:
         for p in self.programs:
             p.close()
         shutil.rmtree(self.work, ignore_errors=True)
+
+
+def run_case(body):
+    """Runs one case's body with a fresh Case, always cleaning up, then reports."""
+    c = Case()
+    try:
+        body(c)
+    finally:
+        c.cleanup()
+    finish()

@@ -7,15 +7,6 @@ import e2elib as e
 from e2elib import check
 
 
-def main():
-    c = e.Case()
-    try:
-        run(c)
-    finally:
-        c.cleanup()
-    e.finish()
-
-
 def at(c, box):
     return c.ox + (box[0] + box[2]) // 2, c.oy + (box[1] + box[3]) // 2
 
@@ -165,4 +156,4 @@ def run(c):
 
 
 if __name__ == "__main__":
-    main()
+    e.run_case(run)

@@ -10,15 +10,6 @@ import e2elib as e
 from e2elib import check
 
 
-def main():
-    c = e.Case()
-    try:
-        run(c)
-    finally:
-        c.cleanup()
-    e.finish()
-
-
 def skin_windows():
     return [w for w, i in e.mapped_top_windows().items() if (i["w"], i["h"]) == (e.WIDTH, e.HEIGHT)]
 
@@ -102,4 +93,4 @@ def run(c):
 
 
 if __name__ == "__main__":
-    main()
+    e.run_case(run)

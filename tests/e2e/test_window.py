@@ -10,15 +10,6 @@ from e2elib import check
 BARE_SKIN = (320, 130)  # a point of the skin outside every region, the tree and the label
 
 
-def main():
-    c = e.Case()
-    try:
-        run(c)
-    finally:
-        c.cleanup()
-    e.finish()
-
-
 def run(c):
     check(c.inside[BARE_SKIN[1]][BARE_SKIN[0]], "the bare-skin probe point lies inside the mask")
     prog = c.program().start()
@@ -208,4 +199,4 @@ def check_drag(c, prog, wid, origin):
 
 
 if __name__ == "__main__":
-    main()
+    e.run_case(run)
