@@ -45,13 +45,10 @@ bool IsPictureFile(const QString &path) {
 
 bool ShellRun(const QString &target, const QString &verb, const QString &parameters) {
     const QStringList args = parameters.isEmpty() ? QStringList() : QStringList{parameters};
-    bool ok = false;
-    // A verb ("play") uses the same association as the default action here.
-    if (!verb.isEmpty())
-        ok = platform::OpenTarget(target, args);
-    if (!ok)
-        ok = platform::OpenTarget(target, args);
-    if (ok)
+    // A verb ("play") uses the same association as the default action here, so the verb's
+    // attempt and the default action's are one and the same: trying it twice gains nothing.
+    (void)verb;
+    if (platform::OpenTarget(target, args))
         return true;
     const QString commandLine = parameters.isEmpty() ? target : target + u' ' + parameters;
     if (platform::RunCommandLine(commandLine))

@@ -219,8 +219,9 @@ void ShellCopyFile(QWidget *owner, const QString &source, const QString &target)
     const QString dst = platform::ToSlashes(target);
     const QString shown = QFileInfo(dst).fileName();
 
+    const QString sameFile = QStringLiteral("No se puede copiar «%1»: el origen y el destino son el mismo archivo.").arg(shown);
     if (platform::SameFile(src, dst)) {
-        ShowCopyError(owner, QStringLiteral("No se puede copiar «%1»: el origen y el destino son el mismo archivo.").arg(shown));
+        ShowCopyError(owner, sameFile);
         return;
     }
     if (platform::PathExists(dst)) {
@@ -254,7 +255,7 @@ void ShellCopyFile(QWidget *owner, const QString &source, const QString &target)
     case platform::TCopyResult::Cancelled:
         break;
     case platform::TCopyResult::SameFile:
-        ShowCopyError(owner, QStringLiteral("No se puede copiar «%1»: el origen y el destino son el mismo archivo.").arg(shown));
+        ShowCopyError(owner, sameFile);
         break;
     case platform::TCopyResult::SourceUnreadable:
         ShowCopyError(owner, QStringLiteral("No se puede copiar «%1»: no se puede leer el archivo de origen.").arg(shown));

@@ -214,9 +214,8 @@ bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes) {
             break;
         got += n;
     }
-    const bool ok = got >= 0 && ::close(fd) == 0;
     bytes.resize(got);
-    return ok;
+    return ::close(fd) == 0;
 }
 
 bool RenameNoReplace(const QString &from, const QString &to) {
