@@ -52,6 +52,8 @@ public:
 
     // The slide show: on with an interval of Seconds, off for 0.
     void SetSlideInterval(int seconds);
+    // A tick of the slide show.
+    void TimerTimer();
 
     void BuildTrackList();
     void PlayRandomTrack();
@@ -134,7 +136,6 @@ private:
     void PopupMenuPopup();
     void miAutoClick(QAction *sender);
     void miAutoOffClick();
-    void TimerTimer();
     void miGuardarClick();
     void miMusicaClick();
     void miTemaClick();
