@@ -1,6 +1,7 @@
 // The viewer window offscreen on a 1024 x 768 screen: the picture list, the keys, the go-to
 // entry, placement and dragging, failures, animation timing, saving and the slide show.
 #include "lib/GLib.h"
+#include "platform/Clock.h"
 #include "viewer/GVisor.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
@@ -335,6 +336,34 @@ private Q_SLOTS:
         Key(Qt::Key_Home);
         QCOMPARE(V->LblInfo1()->text(), QString("1/4"));
         QVERIFY(V->LblInfo2()->text().contains("300x200"));
+    }
+
+    void keyDuringADecodeWins() {
+        WriteJpeg(Dir("nested/a.jpg"), 600, 400);
+        WriteJpeg(Dir("nested/b.jpg"), 300, 200, 5);
+        // Every look at the clock is a second later: the decoder reports after each band.
+        // The key arrives once the first picture has started decoding.
+        quint32 now = 0;
+        int presses = 0;
+        QString label;
+        platform::SetTickSourceForTesting([&] {
+            if (now == 0)
+                QTimer::singleShot(0, V.get(), [&] {
+                    ++presses;
+                    label = V->LblInfo2()->text();
+                    V->GoNext();
+                });
+            return now += 1000;
+        });
+        Open(Dir("nested/"));
+        QVERIFY2(label.startsWith("Leyendo ") && label.contains("%"), qPrintable(label));
+        platform::SetTickSourceForTesting(nullptr);
+        QCOMPARE(presses, 1);
+        QCOMPARE(V->Index(), 1);
+        QCOMPARE(V->LblInfo1()->text(), QString("2/2"));
+        QVERIFY2(V->LblInfo2()->text().contains("300x200"), qPrintable(V->LblInfo2()->text()));
+        QVERIFY(V->Picture().IsDecoded());
+        QCOMPARE(V->Dest().size(), QSize(300, 200));
     }
 
     void animationTiming() {
