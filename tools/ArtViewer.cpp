@@ -73,7 +73,7 @@ QRgb MouldPixel(int x, int y, int w, int h) {
     const double nl = std::sqrt(nx * nx + ny * ny + 1);
     const double shade = (nx * lx + ny * ly + lz) / (nl * ll) - lz / ll;
     QColor c = shade > 0 ? Mix(Surface, Shine, shade * 0.75) : Mix(Surface, Shade, -shade * 1.3);
-    const double edge = std::min(std::min(x, w - 1 - x), std::min(y, h - 1 - y));
+    const int edge = std::min(std::min(x, w - 1 - x), std::min(y, h - 1 - y));
     if (edge == 4)
         c = Mix(c, Stripe, 0.30);
     if (edge == 0)
@@ -144,9 +144,9 @@ bool ToIndexed(const QImage &rgb, QImage &out, QString &error) {
 
 enum class TGlyph { Prev, Next, Opc, Salir };
 
-// One 18 x 18 glyph. Enabled: light ink (amber for the arrows, the main window's colour for
-// what moves) over a soft shadow that lifts it off the dark tray. Disabled: the same shape in
-// a dim slate, flat.
+// One 18 x 18 glyph. Enabled: light ink over a soft shadow that lifts it off the dark tray;
+// the stepping arrows in the amber of the main window's lit buttons, the menu dots and the
+// cross in pale ice. Disabled: the same shape in a dim slate, flat.
 void PaintGlyph(QPainter &p, TGlyph kind, bool enabled) {
     QPainterPath shape;
     QPen pen(Qt::NoPen);
@@ -299,6 +299,8 @@ bool PaintViewerArt(TViewerArt &art, QString &error) {
 }
 
 QImage ComposeViewerFrame(const QImage &skin, int w, int h) {
+    // The order matters: the last band piece runs past the right edge, and the right side,
+    // drawn after it, covers that.
     QImage out(w, h, QImage::Format_RGB32);
     out.fill(Qt::black);
     QPainter p(&out);
@@ -324,7 +326,7 @@ namespace {
 // One viewer screen: the frame, a picture in the box (at actual size when it fits, else
 // fitted), the four buttons where the viewer lays them out, the two labels with their texts,
 // and the grey outlines the viewer draws round all six.
-QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, const QString &counter, const QString &info) {
+QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, int index, int count, const QString &info) {
     QImage screen = ComposeViewerFrame(art.Frame, w, h);
     QPainter p(&screen);
     const QRect box(13, 13, w - 26, h - 36 - 13);
@@ -345,8 +347,8 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
         p.drawImage(QPoint(left, r.top() + (r.height() - GlyphSize) / 2), glyph,
                     QRect(enabled ? 0 : GlyphSize, 0, GlyphSize, GlyphSize));
     };
-    button(prev, art.Prev, false, 10);
-    button(next, art.Next, true, 10);
+    button(prev, art.Prev, index > 0, 10);
+    button(next, art.Next, index < count - 1, 10);
     button(opc, art.Opc, true, -1);
     button(salir, art.Salir, true, -1);
 
@@ -358,7 +360,7 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     const QRect lbl2(lbl1.right() + 1 + 14, top + 2, opc.left() - lbl1.left() - counterWidth - 30, 16);
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(lbl1, Qt::AlignLeft | Qt::AlignVCenter, counter);
+    p.drawText(lbl1, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1/%2").arg(index + 1).arg(count));
     p.drawText(lbl2, Qt::AlignLeft | Qt::AlignVCenter, info);
 
     // Outlines on the bounds, the labels' grown by 4 across and 2 up and down.
@@ -383,9 +385,9 @@ QImage ViewerPreview(const TViewerArt &art) {
         if (pic.Name == QLatin1String("panorama.jpg"))
             panorama = pic.Image;
     }
-    const QImage small = ViewerScreen(art, 1024, 768, sunset, QStringLiteral("3/9"),
+    const QImage small = ViewerScreen(art, 1024, 768, sunset, 0, 9,
                                       QStringLiteral("/media/cdrom/fotos/atardecer.jpg  800x600  27.945 bytes"));
-    const QImage large = ViewerScreen(art, 1920, 1080, panorama, QStringLiteral("9/9"),
+    const QImage large = ViewerScreen(art, 1920, 1080, panorama, 8, 9,
                                       QStringLiteral("/media/cdrom/FOTOS/panorama.jpg  2400x1600  (64%)  110.620 bytes"));
 
     QImage out(1920 + 16, 768 + 16 + 1080, QImage::Format_RGB32);
