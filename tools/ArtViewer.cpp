@@ -153,8 +153,10 @@ void PaintGlyph(QPainter &p, TGlyph kind, bool enabled) {
     switch (kind) {
     case TGlyph::Prev:
     case TGlyph::Next: {
+        // The cell sits 10 pixels into a 40-pixel button, so x = 10 in the cell is the
+        // button's centre: the two arrows mirror each other about it, each balanced on it.
         const double dir = kind == TGlyph::Prev ? -1 : 1;
-        auto pt = [&](double dx, double y) { return QPointF(9 + dir * dx, y); };
+        auto pt = [&](double dx, double y) { return QPointF(10 + dir * (dx + 1), y); };
         shape.addPolygon(QPolygonF({pt(4.6, 9), pt(-4.0, 3.8), pt(-4.0, 14.2), pt(4.6, 9)}));
         break;
     }
@@ -163,10 +165,12 @@ void PaintGlyph(QPainter &p, TGlyph kind, bool enabled) {
             shape.addEllipse(QPointF(cx, 9.5), 1.9, 1.9);
         break;
     case TGlyph::Salir:
-        shape.moveTo(5.5, 5.5);
-        shape.lineTo(12.5, 12.5);
-        shape.moveTo(12.5, 5.5);
-        shape.lineTo(5.5, 12.5);
+        // A glyph margin of 0 puts the cell at the button's left edge: one pixel right of the
+        // cell's centre is the centre of the 20-pixel button.
+        shape.moveTo(6.5, 5.5);
+        shape.lineTo(13.5, 12.5);
+        shape.moveTo(13.5, 5.5);
+        shape.lineTo(6.5, 12.5);
         pen = QPen(Qt::black, 2.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
         break;
     }
@@ -343,14 +347,13 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     const QRect prev(12, top, 40, 20), next(prev.right() + 1 + 6, top, 40, 20);
     const QRect salir(w - 20 - 12, top, 20, 20), opc(salir.left() - 6 - 20, top, 20, 20);
     auto button = [&](const QRect &r, const QImage &glyph, bool enabled, int margin) {
-        const int left = margin >= 0 ? r.left() + margin : r.left() + (r.width() - GlyphSize) / 2;
-        p.drawImage(QPoint(left, r.top() + (r.height() - GlyphSize) / 2), glyph,
+        p.drawImage(QPoint(r.left() + margin, r.top() + (r.height() - GlyphSize) / 2), glyph,
                     QRect(enabled ? 0 : GlyphSize, 0, GlyphSize, GlyphSize));
     };
     button(prev, art.Prev, index > 0, 10);
     button(next, art.Next, index < count - 1, 10);
-    button(opc, art.Opc, true, -1);
-    button(salir, art.Salir, true, -1);
+    button(opc, art.Opc, true, 0);
+    button(salir, art.Salir, true, 0);
 
     QFont font(QStringLiteral("Nimbus Sans"));
     font.setPixelSize(12);

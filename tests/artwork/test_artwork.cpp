@@ -292,7 +292,7 @@ void TestArtwork::viewerGlyphs() {
     QVERIFY(qrc.contains("<file alias=\"frame.bmp\">visor-frame.bmp</file>"));
     for (const char *name : {"prev", "next", "opc", "salir"}) {
         const QString file = QStringLiteral("visor-%1.png").arg(QLatin1String(name));
-        QVERIFY2(qrc.contains(QStringLiteral("<file alias=\"%1.png\">%2</file>").arg(QLatin1String(name), file).toUtf8()), name);
+        QVERIFY2(qrc.contains(QStringLiteral("<file alias=\"%1\">%2</file>").arg(QLatin1String(name), file).toUtf8()), name);
         const QImage glyph = QImage(Top() + QStringLiteral("/resources/") + file).convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(glyph.size(), QSize(36, 18));
         QCOMPARE(glyph, *painted.at(QLatin1String(name)));
