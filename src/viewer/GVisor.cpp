@@ -26,7 +26,7 @@
 
 #include <algorithm>
 
-static void InitVisorResources() {}
+static void InitVisorResources() { Q_INIT_RESOURCE(visor); }
 
 namespace {
 
