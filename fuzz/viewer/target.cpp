@@ -63,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // A new window for every input, so that an input found failing fails again on its own.
     std::unique_ptr<TVisorFrm> window = std::make_unique<TVisorFrm>();
     TVisorFrm *viewer = window.get();
+    TDecodeLimits limits;
+    limits.MaxBytes = qint64(64) << 20;  // as in the decoders' own targets: small enough to keep each run quick
+    limits.MaxScans = 100;
+    viewer->SetDecodeLimits(limits);
     viewer->show();
     viewer->OpenPath(Folder());
     CheckState(viewer, 0);
