@@ -75,6 +75,18 @@ inline QString Midi(const QDir &dir, const QString &name, int ticks, int key = 6
     return path;
 }
 
+// Sets TELVARO_AUDIO_SINK for one scope; the music player reads it at each Open.
+class TSinkOverride {
+public:
+    explicit TSinkOverride(const QByteArray &description) : FOld(qgetenv("TELVARO_AUDIO_SINK")) {
+        qputenv("TELVARO_AUDIO_SINK", description);
+    }
+    ~TSinkOverride() { qputenv("TELVARO_AUDIO_SINK", FOld); }
+
+private:
+    QByteArray FOld;
+};
+
 // Bytes that no decoder takes for music, under a music file's name.
 inline QString Junk(const QDir &dir, const QString &name) {
     const QString path = dir.filePath(name);

@@ -23,18 +23,6 @@ constexpr int kPatienceMs = 10000;
 // Long enough for a 0.3 s track to end and its notice to be queued, on a busy machine too.
 constexpr unsigned long kPastTheEndMs = 1500;
 
-// Sets TELVARO_AUDIO_SINK for one scope; the player reads it at each Open.
-class TSinkOverride {
-public:
-    explicit TSinkOverride(const QByteArray &description) : FOld(qgetenv("TELVARO_AUDIO_SINK")) {
-        qputenv("TELVARO_AUDIO_SINK", description);
-    }
-    ~TSinkOverride() { qputenv("TELVARO_AUDIO_SINK", FOld); }
-
-private:
-    QByteArray FOld;
-};
-
 // Counts notices as they are announced, from a receiver that outlives the player.
 struct TNoticeCounter : QObject {
     int Count = 0;
@@ -167,7 +155,7 @@ void TestMedia::stopKeepsThePositionAndSeekRewinds() {
 
 void TestMedia::errorWhilePlayingIsAFailedNotice() {
     // The sink fails after a few buffers: well after the preroll, while playing.
-    const TSinkOverride sink("identity error-after=10 ! fakesink sync=true");
+    const fx::TSinkOverride sink("identity error-after=10 ! fakesink sync=true");
     TMediaPlayer player;
     QCOMPARE(player.Open(FLong), TOpenResult::Opened);
     QVERIFY(player.Play());
@@ -216,7 +204,7 @@ void TestMedia::freedPlayerReceivesNothing() {
 
 void TestMedia::midiIsAudible() {
     const QString recording = Dir().filePath("midi-out.raw");
-    const TSinkOverride sink("audioconvert ! audio/x-raw,format=S16LE,channels=1 ! filesink location=" +
+    const fx::TSinkOverride sink("audioconvert ! audio/x-raw,format=S16LE,channels=1 ! filesink location=" +
                              recording.toUtf8());
     const QString midi = fx::Midi(Dir(), "loud.mid", 96);
     TMediaPlayer player;
