@@ -6,7 +6,7 @@ using platform::TMediaPlayer;
 
 TDSPlayer::TDSPlayer(QObject *owner) : QObject(owner) {
     FAvailable = TMediaPlayer::Available();
-    FMp3Supported = FAvailable && TMediaPlayer::Mp3Supported();
+    FMp3Supported = TMediaPlayer::Mp3Supported();
     connect(&FGraph, &TMediaPlayer::NoticePosted, this, &TDSPlayer::HandleNotices);
 }
 

@@ -3,6 +3,7 @@
 #include "MusicFixtures.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -59,6 +60,7 @@ private Q_SLOTS:
     void completionCanReplaceItsOwnHandler();
     void errorWhilePlayingClosesSilently();
     void freedWhilePlayingRaisesNothing();
+    void withoutPlaybinNothingHappens();
 };
 
 void TestDSPlay::initTestCase() {
@@ -256,6 +258,35 @@ void TestDSPlay::freedWhilePlayingRaisesNothing() {
     player.reset(); // with its end still queued
     QTest::qWait(300);
     QCOMPARE(*completions, 0);
+}
+
+void TestDSPlay::withoutPlaybinNothingHappens() {
+    if (qEnvironmentVariableIsSet("TELVARO_TEST_NO_PLUGINS")) {
+        TDSPlayer player;
+        QVERIFY(!player.Available());
+        QVERIFY(!player.Mp3Supported());
+        player.Open(FLong);
+        ExpectClosed(player);
+        player.Play();
+        player.SetPosition(1.0);
+        player.StopAndRewind();
+        player.Close();
+        ExpectClosed(player);
+        return;
+    }
+    // This test again, in a process whose media framework finds no plugins at all.
+    QTemporaryDir empty;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TELVARO_TEST_NO_PLUGINS", "1");
+    env.insert("GST_PLUGIN_SYSTEM_PATH_1_0", empty.path());
+    env.insert("GST_PLUGIN_PATH_1_0", empty.path());
+    env.insert("GST_REGISTRY_1_0", empty.filePath("registry.bin"));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {"withoutPlaybinNothingHappens"});
+    QVERIFY(child.waitForFinished(120000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
 }
 
 QTEST_GUILESS_MAIN(TestDSPlay)
