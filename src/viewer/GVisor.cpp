@@ -156,7 +156,7 @@ void TVisorFrm::FormCreate() {
 void TVisorFrm::CreateMenu() {
     FPopupMenu = new QMenu(this);
     FPopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    auto add = [this](QMenu *menu, const char *name, const QString &caption) {
+    auto add = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;
