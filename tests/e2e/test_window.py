@@ -156,7 +156,27 @@ def check_hint(c, origin):
               f"the minimise hint is the longer text ({widths['MINIMIZAR']} against {widths['SALIR']} pixels wide)")
 
 
+def press_and_move(origin, grab, delta, steps=10):
+    """Presses the first button at a window point and moves the pointer by delta in small steps,
+    the button still held."""
+    ox, oy = origin
+    e.pointer_at(ox + grab[0] + 1, oy + grab[1] + 1)
+    e.pointer_at(ox + grab[0], oy + grab[1])
+    time.sleep(0.2)
+    e.button("mousedown")
+    for i in range(1, steps + 1):
+        e.pointer_at(ox + grab[0] + delta[0] * i // steps, oy + grab[1] + delta[1] * i // steps)
+        time.sleep(0.03)
+
+
+def placed_at(wid, where, timeout=5):
+    """Polls for the window's top left to be at `where`; returns its info then, else None."""
+    return e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == where else None)(e.window_info(wid)), timeout)
+
+
 def check_drag(c, prog, wid, origin):
+    """Drags the window by the corner of its handle. Under a window manager the manager moves it
+    (the program hands the drag over); without one the program follows the pointer itself."""
     ox, oy = origin
     # Inside the handle's box but outside its circle: the corners drag too.
     grab = (246, 310)
@@ -170,19 +190,26 @@ def check_drag(c, prog, wid, origin):
     time.sleep(0.5)
     check(lit_share(c, c.shot("drag-left-window"), origin, e.BOXES["MOVER"]) > 0.95,
           "the handle stays lit when the pointer leaves the window straight from it")
-    e.pointer_at(ox + grab[0] + 1, oy + grab[1] + 1)
-    e.pointer_at(ox + grab[0], oy + grab[1])
-    time.sleep(0.2)
-    e.button("mousedown")
     dx, dy = 60, 40
-    for i in range(1, 11):
-        e.pointer_at(ox + grab[0] + dx * i // 10, oy + grab[1] + dy * i // 10)
-        time.sleep(0.03)
-    e.button("mouseup")
-    moved = e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == (ox + dx, oy + dy) else None)(e.window_info(wid)), 5)
+    if c.wm is not None:
+        # A move the window manager runs is its own: Escape, while the button is still held,
+        # ends it with the window put back where it started. A program that moved itself would
+        # not even see that key (the manager holds the keyboard meanwhile).
+        press_and_move(origin, grab, (dx, dy))
+        check(placed_at(wid, (ox + dx, oy + dy)) is not None,
+              f"while the button is held the window follows the pointer to {ox + dx},{oy + dy} (a drag to be cancelled)")
+        e.run(["xdotool", "key", "Escape"], check_rc=True)
+        info = placed_at(wid, origin)
+        e.button("mouseup")
+        check(info is not None, "the drag is the window manager's own move: Escape during it puts the window back "
+              f"at {ox},{oy}")
+        check(placed_at(wid, origin, 1) is not None, "letting the button go after that leaves the window there")
+    press_and_move(origin, grab, (dx, dy))
+    moved = placed_at(wid, (ox + dx, oy + dy))
     info = e.window_info(wid)
     check(moved is not None, f"pressing on the handle and moving drags the window to {ox + dx},{oy + dy} (now at "
           f"{info['x'] if info else '?'},{info['y'] if info else '?'})")
+    e.button("mouseup")
     e.pointer_at(ox + dx + BARE_SKIN[0], oy + dy + BARE_SKIN[1])
     time.sleep(0.3)
     info = e.window_info(wid)
