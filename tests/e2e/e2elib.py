@@ -90,6 +90,9 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.rgb[i:i + 3])
 
+    def rows(self):
+        """The picture as rows from the top, each a list of (r, g, b) tuples."""
+        return [[self.pixel(x, y) for x in range(self.width)] for y in range(self.height)]
 
 
 def read_ppm(path):
@@ -150,6 +153,31 @@ def screenshot(path):
         os.unlink(path)
     run(["import", "-window", "root", "-depth", "8", path], timeout=20, check_rc=True)
     return read_ppm(path) if os.path.exists(path) else None
+
+
+def grab(rect, path):
+    """A rectangle of the screen (x, y, width, height in root coordinates) as it is shown, as an
+    Image whose pixel(0, 0) is the rectangle's top left; None when the grab failed."""
+    x, y, w, h = rect
+    if os.path.exists(path):
+        os.unlink(path)
+    run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "ppm:" + path],
+        timeout=20, check_rc=True)
+    if not os.path.exists(path):
+        return None
+    img = read_ppm(path)
+    # A rectangle reaching past the screen's edge comes back clipped: that is a caller's mistake.
+    if (img.width, img.height) != (w, h):
+        log(f"     the grab of {rect} came back {img.width}x{img.height}")
+        return None
+    return img
+
+
+def grab_rows(rect, path):
+    """A rectangle of the screen as RGB pixel rows: a list of rows from the top, each a list of
+    (r, g, b) tuples from the left; None when the grab failed."""
+    img = grab(rect, path)
+    return img.rows() if img else None
 
 
 def save_png(ppm_path):
@@ -333,6 +361,60 @@ def window_info(wid):
     return info if len(info) >= 6 else None
 
 
+def _xprop_text(out):
+    """The text of an xprop string line, its escapes (\\ooo bytes, \\", \\\\) undone and read as UTF-8."""
+    if '"' not in out:
+        return None
+    quoted = out[out.index('"') + 1:out.rindex('"')]
+    raw = bytearray()
+    i = 0
+    data = quoted.encode("utf-8")
+    while i < len(data):
+        if data[i:i + 1] == b"\\" and i + 1 < len(data):
+            octal = data[i + 1:i + 4]
+            if len(octal) == 3 and all(48 <= d <= 55 for d in octal):
+                raw.append(int(octal, 8))
+                i += 4
+                continue
+            raw += data[i + 1:i + 2]
+            i += 2
+            continue
+        raw += data[i:i + 1]
+        i += 1
+    return raw.decode("utf-8", errors="replace")
+
+
+def window_title(wid):
+    """A window's title as the desktop shows it: its UTF-8 _NET_WM_NAME, else its WM_NAME."""
+    for prop in ("_NET_WM_NAME", "WM_NAME"):
+        text = _xprop_text(run(["xprop", "-id", str(wid), prop]))
+        if text is not None:
+            return text
+    return None
+
+
+def wait_for_window(title, before=(), timeout=10.0):
+    """Waits for a viewable top-level window titled exactly `title` that is not among `before`
+    (ids seen earlier, such as visible_windows() taken before the action); returns (window id,
+    its info with x, y, w, h of the window itself in root coordinates, frame not counted), or
+    (None, None) when none came in time."""
+    def find():
+        for wid in visible_windows():
+            if wid in before or window_title(wid) != title:
+                continue
+            info = window_info(wid)
+            if info and info["viewable"]:
+                info["name"] = title
+                return wid, info
+        return None
+    found = poll(find, timeout)
+    if not found:
+        log(f"     no new window titled {title!r} after {timeout:.0f} s; the screen's windows:",
+            list(mapped_top_windows().values()))
+        return None, None
+    return found
+
+
 def mapped_top_windows():
     """Every viewable child of the root with its geometry: tool tips and dialogs show up here."""
     out = run(["xwininfo", "-root", "-children"])
@@ -392,6 +474,11 @@ def key(wid, *keys):
     run(["xdotool", "windowfocus", "--sync", str(wid)], check_rc=True)
     run(["xdotool", "key"] + list(keys), check_rc=True)
 
+
+def keys_to_focused(*keys):
+    """Types keys (xdotool names: 'Escape', 'Right', 'ctrl+q') into whatever window has the
+    input focus now, as a person at the keyboard would; nothing moves the focus first."""
+    run(["xdotool", "key", "--delay", "30"] + list(keys), check_rc=True)
 
 
 # --- comparisons ----------------------------------------------------------------------------

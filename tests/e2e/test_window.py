@@ -25,11 +25,24 @@ def run(c):
     # Give the first paint time to land, then look.
     time.sleep(1.0)
     shot = c.shot("window")
+    check_grab(c, shot, info)
     check_shape(c, shot, origin)
     check_tree(c, shot, origin)
     check_hover(c, origin)
     check_hint(c, origin)
     check_drag(c, prog, wid, origin)
+
+
+def check_grab(c, shot, info):
+    """A grab of just the window's rectangle (the helper later cases read the screen with) shows
+    the very pixels the whole-screen shot has there, row by row from the window's top left."""
+    rect = (info["x"], info["y"], info["w"], info["h"])
+    rows = e.grab_rows(rect, c.path("window-rect.ppm"))
+    if not check(rows is not None and len(rows) == rect[3] and all(len(r) == rect[2] for r in rows),
+                 f"a grab of the window's rectangle comes back as {rect[3]} rows of {rect[2]} pixels"):
+        return
+    wrong = sum(1 for y, row in enumerate(rows) for x, p in enumerate(row) if p != shot.pixel(rect[0] + x, rect[1] + y))
+    check(wrong == 0, f"it shows what the whole-screen shot shows there ({wrong} pixels differ)")
 
 
 def check_shape(c, shot, origin):
