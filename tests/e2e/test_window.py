@@ -21,6 +21,9 @@ def run(c):
           f"the window lies at 296,192 with size 432x384 (got {info['x']},{info['y']} {info['w']}x{info['h']})")
     origin = (info["x"], info["y"])
     c.wid = wid
+    check(e.wm_state(wid) == "Normal", f"the window manager shows the window in its normal state ({e.wm_state(wid)})")
+    check(bool(e.poll(lambda: e.active_window() == wid, 5)),
+          f"the window manager gives the new window the focus (active: {e.active_window()}, window {wid})")
 
     # Give the first paint time to land, then look.
     time.sleep(1.0)
@@ -124,9 +127,9 @@ def new_small_windows(before):
 
 def check_hint(c, origin):
     ox, oy = origin
-    # Hints show in the active window, and a desktop gives a new window the focus; Xvfb has no
-    # window manager to do it.
-    e.run(["xdotool", "windowfocus", "--sync", str(c.wid)])
+    # Hints show in the active window only: the window manager made the new window active, and
+    # nothing since has taken that away.
+    check(e.active_window() == c.wid, "the window is still the active one when the hints are tried")
     e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
     time.sleep(0.5)
     before = e.mapped_top_windows()
