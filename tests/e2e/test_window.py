@@ -125,6 +125,19 @@ def new_small_windows(before):
     return {w: i for w, i in now.items() if w not in before and i["w"] < 300 and i["h"] < 100}
 
 
+def settled(read, timeout=3.0, interval=0.3):
+    """Reads until two reads in a row agree; returns that answer (the last one when time runs out)."""
+    last = read()
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        time.sleep(interval)
+        now = read()
+        if now == last:
+            return now
+        last = now
+    return last
+
+
 def check_hint(c, origin):
     ox, oy = origin
     # Hints show in the active window only: the window manager made the new window active, and
@@ -157,6 +170,10 @@ def check_hint(c, origin):
                 tips = new_small_windows(before)
                 return {w: i for w, i in tips.items() if (w, i["x"], i["w"]) not in previous}
             tips = e.poll(fresh, 6, 0.2)
+            if tips:
+                # A hint window reused from the button before may be moved here before it takes
+                # the new text's size (seen on a busy machine): read it once it holds still.
+                tips = settled(lambda: new_small_windows(before)) or tips
             check(bool(tips), f"resting on {where} shows a hint window ({list(tips.values()) if tips else 'none'})")
             if tips:
                 widths[region] = max(i["w"] for i in tips.values())
@@ -174,20 +191,35 @@ def check_hint(c, origin):
 
 def press_and_move(origin, grab, delta, steps=10):
     """Presses the first button at a window point and moves the pointer by delta in small steps,
-    the button still held."""
+    the button still held; returns where the pointer ends."""
     ox, oy = origin
     e.pointer_at(ox + grab[0] + 1, oy + grab[1] + 1)
     e.pointer_at(ox + grab[0], oy + grab[1])
     time.sleep(0.2)
     e.button("mousedown")
+    # The press has to reach the program, and under a window manager the program has to hand the
+    # move over before the pointer goes: motion that comes earlier is lost to the move, as it
+    # would be for a person's hand that was quicker than a busy machine.
+    time.sleep(0.4)
     for i in range(1, steps + 1):
         e.pointer_at(ox + grab[0] + delta[0] * i // steps, oy + grab[1] + delta[1] * i // steps)
         time.sleep(0.03)
+    return ox + grab[0] + delta[0], oy + grab[1] + delta[1]
 
 
-def placed_at(wid, where, timeout=5):
-    """Polls for the window's top left to be at `where`; returns its info then, else None."""
-    return e.poll(lambda: (lambda i: i if i and (i["x"], i["y"]) == where else None)(e.window_info(wid)), timeout)
+def placed_at(wid, where, timeout=5, pointer=None):
+    """Polls for the window's top left to be at `where`; returns its info then, else None. With
+    the pointer's place given (a drag under way), the pointer is nudged and put back between
+    looks, as a hand holding a window keeps doing: a move that started late catches up."""
+    def look():
+        info = e.window_info(wid)
+        if info and (info["x"], info["y"]) == where:
+            return info
+        if pointer is not None:
+            e.pointer_at(pointer[0] + 1, pointer[1])
+            e.pointer_at(*pointer)
+        return None
+    return e.poll(look, timeout)
 
 
 def check_drag(c, prog, wid, origin):
@@ -211,8 +243,8 @@ def check_drag(c, prog, wid, origin):
         # A move the window manager runs is its own: Escape, while the button is still held,
         # ends it with the window put back where it started. A program that moved itself would
         # not even see that key (the manager holds the keyboard meanwhile).
-        press_and_move(origin, grab, (dx, dy))
-        check(placed_at(wid, (ox + dx, oy + dy)) is not None,
+        held = press_and_move(origin, grab, (dx, dy))
+        check(placed_at(wid, (ox + dx, oy + dy), pointer=held) is not None,
               f"while the button is held the window follows the pointer to {ox + dx},{oy + dy} (a drag to be cancelled)")
         e.run(["xdotool", "key", "Escape"], check_rc=True)
         info = placed_at(wid, origin)
@@ -220,8 +252,8 @@ def check_drag(c, prog, wid, origin):
         check(info is not None, "the drag is the window manager's own move: Escape during it puts the window back "
               f"at {ox},{oy}")
         check(placed_at(wid, origin, 1) is not None, "letting the button go after that leaves the window there")
-    press_and_move(origin, grab, (dx, dy))
-    moved = placed_at(wid, (ox + dx, oy + dy))
+    held = press_and_move(origin, grab, (dx, dy))
+    moved = placed_at(wid, (ox + dx, oy + dy), pointer=held)
     info = e.window_info(wid)
     check(moved is not None, f"pressing on the handle and moving drags the window to {ox + dx},{oy + dy} (now at "
           f"{info['x'] if info else '?'},{info['y'] if info else '?'})")
