@@ -394,22 +394,32 @@ def window_title(wid):
 
 
 def wait_for_window(title, before=(), timeout=10.0):
-    """Waits for a viewable top-level window titled exactly `title` that is not among `before`
-    (ids seen earlier, such as visible_windows() taken before the action); returns (window id,
-    its info with x, y, w, h of the window itself in root coordinates, frame not counted), or
+    """Waits for a viewable top-level window that is not among `before` (ids seen earlier, such
+    as visible_windows() taken before the action) and whose title is exactly `title`, or matches
+    all of it when `title` is a compiled pattern (Qt adds " — " and the program's name to a
+    title that does not already end with it); returns (window id, its info with the title as
+    "name" and x, y, w, h of the window itself in root coordinates, frame not counted), or
     (None, None) when none came in time."""
+    def wanted(text):
+        if text is None:
+            return False
+        return bool(title.fullmatch(text)) if isinstance(title, re.Pattern) else text == title
+
     def find():
         for wid in visible_windows():
-            if wid in before or window_title(wid) != title:
+            if wid in before:
+                continue
+            text = window_title(wid)
+            if not wanted(text):
                 continue
             info = window_info(wid)
             if info and info["viewable"]:
-                info["name"] = title
+                info["name"] = text
                 return wid, info
         return None
     found = poll(find, timeout)
     if not found:
-        log(f"     no new window titled {title!r} after {timeout:.0f} s; the screen's windows:",
+        log(f"     no new window titled {getattr(title, 'pattern', title)!r} after {timeout:.0f} s; the screen's windows:",
             list(mapped_top_windows().values()))
         return None, None
     return found
