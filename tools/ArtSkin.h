@@ -23,7 +23,8 @@ struct TSkin {
 // tree's colour key in either picture, and every region visibly brighter when lit.
 bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error);
 
-// A Windows BMP file: 24 bits per pixel, or 1 bit with its two-colour palette for a mono image.
+// A Windows BMP file: 24 bits per pixel; 1 bit with its two-colour palette for a mono image;
+// 8 bits with the image's own palette for an indexed one.
 QByteArray BmpBytes(const QImage &img);
 
 // The two pictures side by side, each cut by the mask (outside shown as a checkerboard).

@@ -1,10 +1,12 @@
-// telvaro-artwork: paints the menu's artwork and the sample disc's media, the same bytes on
-// every run. Each command writes the files it names; any failed check ends with exit code 1.
+// telvaro-artwork: paints the menu's and the viewer's artwork and the sample disc's media, the
+// same bytes on every run. Each command writes the files it names; any failed check ends with
+// exit code 1.
 #include "ArtGif.h"
 #include "ArtMap.h"
 #include "ArtMedia.h"
 #include "ArtPictures.h"
 #include "ArtSkin.h"
+#include "ArtViewer.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +19,7 @@ namespace {
 
 int Usage() {
     std::fputs("usage: telvaro-artwork skin MAP.txt NORMAL.bmp LIT.bmp MASK.bmp [PREVIEW.png]\n"
+               "       telvaro-artwork viewer FOLDER [PREVIEW.png]   (the viewer's frame skin and button glyphs)\n"
                "       telvaro-artwork logo LOGO.jpg\n"
                "       telvaro-artwork pictures FOLDER        (JPEG pictures and an animated GIF)\n"
                "       telvaro-artwork click BOTON.WAV\n"
@@ -68,6 +71,22 @@ int main(int argc, char **argv) {
             !art::WriteFile(args[3], art::BmpBytes(skin.Lit), error) || !art::WriteFile(args[4], art::BmpBytes(skin.Mask), error))
             return Fail(error);
         if (args.size() == 6 && !SaveImage(art::SkinPreview(skin), args[5], "png", -1, error))
+            return Fail(error);
+        return 0;
+    }
+    if (cmd == QLatin1String("viewer") && (args.size() == 2 || args.size() == 3)) {
+        art::TViewerArt viewer;
+        if (!art::PaintViewerArt(viewer, error))
+            return Fail(error);
+        const QString dir = args[1];
+        if (!art::WriteFile(dir + QStringLiteral("/visor-frame.bmp"), art::BmpBytes(viewer.Frame), error))
+            return Fail(error);
+        const std::pair<const char *, const QImage *> glyphs[] = {
+            {"prev", &viewer.Prev}, {"next", &viewer.Next}, {"opc", &viewer.Opc}, {"salir", &viewer.Salir}};
+        for (const auto &[name, img] : glyphs)
+            if (!SaveImage(*img, dir + QStringLiteral("/visor-%1.png").arg(QLatin1String(name)), "png", -1, error))
+                return Fail(error);
+        if (args.size() == 3 && !SaveImage(art::ViewerPreview(viewer), args[2], "png", -1, error))
             return Fail(error);
         return 0;
     }

@@ -8,6 +8,7 @@
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
 #include "lib/GLib.h"
+#include "viewer/GVisor.h"
 
 #include "ui_MainFrm.h"
 
@@ -265,9 +266,16 @@ void TMainFrm::ActivateItem(Qt::KeyboardModifiers modifiers) {
         }
         return;
     }
-    // Pictures belong to the viewer, which is not part of the menu yet.
-    if (IsPictureFile(target))
+    // Pictures open in the viewer, full screen over the menu, which stays as it is.
+    if (IsPictureFile(target)) {
+        if (FVisor) {
+            FVisor->show();
+            FVisor->raise();
+            FVisor->activateWindow();
+            FVisor->OpenPath(target);
+        }
         return;
+    }
     bool launched;
     if (IsMediaFile(target))
         launched = (modifiers & Qt::ControlModifier) ? RunMediaCommand(target) : ShellPlay(target);

@@ -16,6 +16,7 @@ class QTreeWidgetItem;
 class TGTreeView;
 class THotImg;
 class TAboutFrm;
+class TVisorFrm;
 struct TItem;
 
 class TMainFrm : public QWidget {
@@ -33,6 +34,7 @@ public:
     QLabel *LblInfo() const;
     QTimer &Timer() { return FTimer; }
     void SetAboutBox(TAboutFrm *about) { FAbout = about; }
+    void SetViewer(TVisorFrm *viewer) { FVisor = viewer; }
 
     void PlaceWindow();
     void SelectTopic(const QString &topicName);
@@ -74,6 +76,7 @@ private:
 
     std::unique_ptr<Ui::TMainFrm> FUi;
     TAboutFrm *FAbout = nullptr;
+    TVisorFrm *FVisor = nullptr;
     TItem *FCurrentItem = nullptr;
     bool FFirstTick = false;
     int FBlinkCount = 0;

@@ -9,6 +9,10 @@
 #include "platform/Instance.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
+#include "viewer/ViewerSettings.h"
+
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <QApplication>
 
@@ -53,6 +57,7 @@ int main(int argc, char **argv) {
         return 0;
     }
     InitTreeIcons();
+    ReadViewerSettings();
 
     platform::TSingleInstance instance;
     if (!instance.Claim(QCoreApplication::applicationFilePath())) {
@@ -63,12 +68,18 @@ int main(int argc, char **argv) {
     }
 
     QApplication::setApplicationDisplayName(QStringLiteral("Telvaro"));
+    // Qt's own parts (standard buttons, the save dialog) speak Spanish like the rest of the menu.
+    QTranslator qtSpanish;
+    if (qtSpanish.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtSpanish);
     int code = 0;
     {
         auto mainFrm = std::make_unique<TMainFrm>();
         auto aboutFrm = std::make_unique<TAboutFrm>(mainFrm.get());
         auto visorFrm = std::make_unique<TVisorFrm>();
         mainFrm->SetAboutBox(aboutFrm.get());
+        mainFrm->SetViewer(visorFrm.get());
         QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
         mainFrm->show();
         code = app.exec();
@@ -77,6 +88,7 @@ int main(int argc, char **argv) {
         aboutFrm.reset();
         mainFrm.reset();
     }
+    DoneViewerSettings();
     DoneTreeIcons();
     DoneTopics();
     DoneItems();

@@ -1,5 +1,794 @@
 #include "viewer/GVisor.h"
 
-TVisorFrm::TVisorFrm(QWidget *parent) : QWidget(parent, Qt::Window) {
-    setWindowTitle(QStringLiteral("Telvaro"));
+#include "lib/GLib.h"
+#include "platform/Files.h"
+#include "viewer/GifAnimator.h"
+#include "viewer/PictureBox.h"
+#include "viewer/Resample.h"
+#include "viewer/SpeedButton.h"
+#include "viewer/ViewerSettings.h"
+#include "viewer/VisorLayout.h"
+
+#include "ui_VisorFrm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+static void InitVisorResources() { Q_INIT_RESOURCE(visor); }
+
+namespace {
+
+const QColor kControlFrame(128, 128, 128);
+constexpr int kSkinBand = 12;
+
+QString FileNamePart(const QString &path) {
+    const int cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
 }
+
+QString FolderPart(const QString &path) {
+    const int cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.left(cut + 1);
+}
+
+} // namespace
+
+// The key table: each key with the modifiers it needs (-1: any) and what it does.
+struct TVisorFrm::TKeyBinding {
+    int Key;
+    int Modifiers;
+    void (TVisorFrm::*Action)();
+};
+
+const TVisorFrm::TKeyBinding TVisorFrm::kKeyTable[] = {
+    {Qt::Key_Escape, -1, &TVisorFrm::CloseByEsc},
+    {Qt::Key_Right, -1, &TVisorFrm::GoNext},
+    {Qt::Key_Down, -1, &TVisorFrm::GoNext},
+    {Qt::Key_Space, -1, &TVisorFrm::GoNext},
+    {Qt::Key_Left, -1, &TVisorFrm::GoPrevious},
+    {Qt::Key_Up, -1, &TVisorFrm::GoPrevious},
+    {Qt::Key_Home, -1, &TVisorFrm::GoFirst},
+    {Qt::Key_PageDown, -1, &TVisorFrm::PageDown},
+    {Qt::Key_PageUp, -1, &TVisorFrm::PageUp},
+    {Qt::Key_End, -1, &TVisorFrm::GoLast},
+    {Qt::Key_Return, -1, &TVisorFrm::ToggleFit},
+    {Qt::Key_Enter, -1, &TVisorFrm::ToggleFit},
+    // Only Ctrl, nothing else held: Shift+Ctrl+F11 does nothing.
+    {Qt::Key_F11, Qt::ControlModifier, &TVisorFrm::MarkBad},
+};
+
+TVisorFrm::TVisorFrm(QWidget *parent) : QWidget(parent, Qt::Window), FUi(std::make_unique<Ui::TVisorFrm>()) {
+    InitVisorResources();
+    FUi->setupUi(this);
+    FormCreate();
+}
+
+TVisorFrm::~TVisorFrm() {
+    // The picture goes before the window's parts; a load still running learns it was overtaken.
+    ++FLoadSerial;
+    FTimer.stop();
+    FPicture.SetProgressHandler({});
+    FPicture.Clear();
+}
+
+TPictureBox *TVisorFrm::Box() const { return FUi->Box; }
+TGifAnimator *TVisorFrm::GIFAnimator() const { return FUi->GIFAnimator; }
+TSpeedButton *TVisorFrm::BtnPrev() const { return FUi->BtnPrev; }
+TSpeedButton *TVisorFrm::BtnNext() const { return FUi->BtnNext; }
+TSpeedButton *TVisorFrm::BtnOpc() const { return FUi->BtnOpc; }
+TSpeedButton *TVisorFrm::BtnSalir() const { return FUi->BtnSalir; }
+QLabel *TVisorFrm::LblInfo1() const { return FUi->LblInfo1; }
+QLabel *TVisorFrm::LblInfo2() const { return FUi->LblInfo2; }
+QLineEdit *TVisorFrm::Edit1() const { return FUi->Edit1; }
+
+void TVisorFrm::FormCreate() {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // Closing the viewer hides it; the program ends with the main window only.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    // Asked for once: every later show is full screen, so desktop panels don't cover the pictures.
+    setWindowState(Qt::WindowFullScreen);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    FMask = kDefaultMask;
+    FFolder.clear();
+    FPicture.SetProgressHandler([this](TProgressStage stage, int percent, bool redraw, const QRect &band) {
+        PictureProgress(stage, percent, redraw, band);
+    });
+    Box()->SetPicture(&FPicture);
+    FDest = Box()->rect();
+    FFrameSkin = QPixmap(QStringLiteral(":/telvaro/visor/frame.bmp"));
+
+    const struct {
+        TSpeedButton *Button;
+        const char *Glyph;
+        int Margin;
+    } buttons[] = {{BtnPrev(), ":/telvaro/visor/prev", 10},
+                   {BtnNext(), ":/telvaro/visor/next", 10},
+                   {BtnOpc(), ":/telvaro/visor/opc", 0},
+                   {BtnSalir(), ":/telvaro/visor/salir", 0}};
+    for (const auto &b : buttons) {
+        b.Button->SetGlyph(QPixmap(QString::fromLatin1(b.Glyph)));
+        b.Button->SetMargin(b.Margin);
+    }
+    connect(BtnPrev(), &QAbstractButton::clicked, this, &TVisorFrm::GoPrevious);
+    connect(BtnNext(), &QAbstractButton::clicked, this, &TVisorFrm::GoNext);
+    connect(BtnOpc(), &QAbstractButton::clicked, this, &TVisorFrm::BtnOpcClick);
+    connect(BtnSalir(), &QAbstractButton::clicked, this, &TVisorFrm::BtnSalirClick);
+
+    for (QLabel *label : {LblInfo1(), LblInfo2()}) {
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    LblInfo1()->installEventFilter(this);
+    Edit1()->installEventFilter(this);
+    Edit1()->hide();
+
+    connect(Box(), &TPictureBox::MouseDown, this, &TVisorFrm::BoxMouseDown);
+    connect(Box(), &TPictureBox::MouseMove, this, &TVisorFrm::BoxMouseMove);
+    connect(Box(), &TPictureBox::MouseUp, this, &TVisorFrm::BoxMouseUp);
+    connect(Box(), &TPictureBox::MenuRequested, this, &TVisorFrm::ShowMenuAt);
+    connect(GIFAnimator(), &TGifAnimator::MenuRequested, this, &TVisorFrm::ShowMenuAt);
+
+    FTimer.setInterval(kDefaultSlideMs);
+    connect(&FTimer, &QTimer::timeout, this, &TVisorFrm::TimerTimer);
+    CreateMenu();
+
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        connect(screen, &QScreen::geometryChanged, this, &TVisorFrm::WMDisplayChange);
+}
+
+void TVisorFrm::CreateMenu() {
+    FPopupMenu = new QMenu(this);
+    FPopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    auto add = [](QMenu *menu, const char *name, const QString &caption) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    miAjustar = add(FPopupMenu, "miAjustar", QStringLiteral("Ajustar a pantalla"));
+    miAjustar->setCheckable(true);
+    connect(miAjustar, &QAction::triggered, this, &TVisorFrm::ToggleFit);
+
+    FAutoMenu = FPopupMenu->addMenu(QStringLiteral("Modo Automático"));
+    miAuto = FAutoMenu->menuAction();
+    miAuto->setObjectName(QStringLiteral("miAuto"));
+    miAuto->setCheckable(true);
+    miAutoOff = add(FAutoMenu, "miAutoOff", QStringLiteral("Parar"));
+    connect(miAutoOff, &QAction::triggered, this, &TVisorFrm::miAutoOffClick);
+    FAutoMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
+    miAuto2S = add(FAutoMenu, "miAuto2S", QStringLiteral("2 segundos"));
+    miAuto5S = add(FAutoMenu, "miAuto5S", QStringLiteral("5 segundos"));
+    miAuto20S = add(FAutoMenu, "miAuto20S", QStringLiteral("20 segundos"));
+    miAuto1M = add(FAutoMenu, "miAuto1M", QStringLiteral("1 minuto"));
+    for (QAction *item : {miAuto2S, miAuto5S, miAuto20S, miAuto1M}) {
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item] { miAutoClick(item); });
+    }
+    FPopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    miMusica = add(FPopupMenu, "miMusica", QStringLiteral("Música"));
+    miMusica->setCheckable(true);
+    miMusica->setEnabled(false);
+    connect(miMusica, &QAction::triggered, this, &TVisorFrm::miMusicaClick);
+    miTema = add(FPopupMenu, "miTema", QStringLiteral("Nuevo tema"));
+    miTema->setEnabled(false);
+    connect(miTema, &QAction::triggered, this, &TVisorFrm::miTemaClick);
+    FPopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    miGuardar = add(FPopupMenu, "miGuardar", QStringLiteral("Guardar imagen ..."));
+    connect(miGuardar, &QAction::triggered, this, &TVisorFrm::miGuardarClick);
+    connect(FPopupMenu, &QMenu::aboutToShow, this, &TVisorFrm::PopupMenuPopup);
+}
+
+void TVisorFrm::SetFixedSeed(quint32 seed) {
+    FFixedSeed = true;
+    FRandom.seed(seed);
+}
+
+// --- showing, hiding, layout ---------------------------------------------------------------
+
+void TVisorFrm::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TVisorFrm::hideEvent(QHideEvent *event) {
+    QWidget::hideEvent(event);
+    // A minimised window is hidden spontaneously; only a real close stops the viewer.
+    if (!event->spontaneous())
+        FormHide();
+}
+
+void TVisorFrm::FormShow() {
+    if (!FFixedSeed)
+        FRandom.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
+    QFont f = font();
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
+        f.setFamily(QStringLiteral("Tahoma"));
+        setFont(f);
+    }
+    for (QLabel *label : {LblInfo1(), LblInfo2()}) {
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(pal);
+        label->clear();
+    }
+    Edit1()->clear();
+    LayoutControls();
+    Edit1()->hide();
+    if (miAuto->isChecked())
+        FTimer.start();
+    else
+        FTimer.stop();
+    BuildTrackList();
+    miMusica->setEnabled(!FTracks.isEmpty());
+}
+
+void TVisorFrm::FormHide() {
+    ++FLoadSerial;
+    FTimer.stop();
+    FDragging = false;
+    FPicture.Clear();
+    Box()->DropFitted();
+    ClearAnimation();
+    StopMusic();
+}
+
+void TVisorFrm::closeEvent(QCloseEvent *event) {
+    // The save dialog is running: the viewer stays until it ends.
+    if (FBusy)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
+}
+
+void TVisorFrm::LayoutControls() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 660, 468);
+    setGeometry(area);
+    // The window manager confirms the size later on some systems; the layout follows the size
+    // asked for now and is redone by the resize if the real one differs.
+    PlaceControls(area.width(), area.height());
+}
+
+void TVisorFrm::PlaceControls(int w, int h) {
+    const int counterWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("000/000"));
+    const TVisorLayout l = ComputeVisorLayout(w, h, counterWidth);
+    BtnPrev()->setGeometry(l.BtnPrev);
+    BtnNext()->setGeometry(l.BtnNext);
+    BtnSalir()->setGeometry(l.BtnSalir);
+    BtnOpc()->setGeometry(l.BtnOpc);
+    LblInfo1()->setGeometry(l.LblInfo1);
+    LblInfo2()->setGeometry(l.LblInfo2);
+    Edit1()->setGeometry(l.Edit1);
+    Box()->setGeometry(l.Box);
+    GIFAnimator()->setGeometry(l.Box);
+    FBoxWidth = l.Box.width();
+    FBoxHeight = l.Box.height();
+}
+
+void TVisorFrm::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (event->size() == event->oldSize() || (width() - 26 == FBoxWidth && height() - 49 == FBoxHeight))
+        return;
+    PlaceControls(width(), height());
+    if (!FPicture.IsEmpty())
+        FFitMode ? ShowFitted() : ShowActualSize();
+}
+
+void TVisorFrm::WMDisplayChange() {
+    LayoutControls();
+    ShowActualSize();
+}
+
+// --- the picture list and navigation --------------------------------------------------------
+
+void TVisorFrm::OpenPath(const QString &path) {
+    FMask = FileNamePart(path);
+    // A file keeps its own name as the mask; otherwise only a mask with a dot and a star is one.
+    if (!platform::IsRegularFile(platform::ResolveCase(path))) {
+        if (FMask.isEmpty() || !FMask.contains(QLatin1Char('.')) || !FMask.contains(QLatin1Char('*')))
+            FMask = kDefaultMask;
+    }
+    FFolder = FolderPart(path);
+    FPictures.clear();
+    LblInfo1()->clear();
+    LblInfo2()->clear();
+    if (!FFolder.isEmpty()) {
+        BuildPictureList();
+        FAutoPopup = !FPictures.isEmpty();
+        FIndex = 0;
+        if (FPictures.isEmpty()) {
+            ++FLoadSerial;
+            FPicture.Clear();
+            Box()->DropFitted();
+            Box()->update();
+            ClearAnimation();
+            BtnPrev()->setEnabled(false);
+            BtnNext()->setEnabled(false);
+            LblInfo1()->unsetCursor();
+            ShowFileInfo(QStringLiteral("No hay arhivos en %1").arg(FFolder));
+        } else {
+            LoadPicture(FPictures.first());
+        }
+    }
+    if (miMusica->isEnabled() && miMusica->isChecked())
+        PlayRandomTrack();
+}
+
+void TVisorFrm::BuildPictureList() {
+    FPictures.clear();
+    CollectFiles(FFolder, FMask, kMinPictureBytes, FPictures);
+    std::stable_sort(FPictures.begin(), FPictures.end(),
+                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+}
+
+void TVisorFrm::GoToIndex(int index) {
+    if (FBusy || FPictures.isEmpty() || index < 0 || index >= FPictures.size())
+        return;
+    // A full interval of the slide show follows every change of picture.
+    if (FTimer.isActive())
+        FTimer.start();
+    FIndex = index;
+    LoadPicture(FPictures[index]);
+}
+
+void TVisorFrm::PageDown() { GoToIndex(std::min(int(FPictures.size()) - 1, FIndex + kPageStep)); }
+
+void TVisorFrm::PageUp() { GoToIndex(std::max(0, FIndex - kPageStep)); }
+
+// --- loading and placing ----------------------------------------------------------------------
+
+void TVisorFrm::ClearAnimation() {
+    GIFAnimator()->hide();
+    GIFAnimator()->Clear();
+    Box()->SetSuppressed(false);
+}
+
+void TVisorFrm::LoadPicture(const QString &path) {
+    const quint64 serial = ++FLoadSerial;
+    LblInfo2()->setText(QStringLiteral("Leyendo ..."));
+    QCoreApplication::processEvents();
+    if (serial != FLoadSerial)
+        return;
+
+    FFileSize = FileSizeOf(path);
+    FHalfScale = false;
+    bool ok = FPicture.LoadFromFile(path);
+    Box()->DropFitted();
+    if (ok) {
+        const QString ext = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper();
+        if (!ext.contains(QLatin1String("GIF"))) {
+            ClearAnimation();
+            if (FPicture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(FPicture.FileWidth(), FPicture.FileHeight())) {
+                FHalfScale = true;
+                FPicture.SetHalfScale(true);
+            }
+        }
+        if (TGifImage *gif = FPicture.Gif()) {
+            gif->SetTransparent(false);
+            if (gif->BitsPerPixel() == 1)
+                gif->ConvertToGrey();
+            if (gif->FrameCount() < 2) {
+                ClearAnimation();
+            } else {
+                GIFAnimator()->SetPicture(*gif);
+                Box()->SetSuppressed(true);
+                GIFAnimator()->show();
+            }
+        }
+        FFitMode ? ShowFitted() : ShowActualSize();
+        // Decoding runs here, outside any paint handler: its progress paints the rows as they
+        // come and lets input through, so a newer load may overtake this one.
+        if (!FPicture.IsDecoded())
+            ok = FPicture.Decode();
+        if (serial != FLoadSerial)
+            return;
+        Box()->update();
+        QCoreApplication::processEvents();
+        if (serial != FLoadSerial)
+            return;
+    }
+    QString info;
+    if (ok) {
+        LblInfo1()->setText(CounterText(FIndex, int(FPictures.size())));
+        info = FormatPictureInfo(path);
+    } else {
+        info = QStringLiteral("Error leyendo el archivo %1").arg(path);
+        FPicture.Clear();
+        // The animation of an earlier picture must not go on under the error.
+        ClearAnimation();
+        Box()->update();
+    }
+    ShowFileInfo(info);
+    UpdateAfterLoad();
+}
+
+void TVisorFrm::UpdateAfterLoad() {
+    BtnPrev()->setEnabled(FIndex > 0);
+    BtnNext()->setEnabled(FIndex < FPictures.size() - 1);
+    if (FPictures.isEmpty())
+        LblInfo1()->unsetCursor();
+    else
+        LblInfo1()->setCursor(Qt::PointingHandCursor);
+    FLarger = FPicture.Width() > Box()->width() || FPicture.Height() > Box()->height();
+}
+
+void TVisorFrm::SetDest(const QRect &dest) {
+    FDest = dest;
+    Box()->SetDest(FDest, FFitMode);
+    Box()->update();
+}
+
+void TVisorFrm::ShowActualSize() {
+    FFitMode = false;
+    SetDest(ActualRect(FPicture.Width(), FPicture.Height(), FBoxWidth, FBoxHeight));
+    FZoom = 100;
+}
+
+void TVisorFrm::ShowFitted() {
+    FFitMode = true;
+    const int w = FPicture.Width(), h = FPicture.Height();
+    if (w <= 0 || h <= 0) {
+        SetDest(ActualRect(w, h, FBoxWidth, FBoxHeight));
+        FZoom = 100;
+        return;
+    }
+    SetDest(FittedRect(w, h, FBoxWidth, FBoxHeight));
+    FZoom = FitZoom(FDest, w);
+}
+
+void TVisorFrm::ToggleFit() {
+    if (FPictures.isEmpty() || FPicture.IsEmpty())
+        return;
+    FDragging = false;
+    if (FFitMode)
+        ShowActualSize();
+    else
+        ShowFitted();
+    ShowFileInfo(FormatPictureInfo(FPictures[FIndex]));
+}
+
+QString TVisorFrm::FormatPictureInfo(const QString &path) const {
+    return PictureInfoText(path, FPicture.Width(), FPicture.Height(), FZoom, FHalfScale, FFileSize);
+}
+
+void TVisorFrm::ShowFileInfo(const QString &text) {
+    QFont f = LblInfo2()->font();
+    f.setPointSize(FittingPointSize(text, f, LblInfo2()->width()));
+    LblInfo2()->setFont(f);
+    LblInfo2()->setText(text);
+}
+
+void TVisorFrm::PictureProgress(TProgressStage stage, int percent, bool redraw, const QRect &band) {
+    if (stage != TProgressStage::Running || !redraw)
+        return;
+    LblInfo2()->setText(QStringLiteral("Leyendo %1% ...").arg(percent));
+    const int h = FPicture.Height();
+    if (FPicture.Format() == TPictureFormat::Jpeg && h > 0) {
+        // The band's rows, scaled to where they land in the destination.
+        const qint64 top = FDest.top() + qint64(FDest.height()) * band.top() / h;
+        const qint64 bottom = FDest.top() + qint64(FDest.height()) * (band.top() + band.height()) / h;
+        Box()->repaint(QRect(FDest.left(), int(top), FDest.width(), int(bottom - top)) & Box()->rect());
+    } else {
+        Box()->repaint();
+    }
+    QCoreApplication::processEvents();
+}
+
+// --- painting -------------------------------------------------------------------------------
+
+void TVisorFrm::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    const int w = width(), h = height();
+    if (!FFrameSkin.isNull()) {
+        const int b = kSkinBand;
+        for (int k = 0; k <= w / 24; ++k) {
+            const int x = b + 24 * k;
+            painter.drawPixmap(x, 0, FFrameSkin, b, 0, 24, b);
+            painter.drawPixmap(x, h - 36, FFrameSkin, b, b, 24, 36);
+        }
+        for (int k = 0; k <= h / 24; ++k) {
+            const int y = b + 24 * k;
+            painter.drawPixmap(0, y, FFrameSkin, 0, b, b, 24);
+            painter.drawPixmap(w - b, y, FFrameSkin, 36, b, b, 24);
+        }
+        painter.drawPixmap(0, 0, FFrameSkin, 0, 0, b, b);
+        painter.drawPixmap(0, h - b, FFrameSkin, 0, 36, b, b);
+        painter.drawPixmap(w - b, 0, FFrameSkin, 36, 0, b, b);
+        painter.drawPixmap(w - b, h - b, FFrameSkin, 36, 36, b, b);
+    }
+    DrawControlFrames(painter);
+}
+
+void TVisorFrm::DrawControlFrames(QPainter &painter) {
+    painter.setPen(QPen(kControlFrame, 1));
+    painter.setBrush(Qt::NoBrush);
+    // Rectangles as the bounds give them: the right and bottom edges lie just outside.
+    auto frame = [&painter](const QRect &r) { painter.drawRect(r.x(), r.y(), r.width(), r.height()); };
+    for (QWidget *button : {static_cast<QWidget *>(BtnPrev()), static_cast<QWidget *>(BtnNext()),
+                            static_cast<QWidget *>(BtnOpc()), static_cast<QWidget *>(BtnSalir())})
+        frame(button->geometry().adjusted(0, 0, -1, -1));
+    for (QLabel *label : {LblInfo2(), LblInfo1()})
+        frame(label->geometry().adjusted(-4, -2, 4 - 1, 2 - 1));
+}
+
+// --- keys, the counter and the go-to entry ---------------------------------------------------
+
+void TVisorFrm::keyPressEvent(QKeyEvent *event) { FormKeyDown(event); }
+
+void TVisorFrm::FormKeyDown(QKeyEvent *event) {
+    if (Edit1()->isVisible())
+        return;
+    const int modifiers = int(event->modifiers() & ~Qt::KeypadModifier);
+    for (const TKeyBinding &binding : kKeyTable) {
+        if (binding.Key == event->key() && (binding.Modifiers < 0 || binding.Modifiers == modifiers))
+            (this->*binding.Action)();
+    }
+}
+
+void TVisorFrm::CloseByEsc() {
+    if (EscCloses)
+        close();
+}
+
+void TVisorFrm::MarkBad() {
+    if (RunningFromCD || FPictures.isEmpty())
+        return;
+    const QString path = FPictures[FIndex];
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmar"), QStringLiteral("¿ BORRAR \"%1\"?").arg(path),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    const QString real = platform::ResolveCase(path);
+    if (!real.isEmpty()) {
+        const QString name = FileNamePart(real);
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        const QString bad = FolderPart(real) + (dot < 0 ? name : name.left(dot)) + QStringLiteral(".BAD");
+        // The outcome is not reported: a picture that could not be marked simply stays.
+        platform::RenameNoReplace(real, bad);
+    }
+    GoNext();
+}
+
+void TVisorFrm::LblInfo1Click() {
+    if (FPictures.isEmpty())
+        return;
+    const int digits = int(QString::number(FPictures.size()).size());
+    Edit1()->setMaxLength(digits);
+    Edit1()->setText(QString::number(FIndex + 1));
+    Edit1()->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QLatin1Char('H')) * digits + 4);
+    LblInfo1()->setText(QString::number(FPictures.size()));
+    LblInfo1()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LblInfo1()->unsetCursor();
+    Edit1()->show();
+    Edit1()->raise();
+    Edit1()->setFocus();
+    Edit1()->selectAll();
+}
+
+void TVisorFrm::CloseEdit1() {
+    Edit1()->hide();
+    LblInfo1()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setFocus();
+}
+
+bool TVisorFrm::Edit1KeyPress(QKeyEvent *event) {
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        bool ok = false;
+        const int n = Edit1()->text().toInt(&ok);
+        if (ok && n >= 1 && n <= FPictures.size()) {
+            CloseEdit1();
+            GoToIndex(n - 1);
+        }
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        CloseEdit1();
+        LblInfo1()->setText(CounterText(FIndex, int(FPictures.size())));
+        if (!FPictures.isEmpty())
+            LblInfo1()->setCursor(Qt::PointingHandCursor);
+        return true;
+    }
+    // Digits and control characters (backspace, the arrows) are the entry's; other text is not.
+    const QString text = event->text();
+    if (!text.isEmpty() && text[0].unicode() >= 32 && !(text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9')))
+        return true;
+    return false;
+}
+
+bool TVisorFrm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Edit1() && event->type() == QEvent::KeyPress)
+        return Edit1KeyPress(static_cast<QKeyEvent *>(event));
+    if (watched == LblInfo1() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && LblInfo1()->rect().contains(mouse->position().toPoint()))
+            LblInfo1Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- buttons and the pointer -----------------------------------------------------------------
+
+void TVisorFrm::BtnOpcClick() {
+    FPopupMenu->popup(mapToGlobal(QPoint(BtnOpc()->x() + 8, BtnOpc()->y() + 8)));
+}
+
+void TVisorFrm::BtnSalirClick() {
+    if (!FBusy)
+        close();
+}
+
+void TVisorFrm::ShowMenuAt(QPoint globalPos) {
+    if (FAutoPopup)
+        FPopupMenu->popup(globalPos);
+}
+
+void TVisorFrm::BoxMouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick) {
+    FDragging = false;
+    if (buttons != Qt::LeftButton || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) ||
+        doubleClick || FBusy)
+        return;
+    if (FDest.contains(pos)) {
+        if (FLarger && !FFitMode) {
+            FTimer.stop();
+            FDragging = true;
+        } else {
+            ToggleFit();
+        }
+    }
+    FLastMouse = pos;
+}
+
+void TVisorFrm::BoxMouseMove(QPoint pos) {
+    if (FDest.contains(pos)) {
+        // A picture that can be dragged shows the plain arrow; one that can be fitted, the hand.
+        if (FLarger && !FFitMode)
+            Box()->setCursor(Qt::ArrowCursor);
+        else
+            Box()->setCursor(Qt::PointingHandCursor);
+    } else {
+        Box()->unsetCursor();
+    }
+    if (!FDragging)
+        return;
+    const QRect dest = DragRect(FDest, pos.x() - FLastMouse.x(), pos.y() - FLastMouse.y(), FPicture.Width(),
+                                FPicture.Height(), Box()->width(), Box()->height());
+    FLastMouse = pos;
+    FDest = dest;
+    Box()->SetDest(FDest, FFitMode);
+    Box()->repaint();
+}
+
+void TVisorFrm::BoxMouseUp() {
+    FDragging = false;
+    if (miAuto->isChecked())
+        FTimer.start();
+}
+
+// --- the options menu and the slide show -----------------------------------------------------
+
+void TVisorFrm::PopupMenuPopup() {
+    miAjustar->setEnabled(GIFAnimator()->isHidden());
+    miAjustar->setChecked(FFitMode);
+    miAuto->setChecked(FTimer.isActive());
+    miAutoOff->setEnabled(FTimer.isActive());
+    miMusica->setEnabled(!FTracks.isEmpty());
+    miMusica->setText(QStringLiteral("Música"));
+    miTema->setEnabled(miMusica->isChecked() && FTracks.size() > 1);
+    FAutoMenu->setTitle(AutoCaption);
+}
+
+void TVisorFrm::SetSlideInterval(int seconds) {
+    miAuto->setChecked(seconds > 0);
+    if (miAuto->isChecked())
+        FTimer.start(seconds * 1000);
+    else
+        FTimer.stop();
+}
+
+void TVisorFrm::miAutoClick(QAction *sender) {
+    const struct {
+        QAction *Item;
+        int Seconds;
+    } choices[] = {{miAuto2S, 2}, {miAuto5S, 5}, {miAuto20S, 20}, {miAuto1M, 60}};
+    for (const auto &c : choices)
+        c.Item->setChecked(c.Item == sender);
+    for (const auto &c : choices) {
+        if (c.Item->isChecked()) {
+            SetSlideInterval(c.Seconds);
+            break;
+        }
+    }
+}
+
+void TVisorFrm::miAutoOffClick() {
+    SetSlideInterval(0);
+    for (QAction *item : {miAuto2S, miAuto5S, miAuto20S, miAuto1M})
+        item->setChecked(false);
+}
+
+void TVisorFrm::TimerTimer() {
+    if (!FBusy)
+        GoNext();
+}
+
+// --- saving ----------------------------------------------------------------------------------
+
+void TVisorFrm::miGuardarClick() {
+    // Only a picture on show can be saved: its decoder chooses the file types offered.
+    if (FPictures.isEmpty() || FPicture.IsEmpty() || FBusy)
+        return;
+    FBusy = true;
+    const bool wasPlaying = false;
+    StopMusic();
+    const QString source = FPictures[FIndex];
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !platform::IsDirectory(folder))
+        folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Qt's own dialog, translated with the rest of the program, on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(folder);
+    if (FPicture.Format() == TPictureFormat::Jpeg) {
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        dialog.setNameFilters({QStringLiteral("All (*.jpg *.jpeg)"), QStringLiteral("JPEG Image File (*.jpg)"),
+                               QStringLiteral("JPEG Image File (*.jpeg)")});
+    } else {
+        dialog.setDefaultSuffix(QStringLiteral("gif"));
+        dialog.setNameFilters({QStringLiteral("CompuServe GIF Image (*.gif)")});
+    }
+    dialog.selectFile(FileNamePart(source));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString real = platform::ResolveCase(source);
+        ShellCopyFile(this, real.isEmpty() ? source : real, dialog.selectedFiles().first());
+    }
+    FBusy = false;
+    if (wasPlaying)
+        PlayRandomTrack();
+}
+
+// --- music ------------------------------------------------------------------------------------
+
+void TVisorFrm::BuildTrackList() {
+    // The player arrives with the music; until then there are no tracks and "Música" stays grey.
+    FTracks.clear();
+}
+
+void TVisorFrm::PlayRandomTrack() {
+    if (FTracks.isEmpty())
+        miMusica->setChecked(false);
+}
+
+void TVisorFrm::StopMusic() {}
+
+void TVisorFrm::miMusicaClick() {
+    if (miMusica->isChecked())
+        PlayRandomTrack();
+    else
+        StopMusic();
+}
+
+void TVisorFrm::miTemaClick() { PlayRandomTrack(); }

@@ -1,11 +1,184 @@
 #pragma once
-// The picture viewer's window. It is created hidden at start-up, third of the program's
-// windows; what it shows and does arrives with the viewer itself, and until then nothing
-// opens it.
+// The full-screen picture viewer. It is created hidden at start-up and lives until the program
+// ends; the main window shows it and hands it a picture file, a folder mask or a folder. The
+// window conducts: it holds the picture list, the index, the options menu and the slide-show
+// timer, and runs the key table; the box paints, the animation area animates, and the
+// arithmetic lives in VisorLayout.
+#include "viewer/Picture.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QStringList>
+#include <QTimer>
 #include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TVisorFrm;
+}
+class QAction;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class TGifAnimator;
+class TPictureBox;
+class TSpeedButton;
 
 class TVisorFrm : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kMinPictureBytes = 2048;
+    static constexpr int kPageStep = 10;
+    static constexpr int kDefaultSlideMs = 5000;
+    static inline const QString kDefaultMask = QStringLiteral("*.JPG;*.GIF");
+
     explicit TVisorFrm(QWidget *parent = nullptr);
+    ~TVisorFrm() override;
+
+    void OpenPath(const QString &path);
+    void GoToIndex(int index);
+    void GoNext() { GoToIndex(FIndex + 1); }
+    void GoPrevious() { GoToIndex(FIndex - 1); }
+
+    void LoadPicture(const QString &path);
+    void ShowActualSize();
+    void ShowFitted();
+    void ToggleFit();
+    QString FormatPictureInfo(const QString &path) const;
+    void ShowFileInfo(const QString &text);
+
+    // The slide show: on with an interval of Seconds, off for 0.
+    void SetSlideInterval(int seconds);
+    // A tick of the slide show.
+    void TimerTimer();
+
+    void BuildTrackList();
+    void PlayRandomTrack();
+    void StopMusic();
+
+    // The generator the music draws from, seeded from the clock each time the viewer shows;
+    // tests fix the seed.
+    QRandomGenerator &Random() { return FRandom; }
+    void SetFixedSeed(quint32 seed);
+
+    // What tests and the main window look at.
+    const QStringList &Pictures() const { return FPictures; }
+    const QStringList &Tracks() const { return FTracks; }
+    int Index() const { return FIndex; }
+    const QString &Folder() const { return FFolder; }
+    const QString &Mask() const { return FMask; }
+    const QRect &Dest() const { return FDest; }
+    int Zoom() const { return FZoom; }
+    bool FitMode() const { return FFitMode; }
+    bool HalfScale() const { return FHalfScale; }
+    bool Larger() const { return FLarger; }
+    bool Dragging() const { return FDragging; }
+    bool Busy() const { return FBusy; }
+    int BoxWidth() const { return FBoxWidth; }
+    int BoxHeight() const { return FBoxHeight; }
+    const TPicture &Picture() const { return FPicture; }
+    QTimer &Timer() { return FTimer; }
+    QMenu *PopupMenu() const { return FPopupMenu; }
+
+    TPictureBox *Box() const;
+    TGifAnimator *GIFAnimator() const;
+    TSpeedButton *BtnPrev() const;
+    TSpeedButton *BtnNext() const;
+    TSpeedButton *BtnOpc() const;
+    TSpeedButton *BtnSalir() const;
+    QLabel *LblInfo1() const;
+    QLabel *LblInfo2() const;
+    QLineEdit *Edit1() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct TKeyBinding;
+    static const TKeyBinding kKeyTable[];
+
+    void FormCreate();
+    void CreateMenu();
+    void FormShow();
+    void FormHide();
+    void LayoutControls();
+    void PlaceControls(int w, int h);
+    void WMDisplayChange();
+    void BuildPictureList();
+    void UpdateAfterLoad();
+    void FormKeyDown(QKeyEvent *event);
+    void CloseByEsc();
+    void GoFirst() { GoToIndex(0); }
+    void GoLast() { GoToIndex(int(FPictures.size()) - 1); }
+    void PageDown();
+    void PageUp();
+    void MarkBad();
+    void LblInfo1Click();
+    bool Edit1KeyPress(QKeyEvent *event);
+    void CloseEdit1();
+    void BtnOpcClick();
+    void BtnSalirClick();
+    void BoxMouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
+    void BoxMouseMove(QPoint pos);
+    void BoxMouseUp();
+    void ShowMenuAt(QPoint globalPos);
+    void PictureProgress(TProgressStage stage, int percent, bool redraw, const QRect &band);
+    void DrawControlFrames(QPainter &painter);
+    void PopupMenuPopup();
+    void miAutoClick(QAction *sender);
+    void miAutoOffClick();
+    void miGuardarClick();
+    void miMusicaClick();
+    void miTemaClick();
+    void ClearAnimation();
+    void SetDest(const QRect &dest);
+
+    std::unique_ptr<Ui::TVisorFrm> FUi;
+    QString FFolder;
+    QString FMask;
+    int FBoxWidth = 0, FBoxHeight = 0;
+    int FZoom = 100;
+    int FIndex = 0;
+    QStringList FPictures;
+    QStringList FTracks;
+    TPicture FPicture;
+    qint64 FFileSize = -1;
+    QRect FDest;
+    bool FFitMode = false;
+    bool FHalfScale = false;
+    bool FLarger = false;
+    bool FDragging = false;
+    bool FBusy = false;
+    QPoint FLastMouse;
+    // Counts loads: a load that finds the count changed after dispatching events was overtaken
+    // by a newer one (a key pressed while a large picture decoded) and leaves the screen to it.
+    quint64 FLoadSerial = 0;
+    // The right-button menu pops up over the picture only while there are pictures.
+    bool FAutoPopup = false;
+    QTimer FTimer;  // paces the slide show
+    QRandomGenerator FRandom;
+    bool FFixedSeed = false;
+    QPixmap FFrameSkin;
+
+    QMenu *FPopupMenu = nullptr;
+    QMenu *FAutoMenu = nullptr;
+    QAction *miAjustar = nullptr;
+    QAction *miAuto = nullptr;
+    QAction *miAutoOff = nullptr;
+    QAction *miAuto2S = nullptr;
+    QAction *miAuto5S = nullptr;
+    QAction *miAuto20S = nullptr;
+    QAction *miAuto1M = nullptr;
+    QAction *miMusica = nullptr;
+    QAction *miTema = nullptr;
+    QAction *miGuardar = nullptr;
 };

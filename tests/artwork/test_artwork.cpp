@@ -4,6 +4,7 @@
 #include "ArtMap.h"
 #include "ArtMedia.h"
 #include "ArtSkin.h"
+#include "ArtViewer.h"
 
 #include "platform/Files.h"
 #include "hotzone/HotZone.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 #include <cstdint>
+#include <map>
 
 namespace {
 
@@ -80,6 +82,9 @@ private Q_SLOTS:
     void shippedMapBoxes();
     void skinFiles();
     void generatorMatchesCommittedMask();
+    void viewerFrameTiles_data();
+    void viewerFrameTiles();
+    void viewerGlyphs();
     void gifRoundTrip_data();
     void gifRoundTrip();
     void pdfCrossReference();
@@ -215,6 +220,91 @@ void TestArtwork::generatorMatchesCommittedMask() {
     art::TSkin c;
     QVERIFY(!art::PaintSkin(map, c, error));
     QVERIFY(error.contains(QLatin1String("FUERA")));
+}
+
+void TestArtwork::viewerFrameTiles_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("1024 x 768") << QSize(1024, 768);
+    QTest::newRow("1366 x 768, sides end mid-tile") << QSize(1366, 768);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+    QTest::newRow("odd sizes") << QSize(659, 467);
+}
+
+// The committed skin, tiled as the viewer tiles it, must show no seam: each band the same
+// along its length, and the bottom band's tray separate from the picture's black opening.
+void TestArtwork::viewerFrameTiles() {
+    QFETCH(QSize, screen);
+    const QByteArray bytes = ReadAll(Top() + QStringLiteral("/resources/visor-frame.bmp"));
+    QVERIFY(bytes.startsWith("BM"));
+    QCOMPARE(Le(bytes, 18, 4), 48u);
+    QCOMPARE(Le(bytes, 22, 4), 48u);
+    QCOMPARE(Le(bytes, 28, 2), 8u);
+    const QImage skin = QImage::fromData(bytes, "BMP");
+    QCOMPARE(skin.format(), QImage::Format_Indexed8);
+
+    // Pieces copied pixel by pixel in the viewer's order: bands, sides, corners.
+    const int w = screen.width(), h = screen.height();
+    QImage frame(w, h, QImage::Format_RGB32);
+    frame.fill(Qt::black);
+    auto copy = [&](int sx, int sy, int pw, int ph, int dx, int dy) {
+        for (int y = 0; y < ph; ++y)
+            for (int x = 0; x < pw; ++x)
+                if (dx + x < w && dy + y < h)
+                    frame.setPixel(dx + x, dy + y, skin.pixel(sx + x, sy + y));
+    };
+    for (int k = 0; k <= w / 24; ++k) {
+        copy(12, 0, 24, 12, 12 + 24 * k, 0);
+        copy(12, 12, 24, 36, 12 + 24 * k, h - 36);
+    }
+    for (int k = 0; k <= h / 24; ++k) {
+        copy(0, 12, 12, 24, 0, 12 + 24 * k);
+        copy(36, 12, 12, 24, w - 12, 12 + 24 * k);
+    }
+    copy(0, 0, 12, 12, 0, 0);
+    copy(0, 36, 12, 12, 0, h - 12);
+    copy(36, 0, 12, 12, w - 12, 0);
+    copy(36, 36, 12, 12, w - 12, h - 12);
+
+    for (int y : {0, 5, 11, h - 36, h - 20, h - 1})
+        for (int x = 12; x < w - 12; ++x)
+            QVERIFY2(frame.pixel(x, y) == frame.pixel(12, y), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    for (int x : {0, 6, 11, w - 12, w - 1})
+        for (int y = 12; y < h - 12; ++y)
+            QVERIFY2(frame.pixel(x, y) == frame.pixel(x, 12), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+    QCOMPARE(frame.pixel(w / 2, h - 37), qRgb(0, 0, 0));
+    // The labels' white text needs a dark tray behind it.
+    QVERIFY(Luma(frame.pixel(w / 2, h - 20)) < 60);
+}
+
+// Each button glyph: two 18 x 18 states side by side over a transparent background, the
+// disabled one plainly dimmer; all listed in the viewer's resource file, and all what the
+// generator paints now.
+void TestArtwork::viewerGlyphs() {
+    art::TViewerArt fresh;
+    QString error;
+    QVERIFY2(art::PaintViewerArt(fresh, error), qPrintable(error));
+    QCOMPARE(art::BmpBytes(fresh.Frame), ReadAll(Top() + QStringLiteral("/resources/visor-frame.bmp")));
+    const std::map<QString, const QImage *> painted = {
+        {"prev", &fresh.Prev}, {"next", &fresh.Next}, {"opc", &fresh.Opc}, {"salir", &fresh.Salir}};
+
+    const QByteArray qrc = ReadAll(Top() + QStringLiteral("/resources/visor.qrc"));
+    QVERIFY(qrc.contains("prefix=\"/telvaro/visor\""));
+    QVERIFY(qrc.contains("<file alias=\"frame.bmp\">visor-frame.bmp</file>"));
+    for (const char *name : {"prev", "next", "opc", "salir"}) {
+        const QString file = QStringLiteral("visor-%1.png").arg(QLatin1String(name));
+        QVERIFY2(qrc.contains(QStringLiteral("<file alias=\"%1\">%2</file>").arg(QLatin1String(name), file).toUtf8()), name);
+        const QImage glyph = QImage(Top() + QStringLiteral("/resources/") + file).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(glyph.size(), QSize(36, 18));
+        QCOMPARE(glyph, *painted.at(QLatin1String(name)));
+        QCOMPARE(qAlpha(glyph.pixel(0, 0)), 0);
+        double ink[2] = {0, 0};
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 36; ++x) {
+                const QRgb c = glyph.pixel(x, y);
+                ink[x / 18] += Luma(c) * qAlpha(c) / 255.0;
+            }
+        QVERIFY2(ink[1] > 0 && ink[1] < ink[0] * 0.6, name);
+    }
 }
 
 void TestArtwork::gifRoundTrip_data() {

@@ -7,6 +7,7 @@
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
 #include "lib/GLib.h"
+#include "viewer/GVisor.h"
 
 #include "RecordingDesktop.h"
 
@@ -49,6 +50,12 @@ QString MakeDisc() {
     Write(d + "menu/imagen.ini", "[Uno]\r\nExe=.\\DOCS\\manual.pdf\r\n[Dos]\r\nExe=.\\DOCS\\manual.pdf\r\n");
     Write(d + "DOCS/manual.pdf", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n");
     Write(d + "PROG/demo.sh", gDesk->RecorderScript(), true);
+    QImage photo(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            photo.setPixel(x, y, qRgb(x * 37 % 256, y * 53 % 256, (x * y) % 256));
+    QDir().mkpath(d + "FOTOS");
+    photo.save(d + "FOTOS/foto.jpg", "JPEG", 95);
     Write(d + "VIDEO/clip.avi", QByteArray("RIFF\0\0\0\0AVI LIST", 16));
     return d;
 }
@@ -138,7 +145,7 @@ private Q_SLOTS:
     void activationLaunches_data();
     void activationLaunches();
     void failedLaunchSaysSo();
-    void picturesOpenNothingYet();
+    void picturesOpenTheViewer();
     void activationDuringAFillIsIgnored();
     void dragRegionLatchesAndSwallowsThePointer();
     void hints();
@@ -327,14 +334,20 @@ void TestMainFrm::failedLaunchSaysSo() {
     QVERIFY(!F->isMinimized());
 }
 
-void TestMainFrm::picturesOpenNothingYet() {
+void TestMainFrm::picturesOpenTheViewer() {
     TBoxCatcher box;
+    TVisorFrm visor;
+    F->SetViewer(&visor);
     Tree()->setCurrentItem(Node(Tree(), "Fotos"));
     F->HotHit(F->Hot(), "EJECUTAR");
-    QTest::qWait(200);
+    QTRY_VERIFY(visor.isVisible());
+    QVERIFY(visor.Folder().endsWith("/FOTOS/"));
+    QCOMPARE(visor.Pictures().size(), 1);
+    QCOMPARE(visor.LblInfo1()->text(), QString("1/1"));
     QCOMPARE(box.Count, 0);
     QVERIFY(gDesk->Recorded().isEmpty());
     QVERIFY(!F->isMinimized());
+    F->SetViewer(nullptr);
 }
 
 void TestMainFrm::activationDuringAFillIsIgnored() {

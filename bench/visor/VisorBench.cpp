@@ -1,0 +1,141 @@
+// Paging in the viewer: the time from GoNext to the fitted picture painted on a 1920 x 1080
+// offscreen screen, beside the same work done by the picture core alone (load, decode,
+// resample into an image), and the resident memory with a 24-megapixel picture shown. Prints
+// figures and ratios; asserts nothing.
+//
+//   bench_visor [RUNS]
+#include "lib/GLib.h"
+#include "viewer/GVisor.h"
+#include "viewer/Picture.h"
+#include "viewer/PictureBox.h"
+#include "viewer/Resample.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A photo-like picture: smooth gradients with grain, so it compresses like a real one.
+void WritePhoto(const QString &path, int w, int h, int seed) {
+    QImage img(w, h, QImage::Format_RGB32);
+    quint32 r = 7u + quint32(seed);
+    for (int y = 0; y < h; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            r = r * 1103515245u + 12345u;
+            const int grain = int((r >> 16) & 15) - 8;
+            row[x] = qRgb(std::clamp(x * 255 / w + grain, 0, 255), std::clamp(y * 255 / h + grain, 0, 255),
+                          std::clamp(128 + seed * 40 + grain, 0, 255));
+        }
+    }
+    img.save(path, "JPEG", 85);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double CoreMs(const QString &path, const QSize &box) {
+    QElapsedTimer t;
+    t.start();
+    TPicture picture;
+    picture.LoadFromFile(path);
+    if (NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))
+        picture.SetHalfScale(true);
+    picture.Decode();
+    const QRect fit = FittedRect(picture.Width(), picture.Height(), box.width(), box.height());
+    QImage canvas(box, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    DrawFitted(painter, fit, picture);
+    painter.end();
+    return t.nsecsElapsed() / 1e6;
+}
+
+qint64 ResidentKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QTemporaryDir dir;
+    const QString config = dir.path() + QStringLiteral("/screen.json");
+    {
+        QFile f(config);
+        f.open(QIODevice::WriteOnly);
+        f.write(R"({"screens": [{"name": "s", "x": 0, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96}]})");
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    QApplication app(argc, argv);
+    // The resident memory is measured in a process of its own that does nothing but show the
+    // picture: the other measurements leave freed memory behind in the allocator's heap.
+    if (argc == 3 && QByteArray(argv[1]) == "--resident") {
+        const qint64 start = ResidentKiB();
+        TVisorFrm viewer;
+        viewer.show();
+        viewer.OpenPath(QString::fromLocal8Bit(argv[2]));
+        viewer.ToggleFit();
+        QCoreApplication::processEvents();
+        const qint64 decoded = qint64(viewer.Picture().Width()) * viewer.Picture().Height() * 3 / 1024;
+        std::printf("%-30s resident %lld KiB (%lld KiB before the viewer)   aim: below the decoded picture's %lld KiB + "
+                    "40 MiB = %lld KiB\n",
+                    "", ResidentKiB(), start, decoded, decoded + 40 * 1024);
+        return 0;
+    }
+    const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 7;
+    InitPaths(dir.path(), QCoreApplication::applicationFilePath());
+
+    const struct {
+        const char *Name;
+        int W, H;
+    } cases[] = {{"24 MP (6000x4000, half size)", 6000, 4000}, {"1920x1080", 1920, 1080}};
+    for (const auto &c : cases) {
+        const QString folder = dir.path() + QStringLiteral("/%1/").arg(c.W);
+        QDir().mkpath(folder);
+        for (int i = 0; i < 2; ++i)
+            WritePhoto(folder + QStringLiteral("p%1.jpg").arg(i), c.W, c.H, i);
+
+        TVisorFrm viewer;
+        viewer.show();
+        viewer.OpenPath(folder);
+        viewer.ToggleFit();
+        QCoreApplication::processEvents();
+        const QSize box(viewer.BoxWidth(), viewer.BoxHeight());
+        std::vector<double> window, core;
+        for (int i = 0; i < runs; ++i) {
+            QElapsedTimer t;
+            t.start();
+            if (viewer.Index() == 0)
+                viewer.GoNext();
+            else
+                viewer.GoPrevious();
+            // The load ends by dispatching the box's paint: the fitted picture is on screen here.
+            window.push_back(t.nsecsElapsed() / 1e6);
+            core.push_back(CoreMs(viewer.Pictures()[viewer.Index()], box));
+        }
+        const double w = Median(window), k = Median(core);
+        std::printf("%-30s GoNext to fitted paint %8.1f ms   core alone %8.1f ms   ratio %.2f (aim 1.15)\n", c.Name, w,
+                    k, w / k);
+        if (c.W == 6000) {
+            std::fflush(stdout);
+            QProcess::execute(QCoreApplication::applicationFilePath(), {QStringLiteral("--resident"), folder});
+        }
+    }
+    return 0;
+}

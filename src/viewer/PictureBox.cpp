@@ -1,0 +1,73 @@
+#include "viewer/PictureBox.h"
+
+#include "viewer/Picture.h"
+#include "viewer/Resample.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+TPictureBox::TPictureBox(QWidget *parent) : QWidget(parent) {
+    // No background of its own: around the picture the window's black shows.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAutoFillBackground(false);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void TPictureBox::SetDest(const QRect &dest, bool fitted) {
+    if (dest.size() != FDest.size() || fitted != FFittedMode)
+        DropFitted();
+    FDest = dest;
+    FFittedMode = fitted;
+}
+
+bool TPictureBox::PaintFitted(QPainter &painter) {
+    if (FFitted.isNull() || FFitted.size() != FDest.size() || FFittedGeneration != FPicture->Generation()) {
+        const QImage source = FPicture->ToBitmap24();
+        if (source.isNull())
+            return true;
+        // The hourglass covers the resampling, the only slow part of painting.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QImage dest(FDest.size(), QImage::Format_RGB888);
+        const bool ok = !dest.isNull() && ResampleBilinear(source, dest);
+        QApplication::restoreOverrideCursor();
+        if (!ok)
+            return false;
+        FFitted = std::move(dest);
+        FFittedGeneration = FPicture->Generation();
+    }
+    painter.drawImage(FDest.topLeft(), FFitted);
+    return true;
+}
+
+void TPictureBox::paintEvent(QPaintEvent *event) {
+    if (FSuppressed || !FPicture || FPicture->IsEmpty() || FDest.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    bool ok = true;
+    // While a JPEG decodes, its rows so far are shown stretched; the fitted resampling comes once
+    // every row is there.
+    if (FFittedMode && FPicture->IsDecoded())
+        ok = PaintFitted(painter);
+    else
+        FPicture->Draw(painter, FDest);
+    if (!ok)
+        QApplication::beep();
+}
+
+void TPictureBox::mousePressEvent(QMouseEvent *event) {
+    Q_EMIT MouseDown(event->position().toPoint(), event->buttons(), event->modifiers(), false);
+}
+
+void TPictureBox::mouseDoubleClickEvent(QMouseEvent *event) {
+    Q_EMIT MouseDown(event->position().toPoint(), event->buttons(), event->modifiers(), true);
+}
+
+void TPictureBox::mouseMoveEvent(QMouseEvent *event) { Q_EMIT MouseMove(event->position().toPoint()); }
+
+void TPictureBox::mouseReleaseEvent(QMouseEvent *event) { Q_EMIT MouseUp(event->position().toPoint()); }
+
+void TPictureBox::contextMenuEvent(QContextMenuEvent *event) { Q_EMIT MenuRequested(event->globalPos()); }

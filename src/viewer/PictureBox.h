@@ -1,0 +1,49 @@
+#pragma once
+// The viewer's paint area ("Box"): draws the shown picture into its destination rectangle, at
+// actual size or fitted, and reports the pointer to the window, which decides what a press or a
+// drag means.
+#include <QImage>
+#include <QWidget>
+
+class TPicture;
+
+class TPictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPictureBox(QWidget *parent = nullptr);
+
+    // What to draw: the picture (not owned; null draws nothing), where, and whether fitted.
+    void SetPicture(const TPicture *picture) { FPicture = picture; }
+    void SetDest(const QRect &dest, bool fitted);
+    const QRect &Dest() const { return FDest; }
+    // While the animation area covers the box, the box draws nothing.
+    void SetSuppressed(bool suppressed) { FSuppressed = suppressed; }
+    // Forgets the resampled picture (a new picture arrived, or the old one went away).
+    void DropFitted() { FFitted = QImage(); }
+
+Q_SIGNALS:
+    void MouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
+    void MouseMove(QPoint pos);
+    void MouseUp(QPoint pos);
+    void MenuRequested(QPoint globalPos);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    bool PaintFitted(QPainter &painter);
+
+    const TPicture *FPicture = nullptr;
+    QRect FDest;
+    bool FFittedMode = false;
+    bool FSuppressed = false;
+    // The resampled picture of the last fitted paint: a repaint of part of the box (a menu
+    // closing, the label changing) must not resample a large picture again.
+    QImage FFitted;
+    quint64 FFittedGeneration = 0;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// A flat button with a two-state glyph (enabled and disabled images side by side), as the
+// viewer's bottom band holds them. It never takes the keyboard focus, so a click on it leaves
+// the window's keys working.
+#include <QAbstractButton>
+#include <QPixmap>
+
+class TSpeedButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit TSpeedButton(QWidget *parent = nullptr);
+
+    // Glyph: two square images side by side, enabled first. Margin: pixels from the left edge
+    // to the glyph; -1 centres it.
+    void SetGlyph(const QPixmap &glyph);
+    void SetMargin(int margin) { FMargin = margin; update(); }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    QPixmap FEnabled, FDisabled;
+    int FMargin = -1;
+    bool FHover = false;
+};
