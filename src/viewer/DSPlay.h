@@ -35,6 +35,8 @@ public:
     // The platform can play music; when false every operation does nothing.
     bool Available() const { return FAvailable; }
     bool Mp3Supported() const { return FMp3Supported; }
+    // Tests look at the track list of a system without an MP3 decoder.
+    void SetMp3SupportedForTesting(bool supported) { FMp3Supported = supported; }
     // The open track, exactly as it was given to Open; empty when closed.
     const QString &FileName() const { return FFileName; }
     // Seconds from the start of the open track; -1 when closed or not known yet.

@@ -2,6 +2,7 @@
 
 #include "lib/GLib.h"
 #include "platform/Files.h"
+#include "viewer/DSPlay.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
 #include "viewer/Resample.h"
@@ -145,6 +146,9 @@ void TVisorFrm::FormCreate() {
     connect(Box(), &TPictureBox::MenuRequested, this, &TVisorFrm::ShowMenuAt);
     connect(GIFAnimator(), &TGifAnimator::MenuRequested, this, &TVisorFrm::ShowMenuAt);
 
+    FPlayer = new TDSPlayer(this);
+    FPlayer->SetOnComplete([this](TDSPlayer *) { PlayerComplete(); });
+
     FTimer.setInterval(kDefaultSlideMs);
     connect(&FTimer, &QTimer::timeout, this, &TVisorFrm::TimerTimer);
     CreateMenu();
@@ -236,7 +240,7 @@ void TVisorFrm::FormShow() {
     else
         FTimer.stop();
     BuildTrackList();
-    miMusica->setEnabled(!FTracks.isEmpty());
+    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
 }
 
 void TVisorFrm::FormHide() {
@@ -691,9 +695,11 @@ void TVisorFrm::PopupMenuPopup() {
     miAjustar->setChecked(FFitMode);
     miAuto->setChecked(FTimer.isActive());
     miAutoOff->setEnabled(FTimer.isActive());
-    miMusica->setEnabled(!FTracks.isEmpty());
+    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
     miMusica->setText(QStringLiteral("Música"));
     miTema->setEnabled(miMusica->isChecked() && FTracks.size() > 1);
+    if (miMusica->isEnabled() && miMusica->isChecked())
+        miMusica->setText(QStringLiteral("Música (%1)").arg(FileNamePart(FPlayer->FileName())));
     FAutoMenu->setTitle(AutoCaption);
 }
 
@@ -738,7 +744,7 @@ void TVisorFrm::miGuardarClick() {
     if (FPictures.isEmpty() || FPicture.IsEmpty() || FBusy)
         return;
     FBusy = true;
-    const bool wasPlaying = false;
+    const bool wasPlaying = FPlayer->State() == TDSPlayer::stPlaying;
     StopMusic();
     const QString source = FPictures[FIndex];
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -773,16 +779,49 @@ void TVisorFrm::miGuardarClick() {
 // --- music ------------------------------------------------------------------------------------
 
 void TVisorFrm::BuildTrackList() {
-    // The player arrives with the music; until then there are no tracks and "Música" stays grey.
     FTracks.clear();
+    if (MusicFolder.isEmpty() || !FPlayer->Available())
+        return;
+    // MP3 first (where it can be played), then MIDI and MP2, then WAV files long enough to be
+    // music rather than a sound effect.
+    const QString folder = AddBackslash(MusicFolder);
+    if (FPlayer->Mp3Supported())
+        CollectFiles(folder, QStringLiteral("mp3"), 1, FTracks);
+    CollectFiles(folder, QStringLiteral("mid;mp2"), 1, FTracks);
+    CollectFiles(folder, QStringLiteral("wav"), kMinWavBytes, FTracks);
 }
 
 void TVisorFrm::PlayRandomTrack() {
-    if (FTracks.isEmpty())
+    if (!FPlayer->Available() || FTracks.isEmpty()) {
         miMusica->setChecked(false);
+        return;
+    }
+    QString track = FTracks.first();
+    // Another track than the one just heard, whenever the player still knows it. A folder can
+    // list one file twice (an extension such as ".m" matches two passes): drawing again stops
+    // when no other track exists.
+    if (FTracks.size() > 1) {
+        const bool another = std::any_of(FTracks.cbegin(), FTracks.cend(),
+                                         [this](const QString &t) { return t != FPlayer->FileName(); });
+        do
+            track = FTracks[int(FRandom.bounded(quint32(FTracks.size())))];
+        while (another && track == FPlayer->FileName());
+    }
+    // A track that cannot be played leaves the music silent, with "Música" still checked, so
+    // "Nuevo tema" can try another.
+    FPlayer->Open(track);
+    FPlayer->Play();
 }
 
-void TVisorFrm::StopMusic() {}
+void TVisorFrm::StopMusic() {
+    if (FPlayer->Available())
+        FPlayer->Close();
+}
+
+void TVisorFrm::PlayerComplete() {
+    if (FPlayer->Available() && miMusica->isChecked())
+        PlayRandomTrack();
+}
 
 void TVisorFrm::miMusicaClick() {
     if (miMusica->isChecked())

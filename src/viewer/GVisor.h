@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class TGifAnimator;
+class TDSPlayer;
 class TPictureBox;
 class TSpeedButton;
 
@@ -33,6 +34,7 @@ public:
     static constexpr int kMinPictureBytes = 2048;
     static constexpr int kPageStep = 10;
     static constexpr int kDefaultSlideMs = 5000;
+    static constexpr int kMinWavBytes = 524288;
     static inline const QString kDefaultMask = QStringLiteral("*.JPG;*.GIF");
 
     explicit TVisorFrm(QWidget *parent = nullptr);
@@ -82,6 +84,7 @@ public:
     const TPicture &Picture() const { return FPicture; }
     QTimer &Timer() { return FTimer; }
     QMenu *PopupMenu() const { return FPopupMenu; }
+    TDSPlayer *Player() const { return FPlayer; }
 
     TPictureBox *Box() const;
     TGifAnimator *GIFAnimator() const;
@@ -139,6 +142,7 @@ private:
     void miGuardarClick();
     void miMusicaClick();
     void miTemaClick();
+    void PlayerComplete();
     void ClearAnimation();
     void SetDest(const QRect &dest);
 
@@ -168,6 +172,7 @@ private:
     QRandomGenerator FRandom;
     bool FFixedSeed = false;
     QPixmap FFrameSkin;
+    TDSPlayer *FPlayer = nullptr;  // owned as a child
 
     QMenu *FPopupMenu = nullptr;
     QMenu *FAutoMenu = nullptr;
