@@ -1,78 +1,49 @@
 #pragma once
-// Music files for the player tests, made on the spot: tones by sox, encoded by lame (MP3) and by
-// GStreamer's own MPEG-1 layer 2 encoder (MP2), and MIDI written byte by byte.
+// Music files for the player tests, made on the spot: tones by sox, encoded by lame (MP3) or by
+// GStreamer's MPEG-1 layer 2 encoder (MP2); MIDI written byte by byte.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
 
 namespace musicfixtures {
 
 inline bool Run(const QString &program, const QStringList &args) {
     QProcess p;
     p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning("%s %s failed: %s", qPrintable(program), qPrintable(args.join(u' ')),
-                 p.readAllStandardError().constData());
-        return false;
-    }
-    return true;
+    const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok)
+        qWarning("%s failed: %s", qPrintable(program), p.readAllStandardError().constData());
+    return ok;
 }
 
-// A sine tone of Seconds at Hz, 44.1 kHz mono 16-bit.
-inline QString Wav(const QDir &dir, const QString &name, double seconds, int hz = 440) {
-    const QString path = dir.filePath(name);
-    if (!Run(QStringLiteral("sox"), {"-n", "-r", "44100", "-c", "1", "-b", "16", path, "synth",
-                                     QString::number(seconds), "sine", QString::number(hz)}))
+// A sine tone of Seconds at 440 Hz, 44.1 kHz mono, as "wav", "mp3" or "mp2" by Name's extension.
+// Empty when it could not be made.
+inline QString Tone(const QDir &dir, const QString &name, double seconds) {
+    const QString path = dir.filePath(name), wav = path + ".src.wav";
+    if (!Run("sox", {"-n", "-r", "44100", "-c", "1", "-b", "16", wav, "synth", QString::number(seconds), "sine", "440"}))
         return {};
-    return path;
+    bool ok = true;
+    if (name.endsWith(".mp3"))
+        ok = Run("lame", {"--quiet", wav, path});
+    else if (name.endsWith(".mp2"))
+        ok = Run("gst-launch-1.0", {"-q", "filesrc", "location=" + wav, "!", "wavparse", "!", "audioconvert", "!",
+                                    "twolamemp2enc", "!", "filesink", "location=" + path});
+    else
+        ok = QFile::rename(wav, path);
+    return ok ? path : QString();
 }
 
-inline QString Mp3(const QDir &dir, const QString &name, double seconds, int hz = 440) {
-    const QString wav = Wav(dir, name + QStringLiteral(".src.wav"), seconds, hz);
-    const QString path = dir.filePath(name);
-    if (wav.isEmpty() || !Run(QStringLiteral("lame"), {"--quiet", wav, path}))
-        return {};
-    return path;
-}
-
-inline QString Mp2(const QDir &dir, const QString &name, double seconds, int hz = 440) {
-    const QString wav = Wav(dir, name + QStringLiteral(".src.wav"), seconds, hz);
-    const QString path = dir.filePath(name);
-    if (wav.isEmpty() || !Run(QStringLiteral("gst-launch-1.0"),
-                              {"-q", "filesrc", "location=" + wav, "!", "wavparse", "!", "audioconvert", "!",
-                               "twolamemp2enc", "!", "filesink", "location=" + path}))
-        return {};
-    return path;
-}
-
-// Standard MIDI file, format 0, 96 ticks a quarter note at the default 120 beats a minute (so a
-// tick is 1/192 s): a piano playing Key at velocity 100 for Ticks.
-inline QString Midi(const QDir &dir, const QString &name, int ticks, int key = 69) {
-    auto varLen = [](quint32 v) {
-        QByteArray out(1, char(v & 0x7f));
-        while (v >>= 7)
-            out.prepend(char(0x80 | (v & 0x7f)));
-        return out;
-    };
-    QByteArray track;
-    track += QByteArray::fromHex("00c000");                                   // program 0: piano
-    track += QByteArray::fromHex("0090") + char(key) + char(100);             // note on
-    track += varLen(quint32(ticks)) + QByteArray::fromHex("80") + char(key) + char(0); // note off
-    track += QByteArray::fromHex("00ff2f00");                                 // end of track
-    QByteArray file = QByteArray::fromHex("4d546864" "00000006" "0000" "0001" "0060"); // MThd
-    file += QByteArray::fromHex("4d54726b");                                  // MTrk
-    const quint32 n = quint32(track.size());
-    for (int shift = 24; shift >= 0; shift -= 8)
-        file += char(n >> shift);
-    file += track;
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(file) != file.size())
-        return {};
-    return path;
+// A standard MIDI file, format 0, 96 ticks a quarter at 120 beats a minute (a tick is 1/192 s):
+// a piano playing A4 at velocity 100 for Ticks (under 16384).
+inline QString Midi(const QDir &dir, const QString &name, int ticks) {
+    const QByteArray track = QByteArray::fromHex("00c000" "00904564") + char(0x80 | (ticks >> 7)) +
+                             char(ticks & 0x7f) + QByteArray::fromHex("804500" "00ff2f00");
+    const QByteArray file = QByteArray::fromHex("4d546864" "00000006" "0000" "0001" "0060" "4d54726b" "000000") +
+                            char(track.size()) + track;
+    QFile f(dir.filePath(name));
+    return f.open(QIODevice::WriteOnly) && f.write(file) == file.size() ? f.fileName() : QString();
 }
 
 // Sets TELVARO_AUDIO_SINK for one scope; the music player reads it at each Open.
@@ -86,15 +57,5 @@ public:
 private:
     QByteArray FOld;
 };
-
-// Bytes that no decoder takes for music, under a music file's name.
-inline QString Junk(const QDir &dir, const QString &name) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(QByteArray(8192, 'j'));
-    return path;
-}
 
 } // namespace musicfixtures

@@ -134,8 +134,8 @@ int main(int argc, char **argv) {
         const char *Name;
         QString File;
     } formats[] = {
-        {"mp3", fx::Mp3(QDir(dir.path()), "t.mp3", 2.0)},
-        {"wav", fx::Wav(QDir(dir.path()), "t.wav", 2.0)},
+        {"mp3", fx::Tone(QDir(dir.path()), "t.mp3", 2.0)},
+        {"wav", fx::Tone(QDir(dir.path()), "t.wav", 2.0)},
         {"mid", fx::Midi(QDir(dir.path()), "t.mid", 384)},
     };
     std::printf("Median of %d rounds, from Open + Play to the first buffer rendered by %s\n", kRounds, kSink);
