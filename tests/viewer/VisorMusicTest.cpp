@@ -65,9 +65,9 @@ private Q_SLOTS:
 
     void trackList() {
         const QDir d = Folder("list");
-        QVERIFY(!mf::Mp3(d, "a.mp3", 0.3).isEmpty());
+        QVERIFY(!mf::Tone(d, "a.mp3", 0.3).isEmpty());
         QVERIFY(!mf::Midi(d, "b.mid", 40).isEmpty());
-        QVERIFY(!mf::Wav(d, "c.wav", 1.0).isEmpty());  // about 88 kB: a sound, not music
+        QVERIFY(!mf::Tone(d, "c.wav", 1.0).isEmpty());  // about 88 kB: a sound, not music
         Show(d);
         QCOMPARE(V->Tracks(), QStringList({d.filePath("a.mp3"), d.filePath("b.mid")}));
         OpenMenu();
@@ -90,8 +90,8 @@ private Q_SLOTS:
 
     void twoTracksAlternate() {
         const QDir d = Folder("two");
-        mf::Midi(d, "a.mid", 40, 60);
-        mf::Midi(d, "b.mid", 40, 72);
+        mf::Midi(d, "a.mid", 40);
+        mf::Midi(d, "b.mid", 40);
         Show(d);
         Item("miMusica")->trigger();
         const QStringList heard = RecordCompletions();
@@ -130,7 +130,9 @@ private Q_SLOTS:
 
     void corruptTrackThenNewTrack() {
         const QDir d = Folder("corrupt");
-        mf::Junk(d, "roto.mid");
+        QFile junk(d.filePath("roto.mid"));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'j')) == 8192);
+        junk.close();
         mf::Midi(d, "bueno.mid", 400);
         Show(d);
         Item("miMusica")->trigger();
@@ -148,7 +150,7 @@ private Q_SLOTS:
         // ".m" occurs in both the "mp3" and the "mid;mp2" lists: one file, two entries. Drawing
         // a track other than the one playing must still end.
         const QDir d = Folder("twice");
-        QFile::copy(mf::Mp3(Folder("src"), "t.mp3", 0.3), d.filePath("tono.m"));
+        QFile::copy(mf::Tone(Folder("src"), "t.mp3", 0.3), d.filePath("tono.m"));
         Show(d);
         QCOMPARE(V->Tracks().size(), 2);
         Item("miMusica")->trigger();
