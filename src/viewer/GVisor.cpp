@@ -245,6 +245,7 @@ void TVisorFrm::FormShow() {
 
 void TVisorFrm::FormHide() {
     ++FLoadSerial;
+    FPrefetch.Drop();
     FTimer.stop();
     FDragging = false;
     FPicture.Clear();
@@ -296,6 +297,7 @@ void TVisorFrm::resizeEvent(QResizeEvent *event) {
 }
 
 void TVisorFrm::WMDisplayChange() {
+    FPrefetch.Drop();
     LayoutControls();
     ShowActualSize();
 }
@@ -310,6 +312,7 @@ void TVisorFrm::OpenPath(const QString &path) {
             FMask = kDefaultMask;
     }
     FFolder = FolderPart(path);
+    FPrefetch.Drop();
     FPictures.clear();
     LblInfo1()->clear();
     LblInfo2()->clear();
@@ -329,6 +332,9 @@ void TVisorFrm::OpenPath(const QString &path) {
             ShowFileInfo(QStringLiteral("No hay arhivos en %1").arg(FFolder));
         } else {
             LoadPicture(FPictures.first());
+            // A person who opens a collection usually goes on forwards.
+            if (FIndex == 0 && FPictures.size() > 1)
+                FPrefetch.Start(FPictures[1], FPicture.Limits(), FitBox());
         }
     }
     if (miMusica->isEnabled() && miMusica->isChecked())
@@ -352,6 +358,16 @@ void TVisorFrm::GoToIndex(int index) {
     LoadPicture(FPictures[index]);
 }
 
+void TVisorFrm::GoStep(int travel) {
+    const int index = FIndex + travel;
+    const quint64 serial = FLoadSerial;
+    GoToIndex(index);
+    // Once the picture is on show (and no newer load took over), its neighbour further on.
+    const int next = index + travel;
+    if (FLoadSerial == serial + 1 && FIndex == index && next >= 0 && next < FPictures.size())
+        FPrefetch.Start(FPictures[next], FPicture.Limits(), FitBox());
+}
+
 void TVisorFrm::PageDown() { GoToIndex(std::min(int(FPictures.size()) - 1, FIndex + kPageStep)); }
 
 void TVisorFrm::PageUp() { GoToIndex(std::max(0, FIndex - kPageStep)); }
@@ -373,7 +389,15 @@ void TVisorFrm::LoadPicture(const QString &path) {
 
     FFileSize = FileSizeOf(path);
     FHalfScale = false;
-    bool ok = FPicture.LoadFromFile(path);
+    // A neighbour prepared ahead is the same file decoded the same way; anything else is read now.
+    bool ok;
+    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path);
+    if (ready.Picture) {
+        FPicture.Adopt(*ready.Picture);
+        ok = true;
+    } else {
+        ok = FPicture.LoadFromFile(path);
+    }
     Box()->DropFitted();
     if (ok) {
         const QString ext = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper();
@@ -397,6 +421,7 @@ void TVisorFrm::LoadPicture(const QString &path) {
             }
         }
         FFitMode ? ShowFitted() : ShowActualSize();
+        Box()->OfferFitted(ready.Fitted);
         // Decoding runs here, outside any paint handler: its progress paints the rows as they
         // come and lets input through, so a newer load may overtake this one.
         if (!FPicture.IsDecoded())

@@ -5,6 +5,7 @@
 // timer, and runs the key table; the box paints, the animation area animates, and the
 // arithmetic lives in VisorLayout.
 #include "viewer/Picture.h"
+#include "viewer/Prefetch.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -42,8 +43,8 @@ public:
 
     void OpenPath(const QString &path);
     void GoToIndex(int index);
-    void GoNext() { GoToIndex(FIndex + 1); }
-    void GoPrevious() { GoToIndex(FIndex - 1); }
+    void GoNext() { GoStep(+1); }
+    void GoPrevious() { GoStep(-1); }
 
     void LoadPicture(const QString &path);
     void ShowActualSize();
@@ -84,6 +85,7 @@ public:
     const TPicture &Picture() const { return FPicture; }
     QTimer &Timer() { return FTimer; }
     QMenu *PopupMenu() const { return FPopupMenu; }
+    const TPicturePrefetch &Prefetch() const { return FPrefetch; }
     TDSPlayer *Player() const { return FPlayer; }
 
     TPictureBox *Box() const;
@@ -120,6 +122,9 @@ private:
     void UpdateAfterLoad();
     void FormKeyDown(QKeyEvent *event);
     void CloseByEsc();
+    void GoStep(int travel);
+    // The box a prepared picture is fitted into: none at actual size.
+    QSize FitBox() const { return FFitMode ? QSize(FBoxWidth, FBoxHeight) : QSize(); }
     void GoFirst() { GoToIndex(0); }
     void GoLast() { GoToIndex(int(FPictures.size()) - 1); }
     void PageDown();
@@ -155,6 +160,8 @@ private:
     QStringList FPictures;
     QStringList FTracks;
     TPicture FPicture;
+    // The neighbour in the direction of travel, prepared while the person looks.
+    TPicturePrefetch FPrefetch;
     qint64 FFileSize = -1;
     QRect FDest;
     bool FFitMode = false;

@@ -23,6 +23,13 @@ void TPictureBox::SetDest(const QRect &dest, bool fitted) {
     FFittedMode = fitted;
 }
 
+void TPictureBox::OfferFitted(const QImage &fitted) {
+    if (!FPicture || !FFittedMode || fitted.isNull() || fitted.size() != FDest.size())
+        return;
+    FFitted = fitted;
+    FFittedGeneration = FPicture->Generation();
+}
+
 bool TPictureBox::PaintFitted(QPainter &painter) {
     if (FFitted.isNull() || FFitted.size() != FDest.size() || FFittedGeneration != FPicture->Generation()) {
         const QImage source = FPicture->ToBitmap24();
