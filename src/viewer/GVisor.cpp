@@ -68,6 +68,8 @@ const TVisorFrm::TKeyBinding TVisorFrm::kKeyTable[] = {
     {Qt::Key_Enter, -1, &TVisorFrm::ToggleFit},
     // Only Ctrl, nothing else held: Shift+Ctrl+F11 does nothing.
     {Qt::Key_F11, Qt::ControlModifier, &TVisorFrm::MarkBad},
+    // The go-to entry, for those who do not click the counter.
+    {Qt::Key_G, Qt::ControlModifier, &TVisorFrm::LblInfo1Click},
 };
 
 TVisorFrm::TVisorFrm(QWidget *parent) : QWidget(parent, Qt::Window), FUi(std::make_unique<Ui::TVisorFrm>()) {
@@ -99,7 +101,9 @@ void TVisorFrm::FormCreate() {
     // Closing the viewer hides it; the program ends with the main window only.
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    // The picture area holds the keyboard (keys it does not use come up to the window); the
+    // window itself is no stop of Tab's round.
+    setFocusPolicy(Qt::NoFocus);
     // Asked for once: every later show is full screen, so desktop panels don't cover the pictures.
     setWindowState(Qt::WindowFullScreen);
     QPalette pal = palette();
@@ -131,6 +135,7 @@ void TVisorFrm::FormCreate() {
     connect(BtnNext(), &QAbstractButton::clicked, this, &TVisorFrm::GoNext);
     connect(BtnOpc(), &QAbstractButton::clicked, this, &TVisorFrm::BtnOpcClick);
     connect(BtnSalir(), &QAbstractButton::clicked, this, &TVisorFrm::BtnSalirClick);
+    SetAccessibleNames();
 
     for (QLabel *label : {LblInfo1(), LblInfo2()}) {
         label->setAttribute(Qt::WA_TranslucentBackground);
@@ -203,6 +208,23 @@ void TVisorFrm::SetFixedSeed(quint32 seed) {
     FRandom.seed(seed);
 }
 
+// --- what a screen reader says ----------------------------------------------------------------
+
+void TVisorFrm::SetAccessibleNames() {
+    BtnPrev()->setAccessibleName(QStringLiteral("Anterior"));
+    BtnNext()->setAccessibleName(QStringLiteral("Siguiente"));
+    BtnOpc()->setAccessibleName(QStringLiteral("Opciones"));
+    BtnSalir()->setAccessibleName(QStringLiteral("Cerrar"));
+    Edit1()->setAccessibleName(QStringLiteral("Ir a la imagen"));
+}
+
+void TVisorFrm::AnnouncePicture(const QString &name, const QString &description) {
+    // The picture area carries the name and the place: a screen reader on it says both at
+    // every change, so a listener hears where they are.
+    Box()->setAccessibleName(name);
+    Box()->setAccessibleDescription(description);
+}
+
 // --- showing, hiding, layout ---------------------------------------------------------------
 
 void TVisorFrm::showEvent(QShowEvent *event) {
@@ -235,6 +257,7 @@ void TVisorFrm::FormShow() {
     Edit1()->clear();
     LayoutControls();
     Edit1()->hide();
+    Box()->setFocus();
     if (miAuto->isChecked())
         FTimer.start();
     else
@@ -330,6 +353,7 @@ void TVisorFrm::OpenPath(const QString &path) {
             BtnNext()->setEnabled(false);
             LblInfo1()->unsetCursor();
             ShowFileInfo(QStringLiteral("No hay arhivos en %1").arg(FFolder));
+            AnnouncePicture(LblInfo2()->text(), QString());
         } else {
             LoadPicture(FPictures.first());
             // A person who opens a collection usually goes on forwards.
@@ -446,6 +470,7 @@ void TVisorFrm::LoadPicture(const QString &path) {
     }
     ShowFileInfo(info);
     UpdateAfterLoad();
+    AnnouncePicture(FileNamePart(path), PlaceText(FIndex, int(FPictures.size()), ok));
 }
 
 void TVisorFrm::UpdateAfterLoad() {
@@ -603,6 +628,7 @@ void TVisorFrm::LblInfo1Click() {
     Edit1()->setMaxLength(digits);
     Edit1()->setText(QString::number(FIndex + 1));
     Edit1()->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QLatin1Char('H')) * digits + 4);
+    Edit1()->setAccessibleDescription(QStringLiteral("de 1 a %1").arg(FPictures.size()));
     LblInfo1()->setText(QString::number(FPictures.size()));
     LblInfo1()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LblInfo1()->unsetCursor();
@@ -615,7 +641,7 @@ void TVisorFrm::LblInfo1Click() {
 void TVisorFrm::CloseEdit1() {
     Edit1()->hide();
     LblInfo1()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setFocus();
+    Box()->setFocus();
 }
 
 bool TVisorFrm::Edit1KeyPress(QKeyEvent *event) {

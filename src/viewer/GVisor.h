@@ -150,6 +150,8 @@ private:
     void PlayerComplete();
     void ClearAnimation();
     void SetDest(const QRect &dest);
+    void SetAccessibleNames();
+    void AnnouncePicture(const QString &name, const QString &description);
 
     std::unique_ptr<Ui::TVisorFrm> FUi;
     QString FFolder;
