@@ -84,6 +84,8 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent), FUi(std::make_unique<Ui::
 TMainFrm::~TMainFrm() {
     FTimer.stop();
     Tree()->OnChange = nullptr;
+    // The skin still reports its focus leaving while the window's widgets go.
+    disconnect(Hot(), nullptr, this, nullptr);
 }
 
 THotImg *TMainFrm::Hot() const { return FUi->Hot; }

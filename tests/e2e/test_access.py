@@ -263,8 +263,10 @@ def body(c, r):
     e.keys_to_focused("Down", "Down", "Down")
     walked = r.wait(lambda: [n for t, role, n, d, _ in r.events
                              if t == "object:state-changed:focused" and role == "menu item" and d == 1][:3], 5)
-    check(walked == ["Ajustar a pantalla", "Pase automático", "Guardar imagen ..."],
-          f"its items read as they show, the greyed music items passed over: {walked}")
+    # "Música" is greyed where the machine has no player for the disc's music: then the walk
+    # passes over it to "Guardar imagen ...".
+    check(walked[:2] == ["Ajustar a pantalla", "Pase automático"] and walked[2:] in (["Música"], ["Guardar imagen ..."]),
+          f"its items read as they show: {walked}")
     e.keys_to_focused("Escape")
     e.poll(lambda: not (set(e.mapped_top_windows()) - before), 3)
 
