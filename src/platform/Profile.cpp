@@ -101,8 +101,10 @@ TProfile TProfile::FromBytes(const QByteArray &bytes) {
     return p;
 }
 
+// Queries drop the same blanks the parser drops and no other: a name the file wrote with a
+// no-break space or a vertical tab at its end keeps it, and is found by the name it was listed as.
 const TProfile::Section *TProfile::FindSection(const QString &section) const {
-    auto it = FIndex.constFind(Fold(section.trimmed()));
+    auto it = FIndex.constFind(Fold(TrimBlanks(section).toString()));
     return it == FIndex.constEnd() ? nullptr : &FSections[size_t(*it)];
 }
 
@@ -110,7 +112,7 @@ const TProfile::Entry *TProfile::FindEntry(const QString &section, const QString
     const Section *s = FindSection(section);
     if (!s)
         return nullptr;
-    return FindInSection(*s, key.trimmed());
+    return FindInSection(*s, TrimBlanks(key).toString());
 }
 
 // Most sections hold a handful of keys: a scan beats hashing them. Large ones get an index.

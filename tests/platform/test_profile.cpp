@@ -19,6 +19,8 @@ private Q_SLOTS:
     void encodings();
     void nameListsAreLimited();
     void sectionsAndKeysListedAtEveryOccurrence();
+    void listedNamesAreFound_data();
+    void listedNamesAreFound();
     void missingFileReadsEmpty();
     void hostileInput();
 };
@@ -151,6 +153,33 @@ void TestProfile::sectionsAndKeysListedAtEveryOccurrence() {
     // Values still come from the first occurrence; a repeated section's own keys add nothing.
     QCOMPARE(p.ReadString("B", "Z"), QString("1"));
     QVERIFY(!p.HasKey("B", "q"));
+}
+
+void TestProfile::listedNamesAreFound_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("value");
+    // Whitespace other than blanks and tabs belongs to the name, both when listed and when asked.
+    QTest::newRow("no-break space after a key (Windows-1252)") << QByteArray("[Temas]\nVideo\xA0=menu\\V.INI\n")
+                                                             << "menu\\V.INI";
+    QTest::newRow("no-break space around a section (UTF-8)") << QByteArray("[\xC2\xA0" "Fotos\xC2\xA0]\nExe=a.jpg\n")
+                                                           << "a.jpg";
+    QTest::newRow("vertical tabs as a key") << QByteArray("[S]\n\x0B\x0B=1\n") << "1";
+    QTest::newRow("form feed before a key") << QByteArray("[S]\n\x0Ck=2\n") << "2";
+    QTest::newRow("ideographic space after a section") << QByteArray("[S\xE3\x80\x80]\nk=3\n") << "3";
+}
+
+void TestProfile::listedNamesAreFound() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, value);
+    const auto p = TProfile::FromBytes(text);
+    QCOMPARE(p.SectionNames().size(), 1);
+    const QString section = p.SectionNames().first();
+    QCOMPARE(p.KeyNames(section).size(), 1);
+    const QString key = p.KeyNames(section).first();
+    QVERIFY(p.HasSection(section));
+    QCOMPARE(p.ReadString(section, key, QStringLiteral("absent")), value);
+    // Blanks and tabs around a name asked for are still dropped.
+    QCOMPARE(p.ReadString(" \t" + section + " ", "\t" + key + " ", QStringLiteral("absent")), value);
 }
 
 void TestProfile::missingFileReadsEmpty() {

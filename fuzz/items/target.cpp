@@ -1,0 +1,110 @@
+// An items file from any bytes, shown as a topic's tree: the file is written into a disc folder
+// of our own, then FillTree loads it (LoadItems) and builds the nodes, once in file order and
+// once sorted, and the tree is painted over a skin. Besides not crashing or hanging, the tree
+// must hold each item once, and number the items with a target in tree order.
+#include "catalogue/GItem.h"
+#include "catalogue/GTemas.h"
+#include "catalogue/GTree.h"
+#include "catalogue/GTreeView.h"
+#include "lib/GLib.h"
+
+#include "FuzzWidgets.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSet>
+#include <QTreeWidgetItemIterator>
+
+#include <cstdint>
+
+using fuzzsupport::Check;
+
+namespace {
+
+// ASCII letters folded, as the tree compares paths.
+QString FoldAscii(const QString &s) {
+    QString out = s;
+    for (QChar &c : out)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - 32);
+    return out;
+}
+
+// A disc with a topic "T" whose items file the inputs replace, and a few real targets for the
+// items to name: a document, a picture folder, a program and a description.
+TGTreeView *Setup() {
+    fuzzsupport::EnsureApplication();
+    const QString disc = fuzzsupport::Scratch() + QStringLiteral("disco/");
+    fuzzsupport::WriteFile(disc + QStringLiteral("GRES/GES.INI"), "[General]\nOrdenar=0\n[Temas]\nT=menu\\T.INI\n");
+    fuzzsupport::WriteFile(disc + QStringLiteral("menu/T.INI"), "[x]\n");
+    fuzzsupport::WriteFile(disc + QStringLiteral("menu/leame.htm"), "<p>hola</p>");
+    fuzzsupport::WriteFile(disc + QStringLiteral("DOCS/manual.txt"), "manual");
+    fuzzsupport::WriteFile(disc + QStringLiteral("FOTOS/a.jpg"), QByteArray(16, '\xff'));
+    fuzzsupport::WriteFile(disc + QStringLiteral("PROGRAMAS/demo.sh"), "#!/bin/sh\n");
+    InitPaths(disc, disc + QStringLiteral("telvaro"));
+    InitItems();
+    LoadTopics();
+    Check(IsTopic(QStringLiteral("T")), "the scratch topic is listed");
+
+    auto *tree = new TGTreeView;
+    tree->resize(180, 240);
+    QPixmap back(tree->size());
+    back.fill(QColor(200, 180, 120));
+    tree->SetBackground(back);
+    tree->SetColor(QColor(128, 128, 0));
+    tree->SetNoScroll(true);
+    tree->SetSingleExpand(true);
+    return tree;
+}
+
+void CheckTree(QTreeWidget *tree) {
+    int nodes = 0, withTarget = 0;
+    QSet<const TItem *> seen;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const TItem *item = NodeItem(*it);
+        Check(item != nullptr, "every node carries an item");
+        Check(!seen.contains(item), "an item has one node");
+        seen.insert(item);
+        ++nodes;
+        if (!item->Exe.isEmpty()) {
+            Check(item->Sequence == withTarget, "items with a target are numbered in tree order");
+            ++withTarget;
+        }
+        Check(!item->Name.contains(u'\\'), "a node shows the last element of its path");
+        if (const TItem *parent = NodeItem((*it)->parent()))
+            Check(FoldAscii(FullName(*parent)) == FoldAscii(ParentPath(*item)), "a child sits under its parent path");
+    }
+    Check(nodes == ItemList->Count(), "every item has a node");
+    Check(withTarget == ItemCount, "ItemCount counts the items with a target");
+}
+
+void Paint(TGTreeView *tree) {
+    if (tree->topLevelItemCount() > 0) {
+        tree->setCurrentItem(tree->topLevelItem(0));
+        Check(SelectedItem(tree) == NodeItem(tree->topLevelItem(0)), "the current node is the selected item");
+        tree->expandAll();
+    }
+    tree->UpdateScrollBars();
+    QImage canvas(tree->size(), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    tree->render(&canvas);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static TGTreeView *tree = Setup();
+    fuzzsupport::WriteFile(TopicPath(QStringLiteral("T")), fuzzsupport::Bytes(data, size));
+    for (bool sorted : {false, true}) {
+        SortItems = sorted;
+        const bool shown = FillTree(QStringLiteral("T"), tree);
+        Check(shown == !ItemList->IsEmpty(), "the topic shows exactly when it has items");
+        if (!shown) {
+            Check(tree->topLevelItemCount() == 0, "no nodes are left pointing at freed items");
+            continue;
+        }
+        CheckTree(tree);
+        Paint(tree);
+    }
+    return 0;
+}

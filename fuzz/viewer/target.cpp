@@ -1,0 +1,86 @@
+// The picture viewer on a folder whose pictures are the input: the bytes are written as one
+// JPEG and one GIF (padded to the viewer's smallest picture with zeros, which both formats
+// leave unread after their end), then the window opens the folder and pages as a person
+// would: next, previous, End, Home, and fitting in and out. Loading, decoding, animating and
+// painting any bytes must not crash or hang, and the window must stay in a consistent state.
+#include "lib/GLib.h"
+#include "viewer/GVisor.h"
+
+#include "FuzzWidgets.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+
+#include <cstdint>
+#include <memory>
+
+using fuzzsupport::Check;
+
+namespace {
+
+const QString &Folder() {
+    static const QString folder = fuzzsupport::Scratch() + QStringLiteral("fotos/");
+    return folder;
+}
+
+bool Setup() {
+    fuzzsupport::EnsureApplication();
+    InitPaths(fuzzsupport::Scratch(), fuzzsupport::Scratch() + QStringLiteral("telvaro"));
+    QDir().mkpath(Folder());
+    return true;
+}
+
+void Key(TVisorFrm *viewer, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewer, &press);
+}
+
+void CheckState(const TVisorFrm *viewer, int index) {
+    Check(viewer->Pictures().size() == 2, "both pictures are listed");
+    Check(viewer->Index() == index, "paging lands on the picture asked for");
+    Check(!viewer->Busy(), "the viewer is idle between keys");
+    const bool failed = viewer->LblInfo2()->text().startsWith(QStringLiteral("Error leyendo el archivo"));
+    Check(failed == viewer->Picture().IsEmpty(), "a picture is on show unless its load says it failed");
+    if (failed)
+        return;
+    Check(viewer->Zoom() > 0, "a picture on show has a zoom");
+    const QRect box(0, 0, viewer->BoxWidth(), viewer->BoxHeight());
+    if (viewer->FitMode() && viewer->Picture().Width() > 0 && viewer->Picture().Height() > 0)
+        Check(box.contains(viewer->Dest()), "a fitted picture lies inside the box");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static const bool ready = Setup();
+    (void)ready;
+    QByteArray bytes = fuzzsupport::Bytes(data, size);
+    if (bytes.size() < TVisorFrm::kMinPictureBytes)
+        bytes.append(QByteArray(TVisorFrm::kMinPictureBytes - bytes.size(), '\0'));
+    fuzzsupport::WriteFile(Folder() + QStringLiteral("a.jpg"), bytes);
+    fuzzsupport::WriteFile(Folder() + QStringLiteral("b.gif"), bytes);
+
+    // A new window for every input, so that an input found failing fails again on its own.
+    std::unique_ptr<TVisorFrm> window = std::make_unique<TVisorFrm>();
+    TVisorFrm *viewer = window.get();
+    TDecodeLimits limits;
+    limits.MaxBytes = qint64(64) << 20;  // as in the decoders' own targets: small enough to keep each run quick
+    limits.MaxScans = 100;
+    viewer->SetDecodeLimits(limits);
+    viewer->show();
+    viewer->OpenPath(Folder());
+    CheckState(viewer, 0);
+    viewer->GoNext();
+    CheckState(viewer, 1);
+    viewer->GoPrevious();
+    CheckState(viewer, 0);
+    Key(viewer, Qt::Key_End);
+    CheckState(viewer, 1);
+    viewer->ToggleFit();
+    Key(viewer, Qt::Key_Home);
+    CheckState(viewer, 0);
+    viewer->ToggleFit();
+    viewer->ToggleFit();
+    CheckState(viewer, 0);
+    return 0;
+}
