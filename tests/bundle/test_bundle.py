@@ -163,6 +163,29 @@ def matches(name, patterns):
     return any(fnmatch.fnmatchcase(name, p) for p in patterns)
 
 
+def check_failed_run_leaves_the_disc(src, disc, out, iso, work):
+    """A run that fails half-way (here a patchelf that fails) leaves the disc and image made
+    before as they were, and nothing of its own."""
+    tools = os.path.join(work, "patchelf-roto")
+    os.makedirs(tools)
+    with open(os.path.join(tools, "patchelf"), "w") as f:
+        f.write("#!/bin/sh\necho 'patchelf: no space left on device' >&2\nexit 1\n")
+    os.chmod(os.path.join(tools, "patchelf"), 0o755)
+    before, parent_before = tree_listing(out), sorted(os.listdir(work))
+    with open(iso, "rb") as f:
+        image = hashlib.sha256(f.read()).hexdigest()
+    env = dict(os.environ, PATH=tools + ":" + os.environ["PATH"])
+    p = subprocess.run([os.path.join(src, "scripts", "make-disc"), "--iso", iso, disc, out], env=env,
+                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, timeout=3600)
+    errors = p.stderr.strip().splitlines()
+    check(p.returncode == 1 and len(errors) == 1 and "patchelf failed" in errors[0],
+          f"a run that fails half-way says why in one line ({p.returncode}: {p.stderr.strip()!r})")
+    with open(iso, "rb") as f:
+        same_image = hashlib.sha256(f.read()).hexdigest() == image
+    check(tree_listing(out) == before and same_image and sorted(os.listdir(work)) == parent_before,
+          "a run that fails half-way leaves the disc and image as they were, and nothing of its own")
+
+
 # --- the minimal root ----------------------------------------------------------------------
 
 def package_of(soname):
@@ -411,6 +434,7 @@ def run_case(src, work, wm):
         with open(iso, "rb") as a, open(iso2, "rb") as b:
             check(a.read() == b.read(), "a second run makes the same image")
     shutil.rmtree(out2, ignore_errors=True)
+    check_failed_run_leaves_the_disc(src, disc, out, iso, work)
 
     # The disc as the image holds it: Rock Ridge keeps the execute bits, Joliet the long name.
     from_iso = os.path.join(work, "desde-la-imagen")
@@ -614,6 +638,11 @@ def run_case(src, work, wm):
         e.log(f"       sh autorun.sh in the root:            {through_autorun * 1000:5.0f} ms ({through_autorun / on_host:.2f} times)")
         e.log(f"       without the namespace: {(direct - setup) / on_host:.2f} times the host's")
     check(bool(direct and through_autorun and on_host), "the start-up times were measured")
+    # A host without one of the libraries the bundle leaves to it: the launcher names it.
+    lost = "/usr/lib/x86_64-linux-gnu/libfontconfig.so.1"
+    said = root.run(["/bin/sh", "-c", f'rm -f {lost}*; /bin/sh "{DISC_IN_ROOT}/autorun.sh" 2>&1; echo "exit:$?"'], env) or ""
+    check("exit:1" in said and "libfontconfig.so.1" in said and said.count("\n") == 2,
+          f"on a host that lacks libfontconfig.so.1, autorun.sh says so in one line and stops ({said.strip()!r})")
     e.log(f"     measured: make-disc took {first_seconds:.1f} s (with the build up to date), {again_seconds:.1f} s the second time")
 
 
