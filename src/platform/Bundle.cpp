@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <sys/auxv.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -93,6 +94,10 @@ bool UseBundle(const QString &folder) {
     UnsetOwnVariable("GST_PLUGIN_PATH_1_0");
     UnsetOwnVariable("GST_PLUGIN_PATH");
     SetOwnVariable("GST_PLUGIN_SCANNER_1_0", native("libexec/gst-plugin-scanner"));
+    // A copy that lost its execute bits cannot run the scanner either: GStreamer then reads the
+    // plugins in this process, and is told so beforehand instead of warning after a failed try.
+    if (::access(native("libexec/gst-plugin-scanner").constData(), X_OK) != 0)
+        SetOwnVariable("GST_REGISTRY_FORK", "no");
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (!cache.isEmpty()) {
         const QByteArray key = QCryptographicHash::hash(QFile::encodeName(b), QCryptographicHash::Sha1).toHex().left(12);
