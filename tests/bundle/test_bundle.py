@@ -390,6 +390,11 @@ def check_maps(pid, root, patterns, what):
           f"({len(mapped) - len(outside)} from the bundle, {len(outside)} from the host{', stray: ' + ', '.join(stray) if stray else ''})")
     for lib in ("libQt6Core.so.6", "libglib-2.0.so.0", "libgstreamer-1.0.so.0", "libjpeg.so.62"):
         check(any(p == bundle + "lib/" + lib for p in mapped), f"{what}: {lib} is mapped from the bundle")
+    # Qt maps the translation it loaded: the bundle's Spanish one, wherever the kernel says the
+    # program file is.
+    with open(f"/proc/{pid}/maps") as f:
+        qm = {line.rstrip("\n").split(None, 5)[-1].replace(root.merged, "", 1) for line in f if line.rstrip().endswith(".qm")}
+    check(qm == {bundle + "translations/qtbase_es.qm"}, f"{what}: Qt's Spanish texts come from the bundle ({sorted(qm)})")
     return mapped
 
 

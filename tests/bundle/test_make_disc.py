@@ -55,6 +55,12 @@ def main():
         shutil.copytree(disc, own_autorun)
         with open(os.path.join(own_autorun, "autorun"), "w") as f:
             f.write("#!/bin/sh\n")
+        looped = os.path.join(work, "con-bucle")
+        shutil.copytree(disc, looped)
+        os.symlink("..", os.path.join(looped, "GRES", "arriba"))
+        dangling = os.path.join(work, "con-enlace-roto")
+        shutil.copytree(disc, dangling)
+        os.symlink("no-existe.jpg", os.path.join(dangling, "GRES", "foto.jpg"))
         made = os.path.join(work, "hecho")
         shutil.copytree(disc, made)
         os.makedirs(os.path.join(made, ".telvaro"))
@@ -77,6 +83,8 @@ def main():
             ("OUT, an existing file", [disc, a_file], None, "not made by make-disc"),
             ("a disc with its own autorun file", [own_autorun, out], None, "its own autorun"),
             ("a disc that already holds a bundle", [made, out], None, "already holds a .telvaro"),
+            ("a link that leads back up", [looped, out], None, "leads back into a folder above it"),
+            ("a link to nothing", [dangling, out], None, "is a link to nothing"),
             ("an image inside OUT", ["--iso", os.path.join(out, "x.iso"), disc, out], None, "inside OUT"),
             ("no patchelf", [disc, out], tools_without(work, "patchelf"), "patchelf is missing"),
             ("no xorriso with --iso", ["--iso", os.path.join(work, "d.iso"), disc, out], tools_without(work, "xorriso"),
