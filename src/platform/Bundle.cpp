@@ -108,6 +108,11 @@ bool UseBundle(const QString &folder) {
     // GIO: no modules at all. The host's are built for its own GLib, not the bundle's.
     SetOwnVariable("GIO_MODULE_DIR", native("gio-modules"));
     UnsetOwnVariable("GIO_EXTRA_MODULES");
+    // GIO starts applications through a small helper, looked for where the bundle's GLib was
+    // built to keep it; another system's GLib keeps it elsewhere. One that cannot be run (a copy
+    // without execute bits) is left out, and GIO looks for the host's.
+    if (::access(native("libexec/gio-launch-desktop").constData(), X_OK) == 0)
+        SetOwnVariable("GIO_LAUNCH_DESKTOP", native("libexec/gio-launch-desktop"));
 
     // The bundle's icons and sound font are found through the data folders; the host's come
     // first, so its MIME database and desktop files are the ones read.

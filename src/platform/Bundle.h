@@ -28,7 +28,8 @@ QString QtTranslationsFolder();
 
 // Points this process at the bundle in Folder: Qt plugins only from it; GStreamer's plugins,
 // plugin scanner and a registry of its own under the user's cache folder; no GIO modules (the
-// host's are built for another GLib); the bundle's data folder after the host's, so that the
+// host's are built for another GLib) and GIO's own launch helper; the bundle's data folder after
+// the host's, so that the
 // host's MIME database and desktop files stay first. Every variable set here is one of this
 // process's own (platform/Environment.h). False, and nothing changed, when Folder is no bundle.
 bool UseBundle(const QString &folder);

@@ -110,13 +110,15 @@ QString TestBundle::MakeBundle(bool marker, bool executable) {
     QDir().mkpath(folder + "/libexec");
     const QString program = folder + "/telvaro";
     QFile::copy(QStringLiteral(TELVARO_BUNDLE_PROBE), program);
-    QFile scanner(folder + "/libexec/gst-plugin-scanner");
-    scanner.open(QIODevice::WriteOnly);
-    scanner.close();
     const QFile::Permissions rw = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     const QFile::Permissions x = executable ? QFile::ExeOwner | QFile::ExeUser : QFile::Permissions();
     QFile::setPermissions(program, rw | x);
-    scanner.setPermissions(rw | x);
+    for (const char *helper : {"gst-plugin-scanner", "gio-launch-desktop"}) {
+        QFile f(folder + "/libexec/" + helper);
+        f.open(QIODevice::WriteOnly);
+        f.close();
+        f.setPermissions(rw | x);
+    }
     if (marker) {
         QFile m(folder + "/bundle.txt");
         m.open(QIODevice::WriteOnly);
@@ -155,6 +157,7 @@ void TestBundle::bundledProgramFindsItsBundle() {
     // A scanner that cannot be run is not tried.
     QCOMPARE(got.value("GST_REGISTRY_FORK"), throughLoader ? QStringLiteral("no") : QStringLiteral("(unset)"));
     QCOMPARE(got.value("GIO_MODULE_DIR"), bundle + "/gio-modules");
+    QCOMPARE(got.value("GIO_LAUNCH_DESKTOP"), throughLoader ? QStringLiteral("(unset)") : bundle + "/libexec/gio-launch-desktop");
     QCOMPARE(got.value("XDG_DATA_DIRS"), "/opt/escritorio/share:/usr/share:" + bundle + "/share");
 }
 
