@@ -3,6 +3,7 @@
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTreeView.h"
+#include "platform/Bundle.h"
 #include "platform/Files.h"
 
 #include <QApplication>
@@ -295,6 +296,10 @@ void InitTreeIcons(TIconSource source) {
         Icons.Ready = true;
         return;
     }
+    // A disc's bundle carries its own icons, so that the tree looks the same on every desktop.
+    const QString bundled = platform::BundleIconTheme();
+    if (!bundled.isEmpty())
+        QIcon::setThemeName(bundled);
     if (!ThemeServes()) {
         // Without a desktop the theme is often plain hicolor, which has no folders.
         const QString previous = QIcon::themeName();
