@@ -1,5 +1,6 @@
 #include "about/AboutFrm.h"
 
+#include "about/LinkLabel.h"
 #include "lib/GExec.h"
 
 #include "ui_AboutFrm.h"
@@ -35,6 +36,9 @@ void TAboutFrm::FormCreate() {
     }
     FUi->Panel->installEventFilter(this);
     FUi->LblMail->installEventFilter(this);
+    connect(FUi->LblMail, &TLinkLabel::Activated, this, &TAboutFrm::LblMailClick);
+    // "Aceptar" first, then the link.
+    setTabOrder(FUi->OKButton, FUi->LblMail);
     FMailHot = false;
     PaintMail();
 }
@@ -44,10 +48,16 @@ void TAboutFrm::showEvent(QShowEvent *event) {
         const QRect area = s->geometry();
         move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
     }
+    // Every showing starts on "Aceptar", even when the keyboard left the link focused last time.
+    FUi->OKButton->setFocus();
     QDialog::showEvent(event);
 }
 
 bool TAboutFrm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == FUi->LblMail && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        PaintMail();
+        return false;
+    }
     if (event->type() == QEvent::MouseMove) {
         if (watched == FUi->LblMail) {
             // Consumed here: the label would pass it on to the panel, which unlights the link.
@@ -80,12 +90,14 @@ void TAboutFrm::PanelMouseMove() {
 }
 
 void TAboutFrm::PaintMail() {
+    // The keyboard's focus on the link shows it lit, as the pointer over it does.
+    const bool lit = FMailHot || FUi->LblMail->hasFocus();
     QFont f = FUi->LblMail->font();
-    f.setUnderline(FMailHot);
+    f.setUnderline(lit);
     f.setBold(false);
     FUi->LblMail->setFont(f);
     QPalette p = FUi->LblMail->palette();
-    p.setColor(QPalette::WindowText, FMailHot ? QColor(0, 0, 255) : QColor(0, 0, 0));
+    p.setColor(QPalette::WindowText, lit ? QColor(0, 0, 255) : QColor(0, 0, 0));
     FUi->LblMail->setPalette(p);
 }
 

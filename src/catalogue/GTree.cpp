@@ -3,6 +3,7 @@
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTreeView.h"
+#include "platform/Bundle.h"
 #include "platform/Files.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <algorithm>
 #include <vector>
 
 qint32 ItemCount = 0;
@@ -137,6 +139,58 @@ bool FullNameIs(const TItem &item, const QString &path) {
            SameAt(path, f + 1, item.Name);
 }
 
+// A full name as the lookups compare it: letters a to z in upper case, everything else as is.
+QString NameKey(const QString &folder, const QString &name) {
+    QString key = folder.isEmpty() ? name : folder + u'\\' + name;
+    for (QChar &c : key)
+        c = QChar(UpperAscii(c));
+    return key;
+}
+
+// The nodes of the last filled tree by their item's full name, so that finding a parent costs
+// one lookup instead of a walk over every node. It is built as the fill adds nodes and forgotten
+// as soon as anything else changes the tree.
+struct TNodeIndex {
+    QPointer<QTreeWidget> Tree;
+    QHash<QString, std::vector<QTreeWidgetItem *>> Nodes;
+    std::vector<QMetaObject::Connection> Watches;
+
+    void Forget() {
+        for (const auto &c : Watches)
+            QObject::disconnect(c);
+        Watches.clear();
+        Nodes.clear();
+        Tree = nullptr;
+    }
+    void Start(QTreeWidget *tree) {
+        Forget();
+        Tree = tree;
+        QAbstractItemModel *model = tree->model();
+        const auto drop = [this] {
+            if (!Filling)
+                Forget();
+        };
+        Watches.push_back(QObject::connect(model, &QAbstractItemModel::rowsInserted, drop));
+        Watches.push_back(QObject::connect(model, &QAbstractItemModel::rowsRemoved, drop));
+        Watches.push_back(QObject::connect(model, &QAbstractItemModel::rowsMoved, drop));
+        Watches.push_back(QObject::connect(model, &QAbstractItemModel::modelReset, drop));
+        Watches.push_back(QObject::connect(model, &QAbstractItemModel::layoutChanged, drop));
+    }
+    bool Covers(const QTreeWidget *tree) const { return Tree && Tree == tree; }
+};
+TNodeIndex NodeIndex;
+
+// Row numbers from the top of the tree: comparing them orders two nodes as the tree shows them.
+std::vector<int> TreePosition(QTreeWidgetItem *node) {
+    std::vector<int> rows;
+    for (; node; node = node->parent()) {
+        QTreeWidgetItem *parent = node->parent();
+        rows.push_back(parent ? parent->indexOfChild(node) : node->treeWidget()->indexOfTopLevelItem(node));
+    }
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
 void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
     QTreeWidgetItem *parent = item->Folder.isEmpty() ? nullptr : FindParentNode(tree, *item);
     auto *node = new TItemNode(item, role);
@@ -146,6 +200,8 @@ void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) 
         parent->addChild(node);
     else
         tree->addTopLevelItem(node);
+    if (NodeIndex.Covers(tree))
+        NodeIndex.Nodes[NameKey(item->Folder, item->Name)].push_back(node);
 }
 
 } // namespace
@@ -240,6 +296,10 @@ void InitTreeIcons(TIconSource source) {
         Icons.Ready = true;
         return;
     }
+    // A disc's bundle carries its own icons, so that the tree looks the same on every desktop.
+    const QString bundled = platform::BundleIconTheme();
+    if (!bundled.isEmpty())
+        QIcon::setThemeName(bundled);
     if (!ThemeServes()) {
         // Without a desktop the theme is often plain hicolor, which has no folders.
         const QString previous = QIcon::themeName();
@@ -288,6 +348,7 @@ bool FillTree(const QString &topicName, QTreeWidget *tree) {
     {
         TFillGuard guard(tree);
         tree->clear();
+        NodeIndex.Start(tree);
 
         // Folders first, so that every folder exists before the items placed into it.
         const QIcon folderIcon = RoleIcon(TIconRole::Folder);
@@ -332,6 +393,17 @@ QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) {
     if (!tree || item.Name.isEmpty())
         return nullptr;
     const QString parent = ParentPath(item);
+    if (NodeIndex.Covers(tree)) {
+        auto it = NodeIndex.Nodes.constFind(NameKey(QString(), parent));
+        if (it == NodeIndex.Nodes.constEnd() || it->empty())
+            return nullptr;
+        // Names may repeat: the first in tree order, which need not be the first added.
+        QTreeWidgetItem *first = it->front();
+        for (size_t i = 1; i < it->size(); ++i)
+            if (TreePosition((*it)[i]) < TreePosition(first))
+                first = (*it)[i];
+        return first;
+    }
     // Tree order (each node before its children), walked by hand: the generic iterator's
     // per-step bookkeeping doubles the cost of this scan.
     const int tops = tree->topLevelItemCount();

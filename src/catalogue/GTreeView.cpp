@@ -1,5 +1,7 @@
 #include "catalogue/GTreeView.h"
 
+#include "catalogue/GTreeViewAccessible.h"
+
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -46,6 +48,7 @@ void DottedHLine(QPainter *p, int x0, int x1, int y, QColor color) {
 } // namespace
 
 TGTreeView::TGTreeView(QWidget *parent) : QTreeWidget(parent) {
+    InstallTreeAccessibility();
     setColumnCount(1);
     setHeaderHidden(true);
     // The one column is always exactly as wide as the viewport: a long caption is cut at the
@@ -64,8 +67,14 @@ TGTreeView::TGTreeView(QWidget *parent) : QTreeWidget(parent) {
     FColor = palette().color(QPalette::Base);
 
     connect(this, &QTreeWidget::currentItemChanged, this, &TGTreeView::CurrentChanged);
-    connect(this, &QTreeWidget::itemExpanded, this, [this] { UpdateScrollBars(); });
-    connect(this, &QTreeWidget::itemCollapsed, this, [this] { UpdateScrollBars(); });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) {
+        UpdateScrollBars();
+        NotifyNodeExpansion(this, node);
+    });
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *node) {
+        UpdateScrollBars();
+        NotifyNodeExpansion(this, node);
+    });
     ApplyScrollBarPolicy();
 }
 
@@ -133,6 +142,30 @@ void TGTreeView::CurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previ
     }
     if (OnChange)
         OnChange(this, current);
+}
+
+// The tree view's own reports to assistive tools number the nodes as if the hidden header were
+// the first child; ours leave it out, so the reports are made here with our numbering.
+void TGTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QAbstractItemView::currentChanged(current, previous);
+    if (hasFocus())
+        NotifyNodeFocus(this, itemFromIndex(current));
+}
+
+void TGTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+    QAbstractItemView::selectionChanged(selected, deselected);
+}
+
+void TGTreeView::focusInEvent(QFocusEvent *event) {
+    QTreeWidget::focusInEvent(event);
+    // After the window's own report of the focus change, which names only the tree.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus())
+                NotifyNodeFocus(this, currentItem());
+        },
+        Qt::QueuedConnection);
 }
 
 void TGTreeView::paintEvent(QPaintEvent *event) {

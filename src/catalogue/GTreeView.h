@@ -62,6 +62,9 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     void BackgroundChanged();

@@ -124,8 +124,17 @@ void TChecker::CheckTopicLines() {
         Problem(shownConfig, QStringLiteral("no tiene la sección [Temas]"));
         return;
     }
+    QSet<QString> seen;
     for (const QString &name : ini.KeyNames(section)) {
         const QString where = QStringLiteral("%1 [Temas] %2").arg(shownConfig, name);
+        const QString folded = name.toCaseFolded();
+        if (!name.isEmpty() && seen.contains(folded)) {
+            // The menu lists the line again, with the value of the name's first line.
+            Problem(where, QStringLiteral("el nombre se repite: el menú añade otro tema con el archivo de la primera "
+                                          "línea de ese nombre, y su región elige siempre el primero"));
+            continue;
+        }
+        seen.insert(folded);
         if (name.isEmpty()) {
             Problem(QStringLiteral("%1 [Temas]").arg(shownConfig), QStringLiteral("una línea sin nombre de tema: se descarta"));
             continue;
@@ -292,10 +301,18 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
     }
     FText.last() += QStringLiteral(": %1 con destino").arg(ItemCount);
 
-    // The section each item came from, to name it in problems.
+    // The section each item came from, to name it in problems; a repeated section is a second
+    // item with the first one's values.
     QHash<const TItem *, QString> sectionOf;
-    for (int i = 0; i < ItemList->Count(); ++i)
+    QSet<QString> sectionsSeen;
+    for (int i = 0; i < ItemList->Count(); ++i) {
         sectionOf.insert(ItemList->Item(i), ItemList->Name(i));
+        const QString folded = ItemList->Name(i).toCaseFolded();
+        if (sectionsSeen.contains(folded))
+            Problem(QStringLiteral("%1 [%2]").arg(shownFile, ItemList->Name(i)),
+                    QStringLiteral("la sección se repite: el árbol muestra otro elemento con los valores de la primera"));
+        sectionsSeen.insert(folded);
+    }
 
     const std::function<void(QTreeWidgetItem *, int)> visit = [&](QTreeWidgetItem *node, int depth) {
         const TItem *item = NodeItem(node);

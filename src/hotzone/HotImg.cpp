@@ -2,10 +2,11 @@
 
 #include "lib/GLib.h"
 
+#include "platform/Bundle.h"
 #include "platform/Files.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 
@@ -28,7 +29,7 @@ THotImg::THotImg(QWidget *parent) : TCustomHotZone(parent) {
         return QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
                            p + QStringLiteral("BMP/"), p};
     };
-    const QString p = WithSlash(QCoreApplication::applicationDirPath());
+    const QString p = WithSlash(QFileInfo(platform::ProgramFile()).path());
     QStringList folders = fiveFolders(p);
     // The program usually lies outside the disc here (a build folder, /usr/bin): the disc's own
     // folders follow the program's.

@@ -1,10 +1,12 @@
 #include "hotzone/HotZone.h"
 
+#include "hotzone/HotZoneAccessible.h"
 #include "platform/Clock.h"
 
 #include <QXmlStreamReader>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -299,6 +301,13 @@ void THSRgnList::ParseLine(const QString &line) {
 
 void THSRgnList::Clear() { FItems.clear(); }
 
+int THSRgnList::IndexOf(const THSRgn *rgn) const {
+    for (size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].get() == rgn)
+            return int(i);
+    return -1;
+}
+
 THSRgn *THSRgnList::FindById(const QString &id) const {
     const QString want = UpperAscii(id);
     for (const auto &r : FItems)
@@ -349,9 +358,17 @@ QCursor CursorFromId(qint16 id) {
 // ---------------------------------------------------------------------------------------------
 // The control
 
+QEvent::Type THSRegionPressEvent::EventType() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
 TCustomHotZone::TCustomHotZone(QWidget *parent) : QWidget(parent) {
+    InstallHotZoneAccessibility();
     setGeometry(0, 0, 640, 480);
     setMouseTracking(true);
+    // Reached by Tab only: a click must leave the focus where it is, as it always has.
+    setFocusPolicy(Qt::TabFocus);
     FRepeatTimer.setSingleShot(false);
     connect(&FRepeatTimer, &QTimer::timeout, this, &TCustomHotZone::RepeatTick);
 }
@@ -365,7 +382,7 @@ void TCustomHotZone::SetRegions(const QStringList &lines) {
     FRegions = lines;
     ++FGeneration;
     // The old records go now: nothing may point at them afterwards.
-    FHotRgn = FDownRgn = nullptr;
+    FHotRgn = FDownRgn = FFocusRgn = nullptr;
     FPressing = false;
     FRepeatTimer.stop();
     FRgnList.LoadMap(FRegions);
@@ -390,25 +407,26 @@ void TCustomHotZone::SetControlCursor(qint16 id) {
         setCursor(CursorFromId(id));
 }
 
+void TCustomHotZone::ChangeFlags(THSRgn *rgn, THSFlags flags) {
+    const THSFlags old = rgn->Flags;
+    rgn->Flags = flags;
+    RefreshRegion(rgn);
+    NotifyRegionFlags(this, FRgnList.IndexOf(rgn), old, flags);
+}
+
 void TCustomHotZone::IncludeRegionFlags(const QString &id, THSFlags flags) {
-    if (THSRgn *r = FRgnList.FindById(id)) {
-        r->Flags |= flags;
-        RefreshRegion(r);
-    }
+    if (THSRgn *r = FRgnList.FindById(id))
+        ChangeFlags(r, r->Flags | flags);
 }
 
 void TCustomHotZone::ExcludeRegionFlags(const QString &id, THSFlags flags) {
-    if (THSRgn *r = FRgnList.FindById(id)) {
-        r->Flags &= THSFlags(~flags);
-        RefreshRegion(r);
-    }
+    if (THSRgn *r = FRgnList.FindById(id))
+        ChangeFlags(r, r->Flags & THSFlags(~flags));
 }
 
 void TCustomHotZone::AssignRegionFlags(const QString &id, THSFlags flags) {
-    if (THSRgn *r = FRgnList.FindById(id)) {
-        r->Flags = flags;
-        RefreshRegion(r);
-    }
+    if (THSRgn *r = FRgnList.FindById(id))
+        ChangeFlags(r, flags);
 }
 
 THSFlags TCustomHotZone::GetRegionFlags(const QString &id) const { return THSRgnList::GetFlags(FRgnList.FindById(id)); }
@@ -480,7 +498,7 @@ void TCustomHotZone::PaintAll() {
             OutlineRegion(canvas, *FRgnList.Items(i));
     for (int i = 0; i < FRgnList.Count(); ++i) {
         const THSRgn *r = FRgnList.Items(i);
-        if ((r->Flags & hsLatched) || (r == FHotRgn && (r->Flags & hsHoverLight))) {
+        if ((r->Flags & hsLatched) || (r == FHotRgn && (r->Flags & hsHoverLight)) || FocusLit(r)) {
             // By id, as a highlight asked for from outside would be: with duplicate ids the
             // first region bearing the id is the one lit.
             DrawRegionOn(canvas, *FRgnList.FindById(r->Id), true);
@@ -533,7 +551,7 @@ void TCustomHotZone::SetHot(THSRgn *rgn, bool on) {
             DrawRegion(rgn, true);
         ApplyCursorOf(rgn);
     } else {
-        if (!(rgn->Flags & hsLatched))
+        if (!(rgn->Flags & hsLatched) && !FocusLit(rgn))
             DrawRegion(rgn, false);
         if (FSavedCursor != FCursor && !FPressing)
             SetControlCursor(FSavedCursor);
@@ -543,9 +561,17 @@ void TCustomHotZone::SetHot(THSRgn *rgn, bool on) {
 void TCustomHotZone::RefreshRegion(THSRgn *rgn) {
     if (!rgn)
         return;
-    DrawRegion(rgn, (rgn->Flags & hsLatched) != 0);
+    DrawRegion(rgn, (rgn->Flags & hsLatched) || FocusLit(rgn));
     if (rgn == FHotRgn)
         ApplyCursorOf(rgn);
+}
+
+bool TCustomHotZone::LitWithoutFocus(const THSRgn *rgn) const {
+    if (rgn->Flags & hsLatched)
+        return true;
+    if (rgn != FHotRgn || !(rgn->Flags & hsEnabled))
+        return false;
+    return (rgn->Flags & hsHoverLight) || (FPressing && rgn == FDownRgn);
 }
 
 // ---- pointer
@@ -584,17 +610,20 @@ bool TCustomHotZone::Press(Qt::MouseButton button, QPoint pos) {
         FRepeatTimer.start(FRepDelay);
     // A copy of the pressed region: the wait below runs handlers, which may rebuild the list,
     // and the flash and the hit still belong to this press.
-    const THSRgn pressed = *r;
+    FlashAndHit(*r);
+    return true;
+}
+
+void TCustomHotZone::FlashAndHit(THSRgn pressed) {
     if (FClickDelay > 0) {
         const QPointer<TCustomHotZone> self(this);
         DrawRegion(&pressed, true);
         WaitClickDelay(quint32(FClickDelay));
         if (!self)
-            return true;
+            return;
         DrawRegion(&pressed, false);
     }
     Raise(&TCustomHotZone::OnHit, &pressed);
-    return true;
 }
 
 bool TCustomHotZone::Release(Qt::MouseButton button) {
@@ -694,6 +723,132 @@ void TCustomHotZone::leaveEvent(QEvent *event) {
             return;
         FHotRgn = nullptr;
     }
+}
+
+// ---- keyboard and assistive tools
+
+THSRgnPresentation TCustomHotZone::Presentation(const THSRgn *rgn) const {
+    if (!rgn)
+        return {};
+    if (FPresenter)
+        return FPresenter(rgn->Id);
+    return {rgn->Id, false};
+}
+
+THSRgn *TCustomHotZone::NextFocusable(const THSRgn *from, bool next) const {
+    const int count = FRgnList.Count();
+    int i = from ? FRgnList.IndexOf(from) : (next ? -1 : count);
+    for (i += next ? 1 : -1; i >= 0 && i < count; i += next ? 1 : -1)
+        if (FRgnList.Items(i)->Flags & hsEnabled)
+            return FRgnList.Items(i);
+    return nullptr;
+}
+
+void TCustomHotZone::MoveFocus(THSRgn *rgn) {
+    THSRgn *old = FFocusRgn;
+    FFocusRgn = rgn;
+    if (old && old != rgn)
+        DrawRegion(old, LitWithoutFocus(old));
+    if (rgn && hasFocus())
+        DrawRegion(rgn, true);
+    if (hasFocus())
+        AnnounceFocus();
+}
+
+void TCustomHotZone::AnnounceFocus() {
+    NotifyRegionFocus(this, FRgnList.IndexOf(FFocusRgn));
+    Q_EMIT OnFocus(this, FFocusRgn ? FFocusRgn->Id : QString());
+}
+
+bool TCustomHotZone::FocusRegion(int index) {
+    if (index < 0 || index >= FRgnList.Count() || !(FRgnList.Items(index)->Flags & hsEnabled))
+        return false;
+    THSRgn *rgn = FRgnList.Items(index);
+    if (hasFocus()) {
+        MoveFocus(rgn);
+    } else {
+        FFocusRgn = rgn;
+        setFocus(Qt::OtherFocusReason);
+    }
+    return true;
+}
+
+void TCustomHotZone::focusInEvent(QFocusEvent *event) {
+    QWidget::focusInEvent(event);
+    if (event->reason() == Qt::TabFocusReason)
+        FFocusRgn = NextFocusable(nullptr, true);
+    else if (event->reason() == Qt::BacktabFocusReason)
+        FFocusRgn = NextFocusable(nullptr, false);
+    // Otherwise the focus comes back to the region that had it, if any: a control that got
+    // the focus without the keyboard (its window was activated) lights nothing.
+    if (FFocusRgn)
+        DrawRegion(FFocusRgn, true);
+    // The window reports its own focus change to assistive tools after this handler: the
+    // region's report must come after it, or the tools would settle on the bare control.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (hasFocus())
+                AnnounceFocus();
+        },
+        Qt::QueuedConnection);
+}
+
+void TCustomHotZone::focusOutEvent(QFocusEvent *event) {
+    QWidget::focusOutEvent(event);
+    if (FFocusRgn)
+        DrawRegion(FFocusRgn, LitWithoutFocus(FFocusRgn));
+    Q_EMIT OnFocus(this, QString());
+}
+
+bool TCustomHotZone::focusNextPrevChild(bool next) {
+    if (hasFocus()) {
+        if (THSRgn *rgn = NextFocusable(FFocusRgn, next)) {
+            MoveFocus(rgn);
+            return true;
+        }
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void TCustomHotZone::keyPressEvent(QKeyEvent *event) {
+    const int key = event->key();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && FFocusRgn && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        THSRegionPressEvent press(FFocusRgn->Id, FRgnList.IndexOf(FFocusRgn), FGeneration);
+        QCoreApplication::sendEvent(this, &press);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TCustomHotZone::PostPress(int index) {
+    if (index < 0 || index >= FRgnList.Count())
+        return;
+    QCoreApplication::postEvent(this, new THSRegionPressEvent(FRgnList.Items(index)->Id, index, FGeneration));
+}
+
+bool TCustomHotZone::event(QEvent *event) {
+    if (event->type() != THSRegionPressEvent::EventType())
+        return QWidget::event(event);
+    const auto *press = static_cast<THSRegionPressEvent *>(event);
+    if (press->Generation == FGeneration && press->Index >= 0 && press->Index < FRgnList.Count())
+        KeyPress(*FRgnList.Items(press->Index));
+    return true;
+}
+
+void TCustomHotZone::KeyPress(const THSRgn &rgn) {
+    // What a click on the region raises, without the pointer's hover state: a region without
+    // hsEnabled only reports the release.
+    const THSRgn pressed = rgn; // a copy: the handlers may rebuild the list
+    if (pressed.Flags & hsEnabled) {
+        const QPointer<TCustomHotZone> self(this);
+        const quint64 generation = FGeneration;
+        FlashAndHit(pressed);
+        if (!self || generation != FGeneration)
+            return;
+    }
+    Raise(&TCustomHotZone::OnHitUp, &pressed);
 }
 
 QStringList MapTextFromDesign(const QByteArray &designXml, const QString &widget) {

@@ -2,6 +2,7 @@
 // Image-map hot zones: the region list built from NCSA-style map text, and the control that
 // follows the pointer over those regions, raises events by region id and lights regions.
 #include <QCursor>
+#include <QEvent>
 #include <QImage>
 #include <QRect>
 #include <QRegion>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -84,6 +86,8 @@ public:
 
     int Count() const { return int(FItems.size()); }
     THSRgn *Items(int index) const { return FItems[size_t(index)].get(); }
+    // The record's place in the list (map order), or -1.
+    int IndexOf(const THSRgn *rgn) const;
 
 private:
     std::vector<std::unique_ptr<THSRgn>> FItems;
@@ -91,6 +95,29 @@ private:
 
 // The Qt cursor for a cursor id of a window design.
 QCursor CursorFromId(qint16 id);
+
+// How a region presents itself to assistive tools (screen readers): the name they say, and
+// whether it is one of a set of which the latched region is the chosen one, so that its latch
+// reads as "checked". Without a presenter a region is named by its id and is not checkable.
+struct THSRgnPresentation {
+    QString Name;
+    bool Checkable = false;
+};
+using THSRgnPresenter = std::function<THSRgnPresentation(const QString &id)>;
+
+// A press of a region that comes from the keyboard or from an assistive tool instead of the
+// pointer. It reaches the control as an event, so that a window's event filter, which already
+// sees the control's pointer events, sees these presses too and may take them (a region the
+// window handles itself, such as a drag handle, is never pressed).
+class THSRegionPressEvent : public QEvent {
+public:
+    static QEvent::Type EventType();
+    THSRegionPressEvent(const QString &id, int index, quint64 generation)
+        : QEvent(EventType()), Id(id), Index(index), Generation(generation) {}
+    QString Id;
+    int Index;
+    quint64 Generation; // the region list it was meant for; a rebuilt list ignores it
+};
 
 // A child control laying a region list over its area. It does not know what it draws: the
 // four abstract operations say whether there is a normal and a highlighted picture and draw a
@@ -105,6 +132,11 @@ QCursor CursorFromId(qint16 id);
 // Pointer events the control does not use (no region under a press, the right button) are left
 // unaccepted so that they fall through to the window; an event filter installed on the control
 // sees every event before the control does.
+//
+// Keyboard: the control takes the focus by Tab only, never by a click. While it has it, one
+// enabled region at a time holds the keyboard focus and is drawn lit; Tab and Shift+Tab step
+// through the enabled regions in map order and then leave the control; Space or Enter presses
+// the region (OnHit, then OnHitUp). Assistive tools see every region as a push button child.
 class TCustomHotZone : public QWidget {
     Q_OBJECT
     // The map text and the outline switch, as a window design stores them.
@@ -145,6 +177,21 @@ public:
     const THSRgn *HotRgn() const { return FHotRgn; }
     const THSRgn *DownRgn() const { return FDownRgn; }
     bool Pressing() const { return FPressing; }
+    // Counts rebuilds of the region list: records and indexes of an older count are gone.
+    quint64 Generation() const { return FGeneration; }
+
+    // What assistive tools say for each region (see THSRgnPresentation).
+    void SetPresenter(THSRgnPresenter presenter) { FPresenter = std::move(presenter); }
+    THSRgnPresentation Presentation(const THSRgn *rgn) const;
+    // The region that holds the keyboard focus while the control has it (kept while it has
+    // not, so that the focus comes back to it), or none.
+    const THSRgn *FocusRgn() const { return FFocusRgn; }
+    // Moves the keyboard focus to the region with this index (an enabled one), giving the
+    // control the focus if it has not. False when there is no such enabled region.
+    bool FocusRegion(int index);
+    // Presses the region with this index as Space does, later, from the event loop: an
+    // assistive tool's press must not wait for what the press opens (a modal box) to close.
+    void PostPress(int index);
 
     // Requests a full repaint of the control.
     void InvalidateAll();
@@ -156,6 +203,8 @@ Q_SIGNALS:
     void OnOver(QObject *Sender, const QString &Id);
     void OnLeave(QObject *Sender, const QString &Id);
     void OnEnter(QObject *Sender, const QString &Id);
+    // The keyboard focus moved to the region Id; an empty Id: it left the regions.
+    void OnFocus(QObject *Sender, const QString &Id);
 
 protected:
     virtual bool IsImgEmpty() const = 0;
@@ -172,6 +221,11 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     using TNotify = void (TCustomHotZone::*)(QObject *, const QString &);
@@ -181,6 +235,12 @@ private:
     void PointerMove(QPoint pos);
     void RepeatTick();
     void WaitClickDelay(quint32 ms);
+    void FlashAndHit(THSRgn pressed); // a copy: the wait runs handlers
+    void KeyPress(const THSRgn &rgn);
+    THSRgn *NextFocusable(const THSRgn *from, bool next) const;
+    void MoveFocus(THSRgn *rgn);
+    void AnnounceFocus();
+    void ChangeFlags(THSRgn *rgn, THSFlags flags);
 
     void SetHot(THSRgn *rgn, bool on);
     void ApplyCursorOf(const THSRgn *rgn);
@@ -188,6 +248,9 @@ private:
     void DrawRegionOn(QPainter &canvas, const THSRgn &rgn, bool highlighted);
     void OutlineRegion(QPainter &canvas, const THSRgn &rgn);
     void RefreshRegion(THSRgn *rgn);
+    // Whether a region is lit by the keyboard focus, and whether it would be lit without it.
+    bool FocusLit(const THSRgn *rgn) const { return rgn && rgn == FFocusRgn && hasFocus(); }
+    bool LitWithoutFocus(const THSRgn *rgn) const;
     void PaintAll();
     // Raises an event with the region's id. False when a handler destroyed the control or
     // rebuilt its regions, so that the caller must not touch the records it held.
@@ -201,7 +264,9 @@ private:
     bool FPressing = false;
     THSRgn *FHotRgn = nullptr;
     THSRgn *FDownRgn = nullptr;
+    THSRgn *FFocusRgn = nullptr;
     THSRgnList FRgnList;
+    THSRgnPresenter FPresenter;
     qint16 FCursor = crDefault;
     qint16 FSavedCursor = crDefault;
 

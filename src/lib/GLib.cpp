@@ -1,5 +1,6 @@
 #include "lib/GLib.h"
 
+#include "platform/Bundle.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
@@ -109,7 +110,7 @@ void ShowCopyError(QWidget *owner, const QString &message) {
 
 void InitPaths() {
     const QStringList args = QCoreApplication::arguments();
-    InitPaths(args.size() > 1 ? args.at(1) : QString(), QCoreApplication::applicationFilePath());
+    InitPaths(args.size() > 1 ? args.at(1) : QString(), platform::ProgramFile());
 }
 
 void InitPaths(const QString &firstArgument, const QString &programFile) {

@@ -12,6 +12,7 @@
 
 #include "ui_MainFrm.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -27,10 +28,54 @@ namespace {
 const QString kDragRegions[] = {QStringLiteral("MOVER"), QStringLiteral("MOVER2")};
 const QString kCue = QStringLiteral("BOTON.WAV");
 const QColor kTreeKey(128, 128, 0);
+// How far an arrow key moves the window while the keyboard is on a drag region.
+constexpr int kKeyMoveStep = 10;
+
+bool IsDragRegion(const QString &id) { return id == kDragRegions[0] || id == kDragRegions[1]; }
+
+// The hint shown over a region, if it has one.
+QString HintFor(const QString &id) {
+    if (id == u"SALIR")
+        return QStringLiteral("Salir");
+    if (id == u"MINIMIZAR")
+        return QStringLiteral("Minimizar");
+    return {};
+}
+
+// What a screen reader says for each region. A disc author names the topic buttons by naming
+// the topics; the fixed ids say what they do. An id that is both keeps its fixed name, since
+// its fixed action runs first.
+THSRgnPresentation PresentRegion(const QString &id) {
+    static const struct {
+        const char16_t *Id;
+        const char16_t *Name;
+    } fixed[] = {{u"SALIR", u"Salir"},          {u"MINIMIZAR", u"Minimizar"}, {u"CREDITOS", u"Créditos"},
+                 {u"EJECUTAR", u"Abrir"},       {u"LUP", u"Subir"},           {u"LDOWN", u"Bajar"},
+                 {u"MOVER", u"Mover la ventana"}, {u"MOVER2", u"Mover la ventana"}, {u"EMAIL", u"Correo"}};
+    THSRgnPresentation p{id, HasTopicForRegion(id)};
+    if (p.Checkable)
+        p.Name = TopicForRegion(id);
+    for (const auto &f : fixed)
+        if (id == QStringView(f.Id))
+            p.Name = QString::fromUtf16(f.Name);
+    return p;
+}
+
+// To assistive tools the skin is a window named by its title, as a framed window would be.
+QAccessibleInterface *MainFrmFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String("TMainFrm") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
 
 } // namespace
 
 TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent), FUi(std::make_unique<Ui::TMainFrm>()) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(MainFrmFactory);
+        return true;
+    }();
+    (void)accessible;
     InitMainResources();
     FUi->setupUi(this);
     FormCreate();
@@ -39,6 +84,8 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent), FUi(std::make_unique<Ui::
 TMainFrm::~TMainFrm() {
     FTimer.stop();
     Tree()->OnChange = nullptr;
+    // The skin still reports its focus leaving while the window's widgets go.
+    disconnect(Hot(), nullptr, this, nullptr);
 }
 
 THotImg *TMainFrm::Hot() const { return FUi->Hot; }
@@ -96,6 +143,10 @@ void TMainFrm::FormCreate() {
     connect(Hot(), &TCustomHotZone::OnHit, this, &TMainFrm::HotHit);
     connect(Hot(), &TCustomHotZone::OnEnter, this, &TMainFrm::HotEnter);
     connect(Hot(), &TCustomHotZone::OnLeave, this, &TMainFrm::HotLeave);
+    connect(Hot(), &TCustomHotZone::OnFocus, this, &TMainFrm::HotFocus);
+    Hot()->SetPresenter(PresentRegion);
+    // Tab goes from the tree over the skin's regions and back to the tree.
+    setTabOrder(Tree(), Hot());
     Tree()->OnChange = [this](TGTreeView *, QTreeWidgetItem *) { TreeChange(); };
     Hot()->installEventFilter(this);
     Tree()->installEventFilter(this);
@@ -167,6 +218,8 @@ void TMainFrm::SelectTopic(const QString &topicName) {
         return;
     FillTree(topicName, Tree());
     MarkCurrentTopic();
+    // A screen reader names the tree after the topic it shows.
+    Tree()->setAccessibleName(CurrentTopic);
     UpdateInfo();
     UpdateCurrentItem();
     if (Tree()->topLevelItemCount() > 0)
@@ -211,10 +264,20 @@ void TMainFrm::TreeChange() {
 }
 
 void TMainFrm::HotEnter(QObject *, const QString &Id) {
-    if (Id == u"SALIR")
-        Hot()->setToolTip(QStringLiteral("Salir"));
-    else if (Id == u"MINIMIZAR")
-        Hot()->setToolTip(QStringLiteral("Minimizar"));
+    const QString hint = HintFor(Id);
+    if (!hint.isEmpty())
+        Hot()->setToolTip(hint);
+}
+
+void TMainFrm::HotFocus(QObject *, const QString &Id) {
+    // The keyboard's counterpart of the hover hint: shown at once below the region.
+    const QString hint = HintFor(Id);
+    if (hint.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    const QRect box = Hot()->GetRegionRect(Id);
+    QToolTip::showText(Hot()->mapToGlobal(box.bottomLeft() + QPoint(0, 4)), hint, Hot(), box);
 }
 
 void TMainFrm::HotLeave(QObject *, const QString &) {
@@ -400,9 +463,32 @@ bool TMainFrm::HotPointer(QEvent *event) {
     return true;
 }
 
+bool TMainFrm::HotKey(QKeyEvent *event) {
+    // On a drag region the arrows move the window, as dragging it would.
+    const THSRgn *focus = Hot()->FocusRgn();
+    if (!focus || !IsDragRegion(focus->Id))
+        return false;
+    QPoint step;
+    switch (event->key()) {
+    case Qt::Key_Left: step = {-kKeyMoveStep, 0}; break;
+    case Qt::Key_Right: step = {kKeyMoveStep, 0}; break;
+    case Qt::Key_Up: step = {0, -kKeyMoveStep}; break;
+    case Qt::Key_Down: step = {0, kKeyMoveStep}; break;
+    default: return false;
+    }
+    move(pos() + step);
+    return true;
+}
+
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
     if (watched == Hot()) {
+        // A press from the keyboard or a screen reader: a drag region, which a click never
+        // presses either, does nothing.
+        if (event->type() == THSRegionPressEvent::EventType())
+            return IsDragRegion(static_cast<THSRegionPressEvent *>(event)->Id);
         switch (event->type()) {
+        case QEvent::KeyPress:
+            return HotKey(static_cast<QKeyEvent *>(event));
         case QEvent::MouseMove:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:

@@ -11,6 +11,7 @@
 namespace Ui {
 class TMainFrm;
 }
+class QKeyEvent;
 class QLabel;
 class QTreeWidgetItem;
 class TGTreeView;
@@ -68,6 +69,8 @@ private:
     void TreeChange();
     void HotEnter(QObject *Sender, const QString &Id);
     void HotLeave(QObject *Sender, const QString &Id);
+    void HotFocus(QObject *Sender, const QString &Id);
+    bool HotKey(QKeyEvent *event);
     void SendKeyToTree(int key);
     bool TreeKeyDown(QKeyEvent *event);
     bool HotPointer(QEvent *event);

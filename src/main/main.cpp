@@ -6,12 +6,13 @@
 #include "catalogue/GTree.h"
 #include "lib/GLib.h"
 #include "main/MainFrm.h"
+#include "platform/Bundle.h"
+#include "platform/Environment.h"
 #include "platform/Instance.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
 #include "viewer/ViewerSettings.h"
 
-#include <QLibraryInfo>
 #include <QTranslator>
 
 #include <QApplication>
@@ -30,7 +31,7 @@ bool ChoosePlatform() {
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (x11 && wayland)
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        platform::SetOwnVariable("QT_QPA_PLATFORM", "xcb"); // ours alone: programs we open keep Wayland
     if (x11 || wayland)
         return true;
     std::fprintf(stderr, "telvaro: no hay pantalla (DISPLAY no está definido). "
@@ -41,12 +42,13 @@ bool ChoosePlatform() {
 } // namespace
 
 int main(int argc, char **argv) {
+    platform::SetUpProgram(argv[0]);
     if (!ChoosePlatform())
         return 1;
     // The skin, its mask and the tree's colour key only line up at whole scale factors.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(StartupTitle(QCoreApplication::applicationFilePath()));
+    QApplication::setApplicationDisplayName(StartupTitle(platform::ProgramFile()));
 
     InitPaths();
     InitItems();
@@ -60,7 +62,7 @@ int main(int argc, char **argv) {
     ReadViewerSettings();
 
     platform::TSingleInstance instance;
-    if (!instance.Claim(QCoreApplication::applicationFilePath())) {
+    if (!instance.Claim(platform::ProgramFile())) {
         DoneTopics();
         DoneItems();
         DonePaths();
@@ -71,7 +73,7 @@ int main(int argc, char **argv) {
     // Qt's own parts (standard buttons, the save dialog) speak Spanish like the rest of the menu.
     QTranslator qtSpanish;
     if (qtSpanish.load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                       platform::QtTranslationsFolder()))
         QCoreApplication::installTranslator(&qtSpanish);
     int code = 0;
     {

@@ -190,6 +190,18 @@ qint64 FileSize(const QString &path) {
     return qint64(st.st_size);
 }
 
+TFileStamp FileStamp(const QString &path) {
+    TFileStamp stamp;
+    const QString r = ResolveCase(path);
+    struct stat st;
+    if (r.isEmpty() || !StatPath(r, st) || !S_ISREG(st.st_mode))
+        return stamp;
+    stamp.Size = qint64(st.st_size);
+    stamp.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.Inode = quint64(st.st_ino);
+    return stamp;
+}
+
 bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes) {
     bytes.clear();
     const QString r = ResolveCase(path);

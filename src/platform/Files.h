@@ -39,6 +39,17 @@ std::vector<DirEntry> ListDir(const QString &dir);
 // Size from the directory entry, or -1 when there is no such regular file.
 qint64 FileSize(const QString &path);
 
+// What tells one version of a file from another: a file replaced, rewritten or renamed away
+// since it was looked at has another stamp (or none).
+struct TFileStamp {
+    qint64 Size = -1;
+    qint64 ModifiedNs = 0;
+    quint64 Inode = 0;
+    bool operator==(const TFileStamp &) const = default;
+};
+// The stamp of the regular file at Path; Size -1 when there is none.
+TFileStamp FileStamp(const QString &path);
+
 // Reads at most MaxBytes of a regular file. False when it cannot be opened or read.
 bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes);
 

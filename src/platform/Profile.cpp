@@ -77,9 +77,11 @@ TProfile TProfile::FromBytes(const QByteArray &bytes) {
             qsizetype close = line.indexOf(u']');
             const QString name = TrimBlanks(line.mid(1, close < 0 ? -1 : close - 1)).toString();
             const QString key = Fold(name);
+            p.FSectionOrder << name;
             auto it = p.FIndex.constFind(key);
             if (it != p.FIndex.constEnd()) {
-                // A repeated section adds nothing: the first occurrence counts.
+                // A repeated section is listed again, but its keys add nothing: the first
+                // occurrence gives the values.
                 current = nullptr;
                 continue;
             }
@@ -93,6 +95,7 @@ TProfile TProfile::FromBytes(const QByteArray &bytes) {
         const qsizetype eq = line.indexOf(u'=');
         const QString key = TrimBlanks(eq < 0 ? line : line.left(eq)).toString();
         const QString value = eq < 0 ? QString() : Unquote(TrimBlanks(line.mid(eq + 1)));
+        current->KeyOrder << key;
         AddEntry(*current, key, value);
     }
     return p;
@@ -145,20 +148,11 @@ bool TProfile::HasKey(const QString &section, const QString &key) const {
     return FindEntry(section, key) != nullptr;
 }
 
-QStringList TProfile::SectionNames() const {
-    QStringList names;
-    names.reserve(qsizetype(FSections.size()));
-    for (const Section &s : FSections)
-        names << s.Name;
-    return LimitNameList(names);
-}
+QStringList TProfile::SectionNames() const { return LimitNameList(FSectionOrder); }
 
 QStringList TProfile::KeyNames(const QString &section) const {
-    QStringList names;
-    if (const Section *s = FindSection(section))
-        for (const Entry &e : s->Entries)
-            names << e.Key;
-    return LimitNameList(names);
+    const Section *s = FindSection(section);
+    return s ? LimitNameList(s->KeyOrder) : QStringList();
 }
 
 QString TProfile::ReadString(const QString &section, const QString &key, const QString &Default) const {

@@ -1,8 +1,9 @@
 #pragma once
 // Reading of INI ("profile") files as the disc author's Windows tools wrote and read them:
 // names match ignoring case, blanks around names and values are ignored, one enclosing pair of
-// quotes is dropped, the first occurrence of a section or key wins, values are cut at 2047
-// characters, and the lists of section and key names fit in 16384 bytes. A file is parsed once
+// quotes is dropped, the first occurrence of a section or key gives the value, values are cut at
+// 2047 characters, and the lists of section and key names (every occurrence, repeated names
+// included) fit in 16384 bytes. A file is parsed once
 // and then queried; a missing or unreadable file reads as a file without sections.
 #include <QHash>
 #include <QString>
@@ -28,9 +29,11 @@ public:
     bool HasSection(const QString &section) const;
     bool HasKey(const QString &section, const QString &key) const;
 
-    // Section names in file order, each once; only as many as fit in the 16384-byte list.
+    // Section names in file order, every occurrence (a repeated section is listed again);
+    // only as many as fit in the 16384-byte list.
     QStringList SectionNames() const;
-    // Key names of one section in file order, each once, with the same limit.
+    // Key names of one section (its first occurrence) in file order, every occurrence, with the
+    // same limit.
     QStringList KeyNames(const QString &section) const;
 
     // The value as stored (trimmed, unquoted, cut), or Default when the key is absent.
@@ -52,6 +55,7 @@ private:
         QString Name;
         std::vector<Entry> Entries;
         QHash<QString, int> Index; // case-folded key -> first entry, once the section is large
+        QStringList KeyOrder;      // every key line's name, repeated ones included
     };
     const Section *FindSection(const QString &section) const;
     const Entry *FindEntry(const QString &section, const QString &key) const;
@@ -59,6 +63,7 @@ private:
     static bool AddEntry(Section &s, QString key, QString value);
 
     std::vector<Section> FSections;
+    QStringList FSectionOrder;  // every section header's name, repeated ones included
     QHash<QString, int> FIndex; // case-folded section name -> first section
 };
 

@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "platform/Environment.h"
 #include "platform/Files.h"
 
 #include <gio/gio.h>
@@ -10,6 +11,8 @@
 #include <QUrl>
 
 #include <unistd.h>
+
+#include <vector>
 
 namespace platform {
 
@@ -80,10 +83,16 @@ bool Spawn(const QStringList &argv, const QString &folder) {
     for (QByteArray &b : bytes)
         args.push_back(b.data());
     args.push_back(nullptr);
+    // The program gets the user's environment, not the one this process set for itself.
+    QList<QByteArray> environment = UserEnvironment();
+    std::vector<char *> envp;
+    for (QByteArray &e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
     GError *error = nullptr;
     // Without G_SPAWN_DO_NOT_REAP_CHILD the child is detached and reaped for us.
     const gboolean ok = g_spawn_async(folder.isEmpty() ? nullptr : QFile::encodeName(folder).constData(), args.data(),
-                                      nullptr, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
+                                      envp.data(), GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
                                       nullptr, nullptr, nullptr, &error);
     if (error)
         g_error_free(error);
@@ -93,6 +102,14 @@ bool Spawn(const QStringList &argv, const QString &folder) {
 bool LaunchApp(GAppInfo *app, GList *files, GList *uris) {
     GError *error = nullptr;
     GAppLaunchContext *ctx = g_app_launch_context_new();
+    // The application starts with the user's environment, not the one this process set for
+    // itself (plugin folders, registry, modules of the menu's own libraries).
+    for (const TUserVariable &v : UserVariables()) {
+        if (v.Value)
+            g_app_launch_context_setenv(ctx, v.Name.constData(), v.Value->constData());
+        else
+            g_app_launch_context_unsetenv(ctx, v.Name.constData());
+    }
     const gboolean ok = uris ? g_app_info_launch_uris(app, uris, ctx, &error) : g_app_info_launch(app, files, ctx, &error);
     g_object_unref(ctx);
     if (error)

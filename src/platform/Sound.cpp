@@ -1,8 +1,7 @@
 #include "platform/Sound.h"
 
 #include "platform/Files.h"
-
-#include <gst/gst.h>
+#include "platform/GstCommon.h"
 
 #include <QByteArray>
 #include <QUrl>
@@ -22,30 +21,9 @@ constexpr GstClockTime kUnknownLength = 10 * GST_SECOND;
 GstElement *CuePlayer() {
     if (gCue || gInitFailed)
         return gCue;
-    if (!gst_init_check(nullptr, nullptr, nullptr)) {
-        gInitFailed = true;
-        return nullptr;
-    }
-    gCue = gst_element_factory_make("playbin", "cue");
-    if (!gCue) {
-        gInitFailed = true;
-        return nullptr;
-    }
-    // Cues are sounds only: no video or subtitle branches.
-    g_object_set(gCue, "flags", 0x2 /* GST_PLAY_FLAG_AUDIO */, nullptr);
-    const QByteArray sink = qgetenv("TELVARO_AUDIO_SINK");
-    if (!sink.isEmpty()) {
-        if (GstElement *bin = gst_parse_bin_from_description(sink.constData(), TRUE, nullptr))
-            g_object_set(gCue, "audio-sink", bin, nullptr);
-    }
+    gCue = gstcommon::MakeAudioPlaybin("cue");
+    gInitFailed = !gCue;
     return gCue;
-}
-
-void DropMessages(GstElement *p) {
-    GstBus *bus = gst_element_get_bus(p);
-    gst_bus_set_flushing(bus, TRUE);
-    gst_bus_set_flushing(bus, FALSE);
-    gst_object_unref(bus);
 }
 
 // Waits on the cue's own bus for one of Types; false on an error or when Limit passes.
@@ -76,12 +54,12 @@ bool PlaySoundFile(const QString &path, bool wait) {
 
     if (uri == gCueUri) {
         // The same cue again: it is still prerolled, so a seek back to its start is enough.
-        DropMessages(p);
+        gstcommon::DropMessages(p);
         gst_element_set_state(p, GST_STATE_PAUSED);
         gst_element_seek_simple(p, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
     } else {
         gst_element_set_state(p, GST_STATE_NULL);
-        DropMessages(p);
+        gstcommon::DropMessages(p);
         g_object_set(p, "uri", uri.constData(), nullptr);
         gCueUri = uri;
     }

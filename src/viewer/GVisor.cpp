@@ -2,6 +2,7 @@
 
 #include "lib/GLib.h"
 #include "platform/Files.h"
+#include "viewer/DSPlay.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
 #include "viewer/Resample.h"
@@ -67,6 +68,8 @@ const TVisorFrm::TKeyBinding TVisorFrm::kKeyTable[] = {
     {Qt::Key_Enter, -1, &TVisorFrm::ToggleFit},
     // Only Ctrl, nothing else held: Shift+Ctrl+F11 does nothing.
     {Qt::Key_F11, Qt::ControlModifier, &TVisorFrm::MarkBad},
+    // The go-to entry, for those who do not click the counter.
+    {Qt::Key_G, Qt::ControlModifier, &TVisorFrm::LblInfo1Click},
 };
 
 TVisorFrm::TVisorFrm(QWidget *parent) : QWidget(parent, Qt::Window), FUi(std::make_unique<Ui::TVisorFrm>()) {
@@ -98,7 +101,9 @@ void TVisorFrm::FormCreate() {
     // Closing the viewer hides it; the program ends with the main window only.
     setAttribute(Qt::WA_QuitOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    // The picture area holds the keyboard (keys it does not use come up to the window); the
+    // window itself is no stop of Tab's round.
+    setFocusPolicy(Qt::NoFocus);
     // Asked for once: every later show is full screen, so desktop panels don't cover the pictures.
     setWindowState(Qt::WindowFullScreen);
     QPalette pal = palette();
@@ -130,6 +135,7 @@ void TVisorFrm::FormCreate() {
     connect(BtnNext(), &QAbstractButton::clicked, this, &TVisorFrm::GoNext);
     connect(BtnOpc(), &QAbstractButton::clicked, this, &TVisorFrm::BtnOpcClick);
     connect(BtnSalir(), &QAbstractButton::clicked, this, &TVisorFrm::BtnSalirClick);
+    SetAccessibleNames();
 
     for (QLabel *label : {LblInfo1(), LblInfo2()}) {
         label->setAttribute(Qt::WA_TranslucentBackground);
@@ -144,6 +150,9 @@ void TVisorFrm::FormCreate() {
     connect(Box(), &TPictureBox::MouseUp, this, &TVisorFrm::BoxMouseUp);
     connect(Box(), &TPictureBox::MenuRequested, this, &TVisorFrm::ShowMenuAt);
     connect(GIFAnimator(), &TGifAnimator::MenuRequested, this, &TVisorFrm::ShowMenuAt);
+
+    FPlayer = new TDSPlayer(this);
+    FPlayer->SetOnComplete([this](TDSPlayer *) { PlayerComplete(); });
 
     FTimer.setInterval(kDefaultSlideMs);
     connect(&FTimer, &QTimer::timeout, this, &TVisorFrm::TimerTimer);
@@ -199,6 +208,23 @@ void TVisorFrm::SetFixedSeed(quint32 seed) {
     FRandom.seed(seed);
 }
 
+// --- what a screen reader says ----------------------------------------------------------------
+
+void TVisorFrm::SetAccessibleNames() {
+    BtnPrev()->setAccessibleName(QStringLiteral("Anterior"));
+    BtnNext()->setAccessibleName(QStringLiteral("Siguiente"));
+    BtnOpc()->setAccessibleName(QStringLiteral("Opciones"));
+    BtnSalir()->setAccessibleName(QStringLiteral("Cerrar"));
+    Edit1()->setAccessibleName(QStringLiteral("Ir a la imagen"));
+}
+
+void TVisorFrm::AnnouncePicture(const QString &name, const QString &description) {
+    // The picture area carries the name and the place: a screen reader on it says both at
+    // every change, so a listener hears where they are.
+    Box()->setAccessibleName(name);
+    Box()->setAccessibleDescription(description);
+}
+
 // --- showing, hiding, layout ---------------------------------------------------------------
 
 void TVisorFrm::showEvent(QShowEvent *event) {
@@ -231,16 +257,18 @@ void TVisorFrm::FormShow() {
     Edit1()->clear();
     LayoutControls();
     Edit1()->hide();
+    Box()->setFocus();
     if (miAuto->isChecked())
         FTimer.start();
     else
         FTimer.stop();
     BuildTrackList();
-    miMusica->setEnabled(!FTracks.isEmpty());
+    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
 }
 
 void TVisorFrm::FormHide() {
     ++FLoadSerial;
+    FPrefetch.Drop();
     FTimer.stop();
     FDragging = false;
     FPicture.Clear();
@@ -292,6 +320,7 @@ void TVisorFrm::resizeEvent(QResizeEvent *event) {
 }
 
 void TVisorFrm::WMDisplayChange() {
+    FPrefetch.Drop();
     LayoutControls();
     ShowActualSize();
 }
@@ -306,6 +335,7 @@ void TVisorFrm::OpenPath(const QString &path) {
             FMask = kDefaultMask;
     }
     FFolder = FolderPart(path);
+    FPrefetch.Drop();
     FPictures.clear();
     LblInfo1()->clear();
     LblInfo2()->clear();
@@ -323,8 +353,12 @@ void TVisorFrm::OpenPath(const QString &path) {
             BtnNext()->setEnabled(false);
             LblInfo1()->unsetCursor();
             ShowFileInfo(QStringLiteral("No hay arhivos en %1").arg(FFolder));
+            AnnouncePicture(LblInfo2()->text(), QString());
         } else {
             LoadPicture(FPictures.first());
+            // A person who opens a collection usually goes on forwards.
+            if (FIndex == 0 && FPictures.size() > 1)
+                FPrefetch.Start(FPictures[1], FPicture.Limits(), FitBox());
         }
     }
     if (miMusica->isEnabled() && miMusica->isChecked())
@@ -348,6 +382,16 @@ void TVisorFrm::GoToIndex(int index) {
     LoadPicture(FPictures[index]);
 }
 
+void TVisorFrm::GoStep(int travel) {
+    const int index = FIndex + travel;
+    const quint64 serial = FLoadSerial;
+    GoToIndex(index);
+    // Once the picture is on show (and no newer load took over), its neighbour further on.
+    const int next = index + travel;
+    if (FLoadSerial == serial + 1 && FIndex == index && next >= 0 && next < FPictures.size())
+        FPrefetch.Start(FPictures[next], FPicture.Limits(), FitBox());
+}
+
 void TVisorFrm::PageDown() { GoToIndex(std::min(int(FPictures.size()) - 1, FIndex + kPageStep)); }
 
 void TVisorFrm::PageUp() { GoToIndex(std::max(0, FIndex - kPageStep)); }
@@ -369,7 +413,15 @@ void TVisorFrm::LoadPicture(const QString &path) {
 
     FFileSize = FileSizeOf(path);
     FHalfScale = false;
-    bool ok = FPicture.LoadFromFile(path);
+    // A neighbour prepared ahead is the same file decoded the same way; anything else is read now.
+    bool ok;
+    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path);
+    if (ready.Picture) {
+        FPicture.Adopt(*ready.Picture);
+        ok = true;
+    } else {
+        ok = FPicture.LoadFromFile(path);
+    }
     Box()->DropFitted();
     if (ok) {
         const QString ext = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper();
@@ -393,6 +445,7 @@ void TVisorFrm::LoadPicture(const QString &path) {
             }
         }
         FFitMode ? ShowFitted() : ShowActualSize();
+        Box()->OfferFitted(ready.Fitted);
         // Decoding runs here, outside any paint handler: its progress paints the rows as they
         // come and lets input through, so a newer load may overtake this one.
         if (!FPicture.IsDecoded())
@@ -417,6 +470,7 @@ void TVisorFrm::LoadPicture(const QString &path) {
     }
     ShowFileInfo(info);
     UpdateAfterLoad();
+    AnnouncePicture(FileNamePart(path), PlaceText(FIndex, int(FPictures.size()), ok));
 }
 
 void TVisorFrm::UpdateAfterLoad() {
@@ -574,6 +628,7 @@ void TVisorFrm::LblInfo1Click() {
     Edit1()->setMaxLength(digits);
     Edit1()->setText(QString::number(FIndex + 1));
     Edit1()->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QLatin1Char('H')) * digits + 4);
+    Edit1()->setAccessibleDescription(QStringLiteral("de 1 a %1").arg(FPictures.size()));
     LblInfo1()->setText(QString::number(FPictures.size()));
     LblInfo1()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LblInfo1()->unsetCursor();
@@ -586,7 +641,7 @@ void TVisorFrm::LblInfo1Click() {
 void TVisorFrm::CloseEdit1() {
     Edit1()->hide();
     LblInfo1()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setFocus();
+    Box()->setFocus();
 }
 
 bool TVisorFrm::Edit1KeyPress(QKeyEvent *event) {
@@ -691,9 +746,11 @@ void TVisorFrm::PopupMenuPopup() {
     miAjustar->setChecked(FFitMode);
     miAuto->setChecked(FTimer.isActive());
     miAutoOff->setEnabled(FTimer.isActive());
-    miMusica->setEnabled(!FTracks.isEmpty());
+    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
     miMusica->setText(QStringLiteral("Música"));
     miTema->setEnabled(miMusica->isChecked() && FTracks.size() > 1);
+    if (miMusica->isEnabled() && miMusica->isChecked())
+        miMusica->setText(QStringLiteral("Música (%1)").arg(FileNamePart(FPlayer->FileName())));
     FAutoMenu->setTitle(AutoCaption);
 }
 
@@ -738,7 +795,7 @@ void TVisorFrm::miGuardarClick() {
     if (FPictures.isEmpty() || FPicture.IsEmpty() || FBusy)
         return;
     FBusy = true;
-    const bool wasPlaying = false;
+    const bool wasPlaying = FPlayer->State() == TDSPlayer::stPlaying;
     StopMusic();
     const QString source = FPictures[FIndex];
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
@@ -773,16 +830,49 @@ void TVisorFrm::miGuardarClick() {
 // --- music ------------------------------------------------------------------------------------
 
 void TVisorFrm::BuildTrackList() {
-    // The player arrives with the music; until then there are no tracks and "Música" stays grey.
     FTracks.clear();
+    if (MusicFolder.isEmpty() || !FPlayer->Available())
+        return;
+    // MP3 first (where it can be played), then MIDI and MP2, then WAV files long enough to be
+    // music rather than a sound effect.
+    const QString folder = AddBackslash(MusicFolder);
+    if (FPlayer->Mp3Supported())
+        CollectFiles(folder, QStringLiteral("mp3"), 1, FTracks);
+    CollectFiles(folder, QStringLiteral("mid;mp2"), 1, FTracks);
+    CollectFiles(folder, QStringLiteral("wav"), kMinWavBytes, FTracks);
 }
 
 void TVisorFrm::PlayRandomTrack() {
-    if (FTracks.isEmpty())
+    if (!FPlayer->Available() || FTracks.isEmpty()) {
         miMusica->setChecked(false);
+        return;
+    }
+    QString track = FTracks.first();
+    // Another track than the one just heard, whenever the player still knows it. A folder can
+    // list one file twice (an extension such as ".m" matches two passes): drawing again stops
+    // when no other track exists.
+    if (FTracks.size() > 1) {
+        const bool another = std::any_of(FTracks.cbegin(), FTracks.cend(),
+                                         [this](const QString &t) { return t != FPlayer->FileName(); });
+        do
+            track = FTracks[int(FRandom.bounded(quint32(FTracks.size())))];
+        while (another && track == FPlayer->FileName());
+    }
+    // A track that cannot be played leaves the music silent, with "Música" still checked, so
+    // "Nuevo tema" can try another.
+    FPlayer->Open(track);
+    FPlayer->Play();
 }
 
-void TVisorFrm::StopMusic() {}
+void TVisorFrm::StopMusic() {
+    if (FPlayer->Available())
+        FPlayer->Close();
+}
+
+void TVisorFrm::PlayerComplete() {
+    if (FPlayer->Available() && miMusica->isChecked())
+        PlayRandomTrack();
+}
 
 void TVisorFrm::miMusicaClick() {
     if (miMusica->isChecked())

@@ -5,6 +5,7 @@
 // timer, and runs the key table; the box paints, the animation area animates, and the
 // arithmetic lives in VisorLayout.
 #include "viewer/Picture.h"
+#include "viewer/Prefetch.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -24,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class TGifAnimator;
+class TDSPlayer;
 class TPictureBox;
 class TSpeedButton;
 
@@ -33,6 +35,7 @@ public:
     static constexpr int kMinPictureBytes = 2048;
     static constexpr int kPageStep = 10;
     static constexpr int kDefaultSlideMs = 5000;
+    static constexpr int kMinWavBytes = 524288;
     static inline const QString kDefaultMask = QStringLiteral("*.JPG;*.GIF");
 
     explicit TVisorFrm(QWidget *parent = nullptr);
@@ -40,8 +43,8 @@ public:
 
     void OpenPath(const QString &path);
     void GoToIndex(int index);
-    void GoNext() { GoToIndex(FIndex + 1); }
-    void GoPrevious() { GoToIndex(FIndex - 1); }
+    void GoNext() { GoStep(+1); }
+    void GoPrevious() { GoStep(-1); }
 
     void LoadPicture(const QString &path);
     // What decoding one picture may cost; the defaults suit a desktop. The fuzzer lowers them
@@ -85,6 +88,8 @@ public:
     const TPicture &Picture() const { return FPicture; }
     QTimer &Timer() { return FTimer; }
     QMenu *PopupMenu() const { return FPopupMenu; }
+    const TPicturePrefetch &Prefetch() const { return FPrefetch; }
+    TDSPlayer *Player() const { return FPlayer; }
 
     TPictureBox *Box() const;
     TGifAnimator *GIFAnimator() const;
@@ -120,6 +125,9 @@ private:
     void UpdateAfterLoad();
     void FormKeyDown(QKeyEvent *event);
     void CloseByEsc();
+    void GoStep(int travel);
+    // The box a prepared picture is fitted into: none at actual size.
+    QSize FitBox() const { return FFitMode ? QSize(FBoxWidth, FBoxHeight) : QSize(); }
     void GoFirst() { GoToIndex(0); }
     void GoLast() { GoToIndex(int(FPictures.size()) - 1); }
     void PageDown();
@@ -142,8 +150,11 @@ private:
     void miGuardarClick();
     void miMusicaClick();
     void miTemaClick();
+    void PlayerComplete();
     void ClearAnimation();
     void SetDest(const QRect &dest);
+    void SetAccessibleNames();
+    void AnnouncePicture(const QString &name, const QString &description);
 
     std::unique_ptr<Ui::TVisorFrm> FUi;
     QString FFolder;
@@ -154,6 +165,8 @@ private:
     QStringList FPictures;
     QStringList FTracks;
     TPicture FPicture;
+    // The neighbour in the direction of travel, prepared while the person looks.
+    TPicturePrefetch FPrefetch;
     qint64 FFileSize = -1;
     QRect FDest;
     bool FFitMode = false;
@@ -171,6 +184,7 @@ private:
     QRandomGenerator FRandom;
     bool FFixedSeed = false;
     QPixmap FFrameSkin;
+    TDSPlayer *FPlayer = nullptr;  // owned as a child
 
     QMenu *FPopupMenu = nullptr;
     QMenu *FAutoMenu = nullptr;

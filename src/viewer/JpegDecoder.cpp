@@ -257,7 +257,8 @@ bool TJpegDecoder::Decode(const TProgressCallback &progress) {
     FInInput = false;
     FRowsDone = FRowsReported = 0;
     FProgress = &progress;
-    FLastReport = platform::TickCount();
+    // A decode without progress (a picture prepared ahead, off the GUI thread) never reads the clock.
+    FLastReport = progress ? platform::TickCount() : 0;
     FState = std::make_unique<TState>();
     FState->Owner = this;
     Report(TProgressStage::Starting, true);

@@ -65,6 +65,15 @@ void TPicture::Clear() {
     ++FGeneration;
 }
 
+void TPicture::Adopt(TPicture &other) {
+    FJpeg = std::move(other.FJpeg);
+    FGif = std::move(other.FGif);
+    FFormat = other.FFormat;
+    other.FFormat = TPictureFormat::None;
+    ++FGeneration;
+    ++other.FGeneration;
+}
+
 int TPicture::Width() const { return FJpeg ? FJpeg->Width() : FGif ? FGif->Width() : 0; }
 int TPicture::Height() const { return FJpeg ? FJpeg->Height() : FGif ? FGif->Height() : 0; }
 int TPicture::FileWidth() const { return FJpeg ? FJpeg->FileWidth() : FGif ? FGif->Width() : 0; }
@@ -90,9 +99,9 @@ bool TPicture::Decode() {
     const std::weak_ptr<char> life = FLife;
     const quint64 generation = FGeneration;
     const TProgressHandler handler = FProgress;
-    const bool ok = decoder->Decode([&](const TProgressReport &r) {
-        if (handler)
-            handler(r.Stage, r.Percent, r.Redraw, r.Band);
+    // Without a handler nothing can run in between: no progress at all, not even the clock.
+    const bool ok = !handler ? decoder->Decode() : decoder->Decode([&](const TProgressReport &r) {
+        handler(r.Stage, r.Percent, r.Redraw, r.Band);
         return !life.expired() && FGeneration == generation;
     });
     return ok && !life.expired() && FGeneration == generation;

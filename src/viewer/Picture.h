@@ -41,6 +41,8 @@ public:
     bool LoadFromFile(const QString &path);
     bool LoadFromData(const QByteArray &bytes, TPictureFormat format);
     void Clear();
+    // Takes over Other's picture, decoded or not (a picture prepared ahead); Other is left empty.
+    void Adopt(TPicture &other);
 
     bool IsEmpty() const { return FFormat == TPictureFormat::None; }
     TPictureFormat Format() const { return FFormat; }

@@ -2,6 +2,7 @@
 
 #include "viewer/Picture.h"
 #include "viewer/Resample.h"
+#include "viewer/ViewerAccessible.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,11 +10,14 @@
 #include <QPainter>
 
 TPictureBox::TPictureBox(QWidget *parent) : QWidget(parent) {
+    InstallViewerAccessibility();
     // No background of its own: around the picture the window's black shows.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);
     setMouseTracking(true);
-    setFocusPolicy(Qt::NoFocus);
+    // The keyboard's place while the viewer shows: keys it does not use go on to the window,
+    // and a screen reader follows the picture's name from here. A click never moves the focus.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void TPictureBox::SetDest(const QRect &dest, bool fitted) {
@@ -21,6 +25,13 @@ void TPictureBox::SetDest(const QRect &dest, bool fitted) {
         DropFitted();
     FDest = dest;
     FFittedMode = fitted;
+}
+
+void TPictureBox::OfferFitted(const QImage &fitted) {
+    if (!FPicture || !FFittedMode || fitted.isNull() || fitted.size() != FDest.size())
+        return;
+    FFitted = fitted;
+    FFittedGeneration = FPicture->Generation();
 }
 
 bool TPictureBox::PaintFitted(QPainter &painter) {

@@ -20,6 +20,9 @@ public:
     void SetSuppressed(bool suppressed) { FSuppressed = suppressed; }
     // Forgets the resampled picture (a new picture arrived, or the old one went away).
     void DropFitted() { FFitted = QImage(); }
+    // Takes the picture resampled ahead for the current destination; ignored when it does not
+    // match it.
+    void OfferFitted(const QImage &fitted);
 
 Q_SIGNALS:
     void MouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);

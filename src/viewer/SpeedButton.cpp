@@ -1,9 +1,10 @@
 #include "viewer/SpeedButton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 TSpeedButton::TSpeedButton(QWidget *parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -18,7 +19,7 @@ QSize TSpeedButton::sizeHint() const { return QSize(20, 20); }
 
 void TSpeedButton::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    if (isEnabled() && (FHover || isDown()))
+    if (isEnabled() && (FHover || isDown() || hasFocus()))
         painter.fillRect(rect().adjusted(1, 1, -1, -1), QColor(255, 255, 255, isDown() ? 40 : 22));
     const QPixmap &glyph = isEnabled() ? FEnabled : FDisabled;
     if (glyph.isNull())
@@ -38,4 +39,19 @@ void TSpeedButton::enterEvent(QEnterEvent *) {
 void TSpeedButton::leaveEvent(QEvent *) {
     FHover = false;
     update();
+}
+
+void TSpeedButton::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+        QAbstractButton::keyPressEvent(event); // pressed now, clicked at the release
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        click();
+        return;
+    default:
+        // The arrows too: they page the pictures rather than move the focus.
+        QWidget::keyPressEvent(event);
+    }
 }

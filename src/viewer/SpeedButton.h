@@ -1,7 +1,8 @@
 #pragma once
 // A flat button with a two-state glyph (enabled and disabled images side by side), as the
-// viewer's bottom band holds them. It never takes the keyboard focus, so a click on it leaves
-// the window's keys working.
+// viewer's bottom band holds them. A click never gives it the keyboard focus, so the window's
+// keys keep working; Tab does, and then it shows lit as under the pointer, Space or Enter
+// press it, and every other key goes on to the window.
 #include <QAbstractButton>
 #include <QPixmap>
 
@@ -20,6 +21,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QPixmap FEnabled, FDisabled;

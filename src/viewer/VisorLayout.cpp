@@ -87,3 +87,8 @@ int FittingPointSize(const QString &text, const QFont &font, int width) {
 }
 
 QString CounterText(int index, int count) { return QStringLiteral("%1/%2").arg(index + 1).arg(count); }
+
+QString PlaceText(int index, int count, bool readable) {
+    const QString place = QStringLiteral("%1 de %2").arg(index + 1).arg(count);
+    return readable ? place : place + QStringLiteral(", no se pudo leer");
+}

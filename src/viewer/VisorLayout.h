@@ -37,3 +37,7 @@ int FittingPointSize(const QString &text, const QFont &font, int width);
 
 // "3/57": the counter.
 QString CounterText(int index, int count);
+
+// "3 de 57": where the shown picture stands, as a screen reader says it; a picture that could
+// not be read says so after it.
+QString PlaceText(int index, int count, bool readable = true);

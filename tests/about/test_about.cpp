@@ -2,6 +2,7 @@
 
 #include "RecordingDesktop.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -30,6 +31,8 @@ private Q_SLOTS:
     void hoverAndPanel();
     void hotCarriesAcrossShowings();
     void clickSendsMailAndStaysOpen();
+    void mailLinkForScreenReaders();
+    void mailLinkFromTheKeyboard();
 };
 
 void TestAbout::design() {
@@ -78,6 +81,47 @@ void TestAbout::clickSendsMailAndStaysOpen() {
     QTRY_VERIFY_WITH_TIMEOUT(gDesk->Recorded().contains("end"), 10000);
     QCOMPARE(gDesk->Recorded().mid(1), QStringList({"arg:mail", "arg:mailto:" + kMakerMail + "?subject=CD Telvaro", "end"}));
     QVERIFY(f.isVisible());
+}
+
+void TestAbout::mailLinkForScreenReaders() {
+    gDesk->ClearRecord();
+    TAboutFrm f;
+    f.show();
+    QAccessibleInterface *link = QAccessible::queryAccessibleInterface(f.LblMail());
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), "e-mail: " + kMakerMail);
+    QVERIFY(link->state().linked);
+    QVERIFY(link->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY_WITH_TIMEOUT(gDesk->Recorded().contains("end"), 10000);
+    QCOMPARE(gDesk->Recorded().mid(1), QStringList({"arg:mail", "arg:mailto:" + kMakerMail + "?subject=CD Telvaro", "end"}));
+    QVERIFY(f.isVisible());
+    QVERIFY(!f.MailHot());
+}
+
+void TestAbout::mailLinkFromTheKeyboard() {
+    gDesk->ClearRecord();
+    TAboutFrm f;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    // "Aceptar" has the keyboard at first, and the link looks as it always did.
+    QVERIFY(f.focusWidget() && f.focusWidget()->objectName() == "OKButton");
+    QVERIFY(LooksPlain(f.LblMail()));
+    QTest::keyClick(f.focusWidget(), Qt::Key_Tab);
+    QVERIFY(f.LblMail()->hasFocus());
+    QVERIFY(LooksLit(f.LblMail()));
+    QTest::keyClick(f.LblMail(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(gDesk->Recorded().contains("end"), 10000);
+    QVERIFY(f.isVisible()); // Enter on the link is the link's, not the default button's
+    QTest::keyClick(f.LblMail(), Qt::Key_Tab);
+    QVERIFY(LooksPlain(f.LblMail()));
+    // Closed with the link focused, the box opens on "Aceptar" again.
+    QTest::keyClick(f.focusWidget(), Qt::Key_Tab);
+    f.accept();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    QVERIFY(!f.LblMail()->hasFocus());
+    QVERIFY(LooksPlain(f.LblMail()));
 }
 
 int main(int argc, char **argv) {

@@ -78,6 +78,10 @@ void TestFillTree::placement_data() {
         << QByteArray("[z]\nExe=a.txt\n[F]\n[F\\G]\n[F\\G\\deep]\nExe=b.txt\n[F\\top]\nExe=c.txt\n[H]\n"
                       "[H\\h]\nExe=d.txt\n")
         << false << "F[folder](G[folder](deep[file#0]) top[file#1]) H[folder](h[file#2]) z[file#3]" << 4;
+    // Repeated folders and names that differ only in case: children go to the first in tree order.
+    QTest::newRow("repeated and case-twin folders")
+        << QByteArray("[F]\n[f]\n[F]\n[F\\x]\nExe=a.txt\n[f\\G]\n[f\\g\\y]\nExe=b.txt\n") << false
+        << "F[folder](G[folder](y[file#0]) x[file#1]) f[folder] F[folder]" << 2;
     QTest::newRow("an item under an item placed before it")
         << QByteArray("[P]\nExe=a.txt\n[P\\c]\nExe=b.txt\n") << false << "P[file#0](c[file#1])" << 2;
     QTest::newRow("icons by target")
@@ -258,6 +262,13 @@ void TestFillTree::selectedItem() {
     view.setCurrentItem(bare);
     QVERIFY(!SelectedItem(&view));
     QVERIFY(!FindParentNode(&view, TItem{}));
+    // A change made outside a fill: the lookups see the tree as it is now.
+    TItem child{};
+    child.Name = "Dos";
+    child.Folder = "F";
+    QCOMPARE(FindParentNode(&view, child), view.topLevelItem(0));
+    delete view.takeTopLevelItem(0);
+    QVERIFY(!FindParentNode(&view, child));
 }
 
 void TestFillTree::rolesLookDifferent() {

@@ -46,6 +46,9 @@ void TestItems::order_data() {
     QTest::newRow("Carpeta naming no item")
         << QByteArray("[X]\nCarpeta=Nadie\n") << false << QStringList{"X<>"};
     QTest::newRow("Carpeta naming itself") << QByteArray("[X]\nCarpeta=X\n") << false << QStringList{"X<>"};
+    // A repeated section is a second item of that name, with the first section's keys.
+    QTest::newRow("repeated section")
+        << QByteArray("[A]\n[B]\nCarpeta=A\n[b]\nCarpeta=Nadie\n") << false << QStringList{"A<>", "B<A>", "b<A>"};
 }
 
 void TestItems::order() {

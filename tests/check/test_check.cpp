@@ -102,6 +102,7 @@ class TestCheck : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void topicLinesAndSkips();
+    void repeatedNames();
     void noConfigurationMeansTheStartupError();
     void treeOrderNumberingAndIcons();
     void folderRulesAndSorting_data();
@@ -140,6 +141,20 @@ void TestCheck::topicLinesAndSkips() {
     QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Video")}), 0);
     // LISTA has no region in the map, and is not the first topic.
     QCOMPARE(CountProblems(r, {QStringLiteral("tema Lista"), QStringLiteral("no se puede elegir")}), 1);
+}
+
+void TestCheck::repeatedNames() {
+    TDiscDir disc;
+    disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nvideo=menu\\OTRO.INI\n");
+    disc.Write(QStringLiteral("menu/VIDEO.INI"), "[Uno]\nExe=uno.txt\n[uno]\nExe=otro.txt\n");
+    const QJsonObject r = Report(disc.Root());
+    const QJsonArray topics = r[u"topics"].toArray();
+    QCOMPARE(topics.size(), 2);
+    QCOMPARE(topics[1][u"name"].toString(), QStringLiteral("video"));
+    QCOMPARE(topics[1][u"path"].toString(), disc.Root() + QStringLiteral("menu/VIDEO.INI"));
+    QCOMPARE(topics[0][u"items"].toArray().size(), 2);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] video"), QStringLiteral("se repite")}), 1);
+    QCOMPARE(CountProblems(r, {QStringLiteral("[uno]"), QStringLiteral("se repite")}), 2);  // once per topic
 }
 
 void TestCheck::noConfigurationMeansTheStartupError() {

@@ -79,8 +79,9 @@ void TestTopics::topicLines_data() {
     QTest::newRow("empty value") << QByteArray("Video=\nImagen=menu\\IMAGEN.INI\n") << QStringList({"Imagen=IMAGEN"});
     QTest::newRow("commented out") << QByteArray(";Video=menu\\VIDEO.INI\nImagen=menu\\IMAGEN.INI\n")
                                    << QStringList({"Imagen=IMAGEN"});
-    QTest::newRow("repeated name: first wins") << QByteArray("Video=menu\\VIDEO.INI\nVIDEO=menu\\IMAGEN.INI\n")
-                                               << QStringList({"Video=VIDEO"});
+    // Each line is a topic; a repeated name's value is its first line's.
+    QTest::newRow("repeated name: two topics, first line's file")
+        << QByteArray("Video=menu\\VIDEO.INI\nVIDEO=menu\\IMAGEN.INI\n") << QStringList({"Video=VIDEO", "VIDEO=VIDEO"});
     QTest::newRow("drive letter stripped from base name") << QByteArray("X=C:LISTA.INI\n") << QStringList();
     QTest::newRow("a folder is no items file") << QByteArray("M=menu\n") << QStringList();
 }

@@ -1,9 +1,11 @@
 """Shared helpers of the end-to-end tests: start the real menu in the X server that xvfb-run
-gave us, find its windows, drive the pointer and the keyboard with xdotool, and read the
-screen's pixels as a person sees them (a root screenshot, read here without ImageMagick's
-converters), next to the skin bitmaps and the mask they should show."""
+gave us, under the openbox window manager as on a person's desktop (or with none, when a case
+asks), find its windows, drive the pointer and the keyboard with xdotool, and read the screen's
+pixels as a person sees them (a root screenshot, read here without ImageMagick's converters),
+next to the skin bitmaps and the mask they should show."""
 
 import os
+import re
 import shutil
 import signal
 import struct
@@ -88,6 +90,10 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.rgb[i:i + 3])
 
+    def rows(self):
+        """The picture as rows from the top, each a list of (r, g, b) tuples."""
+        return [[self.pixel(x, y) for x in range(self.width)] for y in range(self.height)]
+
 
 def read_ppm(path):
     with open(path, "rb") as f:
@@ -149,9 +155,118 @@ def screenshot(path):
     return read_ppm(path) if os.path.exists(path) else None
 
 
+def grab(rect, path):
+    """A rectangle of the screen (x, y, width, height in root coordinates) as it is shown, as an
+    Image whose pixel(0, 0) is the rectangle's top left; None when the grab failed."""
+    x, y, w, h = rect
+    if os.path.exists(path):
+        os.unlink(path)
+    run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "ppm:" + path],
+        timeout=20, check_rc=True)
+    if not os.path.exists(path):
+        return None
+    img = read_ppm(path)
+    # A rectangle reaching past the screen's edge comes back clipped: that is a caller's mistake.
+    if (img.width, img.height) != (w, h):
+        log(f"     the grab of {rect} came back {img.width}x{img.height}")
+        return None
+    return img
+
+
+def grab_rows(rect, path):
+    """A rectangle of the screen as RGB pixel rows: a list of rows from the top, each a list of
+    (r, g, b) tuples from the left; None when the grab failed."""
+    img = grab(rect, path)
+    return img.rows() if img else None
+
+
 def save_png(ppm_path):
     """Keeps a viewable copy of a screenshot beside it, for a person checking the test."""
     run(["convert", ppm_path, ppm_path[:-4] + ".png"], timeout=20)
+
+
+# --- the window manager ---------------------------------------------------------------------
+
+class WindowManager:
+    """openbox on our private display, with the system's default settings: a person's own
+    settings in their home folder must not change what the tests see."""
+
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.proc = None
+        self.log = None
+
+    def start(self, timeout=10.0):
+        """Starts the manager and waits until it has taken the screen; False when it never did."""
+        config = os.path.join(self.workdir, "wm-config")
+        os.makedirs(config, exist_ok=True)
+        env = dict(os.environ, XDG_CONFIG_HOME=config)
+        self.log = open(os.path.join(self.workdir, "openbox.log"), "w")
+        self.proc = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=self.log,
+                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        # A manager announces itself by naming, on the root window, a window of its own that names
+        # itself back; until then it may not yet manage new windows.
+        name = poll(lambda: self.proc.poll() is None and running_wm_name(), timeout)
+        if not name:
+            state = "running" if self.proc.poll() is None else f"ended with code {self.proc.returncode}"
+            self.log.flush()
+            with open(self.log.name, errors="replace") as f:
+                log(f"     openbox did not take the screen within {timeout:.0f} s ({state}): {f.read()[-2000:]}")
+            return False
+        return True
+
+    def alive(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def stop(self):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait(timeout=5)
+        if self.log is not None:
+            self.log.close()
+        # Until the root window's announcement is gone the next manager could be fooled by it.
+        poll(lambda: not running_wm_name(), 5)
+
+
+def xprop_window(wid, prop):
+    """The window id that an X property of type WINDOW holds, or None."""
+    out = run(["xprop"] + (["-root"] if wid is None else ["-id", str(wid)]) + [prop])
+    m = re.search(r"window id # (0x[0-9a-fA-F]+)", out)
+    return int(m.group(1), 16) if m else None
+
+
+def running_wm_name():
+    """The name of the window manager that holds the screen, or None when there is none."""
+    check_wid = xprop_window(None, "_NET_SUPPORTING_WM_CHECK")
+    if check_wid is None or xprop_window(check_wid, "_NET_SUPPORTING_WM_CHECK") != check_wid:
+        return None
+    m = re.search(r'= "(.*)"', run(["xprop", "-id", str(check_wid), "_NET_WM_NAME"]))
+    return m.group(1) if m else None
+
+
+def active_window():
+    """The window the window manager calls active (None without one, or when none is)."""
+    wid = xprop_window(None, "_NET_ACTIVE_WINDOW")
+    return wid or None
+
+
+def wm_state(wid):
+    """The ICCCM state a window manager gave a window: 'Normal', 'Iconic', 'Withdrawn', or None
+    when the window has none (unmanaged, or gone)."""
+    m = re.search(r"window state: (\w+)", run(["xprop", "-id", str(wid), "WM_STATE"]))
+    return m.group(1) if m else None
+
+
+def net_wm_state(wid):
+    """The window's extended state atoms, without their common prefix: {'FULLSCREEN', 'HIDDEN', ...}."""
+    out = run(["xprop", "-id", str(wid), "_NET_WM_STATE"])
+    if "=" not in out:
+        return set()
+    return {a.strip().replace("_NET_WM_STATE_", "") for a in out.split("=", 1)[1].split(",") if a.strip()}
 
 
 # --- the program and its windows ----------------------------------------------------------
@@ -246,6 +361,70 @@ def window_info(wid):
     return info if len(info) >= 6 else None
 
 
+def _xprop_text(out):
+    """The text of an xprop string line, its escapes (\\ooo bytes, \\", \\\\) undone and read as UTF-8."""
+    if '"' not in out:
+        return None
+    quoted = out[out.index('"') + 1:out.rindex('"')]
+    raw = bytearray()
+    i = 0
+    data = quoted.encode("utf-8")
+    while i < len(data):
+        if data[i:i + 1] == b"\\" and i + 1 < len(data):
+            octal = data[i + 1:i + 4]
+            if len(octal) == 3 and all(48 <= d <= 55 for d in octal):
+                raw.append(int(octal, 8))
+                i += 4
+                continue
+            raw += data[i + 1:i + 2]
+            i += 2
+            continue
+        raw += data[i:i + 1]
+        i += 1
+    return raw.decode("utf-8", errors="replace")
+
+
+def window_title(wid):
+    """A window's title as the desktop shows it: its UTF-8 _NET_WM_NAME, else its WM_NAME."""
+    for prop in ("_NET_WM_NAME", "WM_NAME"):
+        text = _xprop_text(run(["xprop", "-id", str(wid), prop]))
+        if text is not None:
+            return text
+    return None
+
+
+def wait_for_window(title, before=(), timeout=10.0):
+    """Waits for a viewable top-level window that is not among `before` (ids seen earlier, such
+    as visible_windows() taken before the action) and whose title is exactly `title`, or matches
+    all of it when `title` is a compiled pattern (Qt adds " — " and the program's name to a
+    title that does not already end with it); returns (window id, its info with the title as
+    "name" and x, y, w, h of the window itself in root coordinates, frame not counted), or
+    (None, None) when none came in time."""
+    def wanted(text):
+        if text is None:
+            return False
+        return bool(title.fullmatch(text)) if isinstance(title, re.Pattern) else text == title
+
+    def find():
+        for wid in visible_windows():
+            if wid in before:
+                continue
+            text = window_title(wid)
+            if not wanted(text):
+                continue
+            info = window_info(wid)
+            if info and info["viewable"]:
+                info["name"] = text
+                return wid, info
+        return None
+    found = poll(find, timeout)
+    if not found:
+        log(f"     no new window titled {getattr(title, 'pattern', title)!r} after {timeout:.0f} s; the screen's windows:",
+            list(mapped_top_windows().values()))
+        return None, None
+    return found
+
+
 def mapped_top_windows():
     """Every viewable child of the root with its geometry: tool tips and dialogs show up here."""
     out = run(["xwininfo", "-root", "-children"])
@@ -266,11 +445,34 @@ def pointer_at(x, y):
 
 
 def window_under_pointer():
+    """The root's child under the pointer: under a window manager that is the frame it put
+    around a window, not the program's own window (see top_level)."""
     out = run(["xdotool", "getmouselocation", "--shell"])
     for line in out.splitlines():
         if line.startswith("WINDOW="):
             return int(line[7:])
     return None
+
+
+def top_level(wid):
+    """The child of the root that holds a window: its window manager's frame, or the window
+    itself when no manager reparented it; None when the window is gone."""
+    for _ in range(16):
+        out = run(["xwininfo", "-tree", "-id", str(wid)])
+        root = re.search(r"Root window id: (0x[0-9a-f]+)", out)
+        parent = re.search(r"Parent window id: (0x[0-9a-f]+)", out)
+        if not root or not parent:
+            return None
+        if parent.group(1) == root.group(1):
+            return wid
+        wid = int(parent.group(1), 16)
+    return None
+
+
+def pointer_over(wid):
+    """Whether the pointer is over the window (or the frame around it, which takes its shape)."""
+    under = window_under_pointer()
+    return under is not None and under == top_level(wid)
 
 
 def button(action, which=1):
@@ -281,6 +483,12 @@ def key(wid, *keys):
     # Keys reach a window only once it has the input focus.
     run(["xdotool", "windowfocus", "--sync", str(wid)], check_rc=True)
     run(["xdotool", "key"] + list(keys), check_rc=True)
+
+
+def keys_to_focused(*keys):
+    """Types keys (xdotool names: 'Escape', 'Right', 'ctrl+q') into whatever window has the
+    input focus now, as a person at the keyboard would; nothing moves the focus first."""
+    run(["xdotool", "key", "--delay", "30"] + list(keys), check_rc=True)
 
 
 # --- comparisons ----------------------------------------------------------------------------
@@ -305,7 +513,7 @@ def differing_from_both(ref_a, ref_b, points):
 class Case:
     """Sets up one test script: paths from the command line, a scratch folder, and the skin."""
 
-    def __init__(self):
+    def __init__(self, wm=True):
         if len(sys.argv) < 3:
             sys.exit("usage: CASE.py TELVARO_EXE SOURCE_DIR")
         self.exe = os.path.abspath(sys.argv[1])
@@ -319,6 +527,15 @@ class Case:
         outside = mask.pixel(0, 0)
         self.inside = [[mask.pixel(x, y) != outside for x in range(mask.width)] for y in range(mask.height)]
         self.programs = []
+        self.wm = None
+        if wm:
+            self.wm = WindowManager(self.work)
+            if not self.wm.start():
+                self.cleanup()
+                sys.exit("e2e: the window manager did not start")
+        elif running_wm_name():
+            self.cleanup()
+            sys.exit(f"e2e: this case needs a display without a window manager, and {running_wm_name()} holds it")
         # The pointer starts away from where the window will be.
         pointer_at(5, 5)
         self.background = screenshot(self.path("background.ppm"))
@@ -344,12 +561,15 @@ class Case:
     def cleanup(self):
         for p in self.programs:
             p.close()
+        if self.wm is not None:
+            self.wm.stop()
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def run_case(body):
-    """Runs one case's body with a fresh Case, always cleaning up, then reports."""
-    c = Case()
+def run_case(body, wm=True):
+    """Runs one case's body with a fresh Case, always cleaning up, then reports. The case runs
+    under openbox unless wm is False: then no window manager runs on the display."""
+    c = Case(wm)
     try:
         body(c)
     finally:

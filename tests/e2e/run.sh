@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs one end-to-end case in a private X server with a 1024 x 768 screen:
 #   run.sh CASE.py TELVARO_EXE SOURCE_DIR
+# The case itself starts the openbox window manager on that screen (see e2elib.py), unless it is
+# the one that asks for none.
 # Everything is bounded in time, so a stuck program or server fails the test instead of hanging it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 case_script=$1 exe=$2 src=$3
 
-for tool in xvfb-run xdotool xwininfo import; do
+for tool in xvfb-run xdotool xwininfo xprop import openbox; do
   if ! command -v "$tool" >/dev/null; then
     echo "e2e: $tool is missing (scripts/install-deps installs it)" >&2
     exit 1

@@ -58,9 +58,9 @@ def run(c):
         return
     info = e.window_info(wid)
     c.ox, c.oy = info["x"], info["y"]
-    # A desktop gives a new window the focus (the selection then shows in its active colour);
-    # Xvfb has no window manager to do it.
-    e.run(["xdotool", "windowfocus", "--sync", str(wid)])
+    # The window manager gives a new window the focus: the selection shows in its active colour,
+    # and the keys below go to the tree without anything moving the focus first.
+    check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the window manager gives the new window the focus")
     e.pointer_at(c.ox + 320, c.oy + 130)
     time.sleep(1.0)
     start = c.shot("start")
@@ -77,12 +77,12 @@ def run(c):
 
     # The first move measures a node's height; every other one must move by exactly that.
     steps = [
-        ("the Down key", lambda: e.key(wid, "Down"), +1),
+        ("the Down key", lambda: e.keys_to_focused("Down"), +1),
         ("a wheel turn towards the user", lambda: (e.pointer_at(c.ox + 150, c.oy + 150), e.button("click", 5)), +1),
         ("the LDOWN arrow button", lambda: click(c, e.BOXES["LDOWN"]), +1),
         ("the LUP arrow button", lambda: click(c, e.BOXES["LUP"]), -1),
         ("a wheel turn away from the user", lambda: (e.pointer_at(c.ox + 150, c.oy + 150), e.button("click", 4)), -1),
-        ("the Up key", lambda: e.key(wid, "Up"), -1),
+        ("the Up key", lambda: e.keys_to_focused("Up"), -1),
     ]
     top = bar[0]
     height = None
@@ -137,14 +137,17 @@ def run(c):
     unfolded = settle(c, "unfolded", lambda s: tree_changed(tree_pixels(c, video), tree_pixels(c, s)) < 0.01)
     check(tree_changed(tree_pixels(c, video), tree_pixels(c, unfolded)) < 0.01, "and a second press unfolds it again")
 
-    # The credits button opens the About box; Escape closes it.
+    # The credits button opens the About box, which takes the focus; Escape closes it.
+    before = e.visible_windows()
     click(c, e.BOXES["CREDITOS"])
-    about = e.poll(lambda: e.visible_windows("^Acerca de Telvaro$"), 5)
-    check(bool(about), "the credits button opens a window titled \"Acerca de Telvaro\"")
+    about, _ = e.wait_for_window("Acerca de Telvaro", before, 5)
+    check(about is not None, "the credits button opens a window titled \"Acerca de Telvaro\"")
     if about:
         c.shot("about")
-        e.key(about[0], "Escape")
+        check(bool(e.poll(lambda: e.active_window() == about, 5)), "the About box is the active window")
+        e.keys_to_focused("Escape")
         check(bool(e.poll(lambda: not e.visible_windows("^Acerca de Telvaro$"), 5)), "Escape closes the About box")
+        check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu is the active window again")
     check(prog.alive(), "the menu keeps running after the About box")
 
     # The exit button ends the program, with exit code 0, once its sound has played.

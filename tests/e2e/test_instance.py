@@ -1,5 +1,6 @@
 """One running menu per program file: a second start hands over to the first and leaves no
-window; another copy of the program runs on its own; a killed instance does not block the next."""
+window, bringing the first to the front (restored, when it was minimised); another copy of the
+program runs on its own; a killed instance does not block the next."""
 
 import os
 import shutil
@@ -71,6 +72,31 @@ def run(c):
     check(rc == 0 and not shown, f"another start of the first program file exits 0 without a window (code {rc})")
     raised = e.poll(lambda: lit_share(c, c.shot("first-raised"), (296, 192), e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
     check(bool(raised), "and the first instance's window comes to the front, its topic kept")
+    check(bool(e.poll(lambda: e.active_window() == wid, 5)), "and it becomes the active window")
+
+    # The minimise button really minimises: the window manager iconifies the window and takes it
+    # off the screen, and the copy's window shows where it was. A start of the first program file
+    # then restores it, in its place and on top.
+    e.pointer_at(*centre(e.BOXES["MINIMIZAR"]))
+    e.button("click")
+    e.pointer_at(5, 5)
+    iconic = e.poll(lambda: e.wm_state(wid) == "Iconic" and not (e.window_info(wid) or {}).get("viewable"), 5)
+    check(bool(iconic), f"the minimise button iconifies the window (state {e.wm_state(wid)}, "
+          f"{'viewable' if (e.window_info(wid) or {}).get('viewable') else 'not viewable'})")
+    check("HIDDEN" in e.net_wm_state(wid), f"the window manager calls it hidden ({sorted(e.net_wm_state(wid))})")
+    check(first.alive(), "the minimised instance keeps running")
+    check(bool(e.poll(lambda: lit_share(c, c.shot("first-minimised"), (296, 192), e.BOXES["IMAGEN"]) < 0.05, 5, 0.2)),
+          "the copy's window shows where the minimised one was")
+    p, rc, secs, shown = second_start(c)
+    check(rc == 0 and not shown, f"a start while it is minimised exits 0 without a window (code {rc})")
+    restored = e.poll(lambda: e.wm_state(wid) == "Normal" and (e.window_info(wid) or {}).get("viewable"), 5)
+    check(bool(restored), f"and the minimised window is restored (state {e.wm_state(wid)})")
+    info = e.window_info(wid) or {}
+    check((info.get("x"), info.get("y"), info.get("w"), info.get("h")) == (296, 192, e.WIDTH, e.HEIGHT),
+          f"in its old place and size ({info.get('x')},{info.get('y')} {info.get('w')}x{info.get('h')})")
+    on_top = e.poll(lambda: lit_share(c, c.shot("first-restored"), (296, 192), e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
+    check(bool(on_top), "over the copy's window, its topic kept")
+    check(bool(e.poll(lambda: e.active_window() == wid, 5)), "and it becomes the active window")
     other.close()
 
     # A killed instance leaves nothing that blocks the next start.

@@ -11,8 +11,10 @@
 
 #include "RecordingDesktop.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QToolTip>
 #include <QMessageBox>
 #include <QElapsedTimer>
 #include <QScreen>
@@ -151,6 +153,15 @@ private Q_SLOTS:
     void hints();
     void blinkRhythm();
     void nothingBlinksWithEverythingInView();
+    void regionsForScreenReaders_data();
+    void regionsForScreenReaders();
+    void topicRenamedInTemasNamesItsButton();
+    void tabFromTheTreeWalksTheRegionsAndBack();
+    void keyboardPressesARegion();
+    void screenReaderPressOfSalirCloses();
+    void dragRegionFromTheKeyboard();
+    void focusedRegionShowsItsHint();
+    void treeAndLabelForScreenReaders();
 };
 
 void TestMainFrm::placementAndShape() {
@@ -436,6 +447,189 @@ void TestMainFrm::nothingBlinksWithEverythingInView() {
         QVERIFY(!(F->Hot()->GetRegionFlags("LUP") & hsLatched));
         QVERIFY(!(F->Hot()->GetRegionFlags("LDOWN") & hsLatched));
     }
+}
+
+namespace {
+
+QAccessibleInterface *RegionButton(THotImg *hot, const QString &id) {
+    return QAccessible::queryAccessibleInterface(hot)->child(hot->RgnList().IndexOf(hot->RgnList().FindById(id)));
+}
+
+bool RegionLit(THotImg *hot, const QString &id) {
+    return hot->grab().toImage().pixelColor(hot->GetRegionRect(id).center()) == QColor(250, 200, 40);
+}
+
+QString FocusedRegion(THotImg *hot) { return hot->hasFocus() && hot->FocusRgn() ? hot->FocusRgn()->Id : QString(); }
+
+} // namespace
+
+void TestMainFrm::regionsForScreenReaders_data() {
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("checkable");
+    QTest::addColumn<bool>("checked");
+    // The test disc's topics are Video and Imagen; MUSICA and VARIOS are no topics here.
+    QTest::newRow("current topic") << "VIDEO" << "Video" << true << true;
+    QTest::newRow("other topic") << "IMAGEN" << "Imagen" << true << false;
+    QTest::newRow("no topic") << "MUSICA" << "MUSICA" << false << false;
+    QTest::newRow("exit") << "SALIR" << "Salir" << false << false;
+    QTest::newRow("minimise") << "MINIMIZAR" << "Minimizar" << false << false;
+    QTest::newRow("credits") << "CREDITOS" << "Créditos" << false << false;
+    QTest::newRow("open") << "EJECUTAR" << "Abrir" << false << false;
+    QTest::newRow("up") << "LUP" << "Subir" << false << false;
+    QTest::newRow("down") << "LDOWN" << "Bajar" << false << false;
+    QTest::newRow("drag") << "MOVER" << "Mover la ventana" << false << false;
+}
+
+void TestMainFrm::regionsForScreenReaders() {
+    QFETCH(QString, id);
+    QFETCH(QString, name);
+    QFETCH(bool, checkable);
+    QFETCH(bool, checked);
+    QAccessibleInterface *button = RegionButton(F->Hot(), id);
+    QVERIFY(button);
+    QCOMPARE(button->role(), QAccessible::PushButton);
+    QCOMPARE(button->text(QAccessible::Name), name);
+    QCOMPARE(bool(button->state().checkable), checkable);
+    QCOMPARE(bool(button->state().checked), checked);
+    const QRect box = F->Hot()->GetRegionRect(id);
+    QCOMPARE(button->rect(), QRect(F->mapToGlobal(box.topLeft()), box.size()));
+}
+
+void TestMainFrm::topicRenamedInTemasNamesItsButton() {
+    const QString ini = gDesk->Path("disc/GRES/GES.INI");
+    QFile file(ini);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray original = file.readAll();
+    file.close();
+    struct TRestore {
+        QString Ini;
+        QByteArray Text;
+        ~TRestore() {
+            TRecordingDesktop::WriteFile(Ini, Text);
+            DoneTopics();
+            InitTopics();
+        }
+    } restore{ini, original};
+    FAbout.reset();
+    F.reset();
+    Write(ini, "[Temas]\r\nPel" "\xc3\xad" "culas=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
+    DoneTopics();
+    QVERIFY(InitTopics());
+    F = std::make_unique<TMainFrm>();
+    F->show();
+    QCOMPARE(RegionButton(F->Hot(), "VIDEO")->text(QAccessible::Name), QString("Películas"));
+    QVERIFY(RegionButton(F->Hot(), "VIDEO")->state().checked);
+    F->HotHit(F->Hot(), "IMAGEN");
+    QVERIFY(!RegionButton(F->Hot(), "VIDEO")->state().checked);
+    QVERIFY(RegionButton(F->Hot(), "IMAGEN")->state().checked);
+}
+
+void TestMainFrm::tabFromTheTreeWalksTheRegionsAndBack() {
+    if (!QApplication::activeWindow())
+        QSKIP("the window cannot be made active here");
+    QVERIFY(Tree()->hasFocus());
+    QStringList walk;
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walk << (Tree()->hasFocus() ? QString("tree") : FocusedRegion(F->Hot()));
+    }
+    QCOMPARE(walk.join(' '), QString("VIDEO MUSICA VARIOS SALIR MINIMIZAR IMAGEN MOVER LUP LDOWN CREDITOS EJECUTAR tree"));
+    QTest::keyClick(Tree(), Qt::Key_Backtab);
+    QCOMPARE(FocusedRegion(F->Hot()), QString("EJECUTAR"));
+    QVERIFY(RegionLit(F->Hot(), "EJECUTAR"));
+    QTest::keyClick(F->Hot(), Qt::Key_Backtab);
+    QVERIFY(!RegionLit(F->Hot(), "EJECUTAR"));
+    QVERIFY(RegionLit(F->Hot(), "CREDITOS"));
+    // The tree's own keys are untouched.
+    Tree()->setFocus();
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Carpeta"));
+    QTest::keyClick(Tree(), Qt::Key_Down);
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Manual"));
+}
+
+void TestMainFrm::keyboardPressesARegion() {
+    if (!QApplication::activeWindow())
+        QSKIP("the window cannot be made active here");
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(FocusedRegion(F->Hot()), QString("IMAGEN"));
+    QTest::keyClick(F->Hot(), Qt::Key_Space);
+    QCOMPARE(CurrentTopic, QString("Imagen"));
+    // As after a click, the tree takes the keyboard, and the region left goes dark but stays
+    // latched as the current topic.
+    QVERIFY(Tree()->hasFocus());
+    QVERIFY(RegionLit(F->Hot(), "IMAGEN"));
+    QVERIFY(!RegionLit(F->Hot(), "VIDEO"));
+    // Down through the arrow region, from the keyboard.
+    QVERIFY(F->Hot()->FocusRegion(F->Hot()->RgnList().IndexOf(F->Hot()->RgnList().FindById("LDOWN"))));
+    QTest::keyClick(F->Hot(), Qt::Key_Return);
+    QCOMPARE(Tree()->currentItem()->text(0), QString("Dos"));
+}
+
+void TestMainFrm::screenReaderPressOfSalirCloses() {
+    QVERIFY(F->isVisible());
+    RegionButton(F->Hot(), "SALIR")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_VERIFY(!F->isVisible());
+}
+
+void TestMainFrm::dragRegionFromTheKeyboard() {
+    THotImg *hot = F->Hot();
+    QSignalSpy hits(hot, &TCustomHotZone::OnHit);
+    QVERIFY(hot->FocusRegion(hot->RgnList().IndexOf(hot->RgnList().FindById("MOVER"))));
+    const QPoint start = F->pos();
+    QTest::keyClick(hot, Qt::Key_Right);
+    QTest::keyClick(hot, Qt::Key_Down);
+    QTest::keyClick(hot, Qt::Key_Down);
+    QTRY_COMPARE(F->pos(), start + QPoint(10, 20));
+    // Pressing it, as clicking it, raises nothing.
+    QTest::keyClick(hot, Qt::Key_Space);
+    RegionButton(hot, "MOVER")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents();
+    QCOMPARE(hits.count(), 0);
+    // Elsewhere the arrows do nothing to the window.
+    QVERIFY(hot->FocusRegion(hot->RgnList().IndexOf(hot->RgnList().FindById("CREDITOS"))));
+    QTest::keyClick(hot, Qt::Key_Left);
+    QCoreApplication::processEvents();
+    QCOMPARE(F->pos(), start + QPoint(10, 20));
+}
+
+void TestMainFrm::focusedRegionShowsItsHint() {
+    if (!QApplication::activeWindow())
+        QSKIP("the window cannot be made active here");
+    THotImg *hot = F->Hot();
+    QVERIFY(hot->FocusRegion(hot->RgnList().IndexOf(hot->RgnList().FindById("SALIR"))));
+    QTRY_COMPARE(QToolTip::text(), QString("Salir"));
+    QTest::keyClick(hot, Qt::Key_Tab);
+    QTRY_COMPARE(QToolTip::text(), QString("Minimizar"));
+    QTest::keyClick(hot, Qt::Key_Tab);
+    QTRY_VERIFY(QToolTip::text().isEmpty());
+}
+
+void TestMainFrm::treeAndLabelForScreenReaders() {
+    QAccessibleInterface *tree = QAccessible::queryAccessibleInterface(Tree());
+    QCOMPARE(tree->role(), QAccessible::Tree);
+    QCOMPARE(tree->text(QAccessible::Name), QString("Video"));
+    // The nodes in view, and nothing for the hidden header: Carpeta is open, with its two.
+    QStringList names;
+    for (int i = 0; i < tree->childCount(); ++i)
+        names << tree->child(i)->text(QAccessible::Name);
+    QCOMPARE(names.mid(0, 4), (QStringList{"Carpeta", "Manual", "Programa", "Clip"}));
+    QCOMPARE(tree->childCount(), 3 + 33);
+    QAccessibleInterface *folder = tree->child(0);
+    QCOMPARE(folder->role(), QAccessible::TreeItem);
+    QVERIFY(folder->state().expandable && folder->state().expanded && !folder->state().collapsed);
+    QVERIFY(!tree->child(1)->state().expandable);
+    Tree()->setCurrentItem(Node(Tree(), "Clip"));
+    QVERIFY(folder->state().collapsed && !folder->state().expanded);
+    QCOMPARE(tree->childCount(), 1 + 33);
+    QCOMPARE(tree->indexOfChild(tree->child(1)), 1);
+    QCOMPARE(tree->child(1)->text(QAccessible::Name), QString("Clip"));
+    QVERIFY(tree->child(1)->state().selected);
+    if (Tree()->hasFocus())
+        QCOMPARE(tree->focusChild(), tree->child(1));
+    QAccessibleInterface *label = QAccessible::queryAccessibleInterface(F->LblInfo());
+    QCOMPARE(label->text(QAccessible::Name), QString("3/%1").arg(ItemCount));
 }
 
 int main(int argc, char **argv) {

@@ -366,6 +366,51 @@ private Q_SLOTS:
         QCOMPARE(V->Dest().size(), QSize(300, 200));
     }
 
+    void preparedNeighboursChangeNothing() {
+        // Pictures of every kind in a row: a JPEG, a broken one, one decoded at half size, a
+        // GIF, another JPEG.
+        WriteJpeg(Dir("walk/p0.jpg"), 300, 200);
+        testsupport::WriteAll(Dir("walk/p1.jpg"), QByteArray(4096, 'x'));
+        WriteJpeg(Dir("walk/p2.jpg"), 2000, 1200, 2);
+        TGifWriter gif(60, 40, {0x102030, 0xffcc00});
+        gif.Image(0, 0, 60, 40, std::vector<unsigned char>(2400, 1));
+        testsupport::WriteAll(Dir("walk/p3.gif"), gif.Finish() + QByteArray(2048, '\0'));
+        WriteJpeg(Dir("walk/p4.jpg"), 500, 400, 4);
+        TVisorFrm plain;
+        plain.show();
+        plain.OpenPath(Dir("walk/"));
+        Open(Dir("walk/"));
+        auto same = [&](const char *step) {
+            QVERIFY2(V->LblInfo1()->text() == plain.LblInfo1()->text(), step);
+            QVERIFY2(V->LblInfo2()->text() == plain.LblInfo2()->text(), step);
+            QVERIFY2(V->Dest() == plain.Dest(), step);
+            QVERIFY2(V->Box()->grab().toImage() == plain.Box()->grab().toImage(), step);
+        };
+        // Forwards and back again: each step finds its picture prepared by the step before.
+        const int walk[] = {1, 2, 3, 4, 3, 2, 1, 0};
+        int travel = 1;
+        for (int i : walk) {
+            // Prepared unless the person just turned round.
+            QCOMPARE(V->Prefetch().Holds(), (i > V->Index() ? 1 : -1) == travel);
+            travel = i > V->Index() ? 1 : -1;
+            travel > 0 ? V->GoNext() : V->GoPrevious();
+            plain.GoToIndex(i);  // no neighbour is prepared on a jump
+            QCOMPARE(V->Index(), i);
+            same(qPrintable(QString("step to %1").arg(i)));
+        }
+        // A prepared neighbour renamed away meanwhile reads as it would without preparation.
+        V->GoNext();
+        QVERIFY(V->Prefetch().Holds());
+        QVERIFY(QFile::rename(Dir("walk/p2.jpg"), Dir("walk/p2.BAD")));
+        V->GoNext();
+        plain.GoToIndex(2);
+        same("renamed");
+        QVERIFY(V->LblInfo2()->text().startsWith("Error leyendo el archivo"));
+        // Any other move forgets the neighbour.
+        V->GoToIndex(4);
+        QVERIFY(!V->Prefetch().Holds());
+    }
+
     void animationTiming() {
         // Large enough (uncompressed) to pass the 2048-byte minimum.
         TGifWriter gif(40, 40, {0x000000, 0xff0000, 0x00ff00, 0x0000ff});

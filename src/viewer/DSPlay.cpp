@@ -1,0 +1,103 @@
+#include "viewer/DSPlay.h"
+
+#include <QPointer>
+
+using platform::TMediaPlayer;
+
+TDSPlayer::TDSPlayer(QObject *owner) : QObject(owner) {
+    FAvailable = TMediaPlayer::Available();
+    FMp3Supported = TMediaPlayer::Mp3Supported();
+    connect(&FGraph, &TMediaPlayer::NoticePosted, this, &TDSPlayer::HandleNotices);
+}
+
+TDSPlayer::~TDSPlayer() {
+    FGraph.Close();
+    FFileName.clear();
+    FState = stClosed;
+    FAvailable = false;
+    FMp3Supported = false;
+}
+
+void TDSPlayer::Close() {
+    if (!FAvailable)
+        return;
+    // Releasing the pipeline stops it; a pause first would only add a state change.
+    FGraph.Close();
+    FFileName.clear();
+    FState = stClosed;
+}
+
+void TDSPlayer::Open(const QString &fileName) {
+    if (!FAvailable)
+        return;
+    Close();
+    if (fileName.isEmpty())
+        return;
+    switch (FGraph.Open(fileName)) {
+    case TMediaPlayer::TOpenResult::Opened:
+        FState = stStopped;
+        FFileName = fileName;
+        break;
+    case TMediaPlayer::TOpenResult::NoPipeline:
+        // The platform stopped being able to play at all; it is not asked again.
+        FAvailable = false;
+        break;
+    case TMediaPlayer::TOpenResult::Unplayable:
+        break;
+    }
+}
+
+void TDSPlayer::Play() {
+    if (!FAvailable || FState != stStopped)
+        return;
+    if (FGraph.Play())
+        FState = stPlaying;
+    else
+        Close();
+}
+
+void TDSPlayer::SetPosition(double seconds) {
+    if (!FAvailable || FState == stClosed)
+        return;
+    FGraph.Seek(seconds);
+}
+
+void TDSPlayer::StopAndRewind() {
+    if (!FAvailable || FState != stPlaying)
+        return;
+    const bool stopped = FGraph.Stop();
+    SetPosition(0.0);
+    if (stopped)
+        FState = stStopped;
+    else
+        Close();
+}
+
+double TDSPlayer::Position() const { return FState == stClosed ? -1 : FGraph.Position(); }
+
+void TDSPlayer::DoComplete() {
+    if (!FOnComplete)
+        return;
+    // A copy: the handler may assign another handler while it runs.
+    const TNotifyEvent handler = FOnComplete;
+    handler(this);
+}
+
+void TDSPlayer::HandleNotices() {
+    const QPointer<TDSPlayer> alive(this);
+    TMediaPlayer::TNotice notice;
+    // The track is asked again on every round: the completion handler may have opened another
+    // track (whose notices start afresh) or closed this one (which drops what was left).
+    while (alive && FGraph.TakeNotice(notice)) {
+        switch (notice) {
+        case TMediaPlayer::TNotice::Ended:
+            StopAndRewind();
+            DoComplete();
+            break;
+        case TMediaPlayer::TNotice::Failed:
+            // A track that breaks while it plays ends like one that never started: silently.
+            Close();
+            break;
+        }
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The viewer's background-music player: one audio file at a time, prepared by Open, run by Play,
+// and a completion event raised on the GUI thread when a track has played to its end. A track
+// that cannot be prepared, run or played to its end leaves the player closed, silently, without
+// the event.
+#include "platform/Media.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TDSPlayer : public QObject {
+    Q_OBJECT
+public:
+    enum TPlayerState { stClosed, stStopped, stPlaying };
+    using TNotifyEvent = std::function<void(TDSPlayer *sender)>;
+
+    explicit TDSPlayer(QObject *owner = nullptr);
+    // Releases the track without stopping it first; no event follows.
+    ~TDSPlayer() override;
+
+    // Closes, then prepares FileName when it names an existing, playable file.
+    void Open(const QString &fileName);
+    // Runs a prepared (stopped) track.
+    void Play();
+    // Stops, releases the track and forgets the file.
+    void Close();
+    // Seeks the open track (stopped or playing) to Seconds from its start.
+    void SetPosition(double seconds);
+    // Stops a playing track and seeks it to its start; the file stays open.
+    void StopAndRewind();
+
+    TPlayerState State() const { return FState; }
+    // The platform can play music; when false every operation does nothing.
+    bool Available() const { return FAvailable; }
+    bool Mp3Supported() const { return FMp3Supported; }
+    // Tests look at the track list of a system without an MP3 decoder.
+    void SetMp3SupportedForTesting(bool supported) { FMp3Supported = supported; }
+    // The open track, exactly as it was given to Open; empty when closed.
+    const QString &FileName() const { return FFileName; }
+    // Seconds from the start of the open track; -1 when closed or not known yet.
+    double Position() const;
+
+    const TNotifyEvent &OnComplete() const { return FOnComplete; }
+    void SetOnComplete(TNotifyEvent handler) { FOnComplete = std::move(handler); }
+
+protected:
+    // Raises OnComplete when it is assigned.
+    virtual void DoComplete();
+
+private:
+    void HandleNotices();
+
+    TPlayerState FState = stClosed;
+    bool FAvailable = false;
+    bool FMp3Supported = false;
+    QString FFileName;
+    platform::TMediaPlayer FGraph;
+    TNotifyEvent FOnComplete;
+};

@@ -1,0 +1,196 @@
+// The viewer's background music with real tracks played into a fake sink that keeps time: the
+// track list, the random choice with a fixed seed, completion, "Música" and "Nuevo tema".
+#include "lib/GLib.h"
+#include "viewer/DSPlay.h"
+#include "viewer/GVisor.h"
+#include "viewer/ViewerSettings.h"
+
+#include "MusicFixtures.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace mf = musicfixtures;
+
+namespace {
+constexpr int kPatienceMs = 15000;
+}
+
+class TestVisorMusic : public QObject {
+    Q_OBJECT
+    QTemporaryDir FDir;
+    std::unique_ptr<TVisorFrm> V;
+
+    // A music folder of its own for each case; the viewer shown so that it builds its list.
+    QDir Folder(const QString &name) {
+        QDir d(FDir.filePath(name));
+        d.mkpath(".");
+        return d;
+    }
+    void Show(const QDir &music, bool mp3 = true) { Show(music.path(), mp3); }
+    void Show(const QString &music, bool mp3 = true) {
+        MusicFolder = music;
+        V = std::make_unique<TVisorFrm>();
+        V->SetFixedSeed(7);
+        V->Player()->SetMp3SupportedForTesting(mp3 && V->Player()->Mp3Supported());
+        V->show();
+    }
+    QAction *Item(const char *name) { return V->PopupMenu()->findChild<QAction *>(name); }
+    // The menu as a person opens it, which sets its items' state and captions.
+    void OpenMenu() {
+        V->PopupMenu()->popup(QPoint(0, 0));
+        V->PopupMenu()->hide();
+    }
+    // Records each finished track, then lets the viewer go on as it would.
+    QStringList RecordCompletions() {
+        auto finished = std::make_shared<QStringList>();
+        const auto next = V->Player()->OnComplete();
+        V->Player()->SetOnComplete([finished, next](TDSPlayer *p) {
+            *finished << QFileInfo(p->FileName()).fileName();
+            next(p);
+        });
+        (void)QTest::qWaitFor([&] { return finished->size() >= 4; }, kPatienceMs);
+        return *finished;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(TMediaPlayerAvailable()); }
+    void cleanup() {
+        V.reset();
+        MusicFolder.clear();
+    }
+
+    void trackList() {
+        const QDir d = Folder("list");
+        QVERIFY(!mf::Tone(d, "a.mp3", 0.3).isEmpty());
+        QVERIFY(!mf::Midi(d, "b.mid", 40).isEmpty());
+        QVERIFY(!mf::Tone(d, "c.wav", 1.0).isEmpty());  // about 88 kB: a sound, not music
+        Show(d);
+        QCOMPARE(V->Tracks(), QStringList({d.filePath("a.mp3"), d.filePath("b.mid")}));
+        OpenMenu();
+        QVERIFY(Item("miMusica")->isEnabled());
+        Show(d, false);
+        QCOMPARE(V->Tracks(), QStringList({d.filePath("b.mid")}));
+        Show(QString());
+        QVERIFY(V->Tracks().isEmpty());
+        QVERIFY(!Item("miMusica")->isEnabled());
+    }
+
+    void oneTrackRepeats() {
+        const QDir d = Folder("one");
+        mf::Midi(d, "solo.mid", 40);
+        Show(d);
+        Item("miMusica")->trigger();
+        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        QCOMPARE(RecordCompletions(), QStringList({"solo.mid", "solo.mid", "solo.mid", "solo.mid"}));
+    }
+
+    void twoTracksAlternate() {
+        const QDir d = Folder("two");
+        mf::Midi(d, "a.mid", 40);
+        mf::Midi(d, "b.mid", 40);
+        Show(d);
+        Item("miMusica")->trigger();
+        const QStringList heard = RecordCompletions();
+        for (int i = 1; i < heard.size(); ++i)
+            QVERIFY2(heard[i] != heard[i - 1], qPrintable(heard.join(' ')));
+    }
+
+    void newTrackAlwaysChangesAndUncheckingStops() {
+        const QDir d = Folder("three");
+        for (const char *name : {"a.mid", "b.mid", "c.mid"})
+            mf::Midi(d, name, 400);
+        Show(d);
+        Item("miMusica")->trigger();
+        OpenMenu();
+        QVERIFY(Item("miTema")->isEnabled());
+        QCOMPARE(Item("miMusica")->text(), QString("Música (%1)").arg(QFileInfo(V->Player()->FileName()).fileName()));
+        for (int i = 0; i < 12; ++i) {
+            const QString before = V->Player()->FileName();
+            Item("miTema")->trigger();
+            QVERIFY(V->Player()->FileName() != before);
+            QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        }
+        Item("miMusica")->trigger();
+        QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
+        QVERIFY(V->Player()->FileName().isEmpty());
+        OpenMenu();
+        QVERIFY(!Item("miTema")->isEnabled());
+        // The check survives closing the viewer; showing it again with a picture path plays.
+        Item("miMusica")->trigger();
+        V->close();
+        QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
+        V->show();
+        V->OpenPath(d.filePath("nada/"));
+        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+    }
+
+    void corruptTrackThenNewTrack() {
+        const QDir d = Folder("corrupt");
+        QFile junk(d.filePath("roto.mid"));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'j')) == 8192);
+        junk.close();
+        mf::Midi(d, "bueno.mid", 400);
+        Show(d);
+        Item("miMusica")->trigger();
+        for (int i = 0; i < 20 && V->Player()->State() != TDSPlayer::stPlaying; ++i) {
+            // A track that cannot play leaves silence, with the choice kept.
+            QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
+            QVERIFY(Item("miMusica")->isChecked());
+            OpenMenu();
+            Item("miTema")->trigger();
+        }
+        QCOMPARE(QFileInfo(V->Player()->FileName()).fileName(), QString("bueno.mid"));
+    }
+
+    void oneFileListedTwice() {
+        // ".m" occurs in both the "mp3" and the "mid;mp2" lists: one file, two entries. Drawing
+        // a track other than the one playing must still end.
+        const QDir d = Folder("twice");
+        QFile::copy(mf::Tone(Folder("src"), "t.mp3", 0.3), d.filePath("tono.m"));
+        Show(d);
+        QCOMPARE(V->Tracks().size(), 2);
+        Item("miMusica")->trigger();
+        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        V->PlayRandomTrack();
+        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+    }
+
+    void savingPausesTheMusic() {
+        const QDir d = Folder("save");
+        mf::Midi(d, "a.mid", 400);
+        QImage img(64, 64, QImage::Format_RGB32);
+        quint32 r = 1;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                img.setPixel(x, y, (r = r * 1103515245u + 12345u) >> 8);
+        d.mkpath("fotos");
+        QVERIFY(img.save(d.filePath("fotos/f.jpg"), "JPEG", 95));
+        Show(d);
+        Item("miMusica")->trigger();
+        V->OpenPath(d.filePath("fotos/"));
+        int during = -1;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
+            during = V->Player()->State();
+            QApplication::activeModalWidget()->close();
+        });
+        Item("miGuardar")->trigger();
+        QCOMPARE(during, int(TDSPlayer::stClosed));
+        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+    }
+
+private:
+    static bool TMediaPlayerAvailable() { return TDSPlayer().Available(); }
+};
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    TestVisorMusic t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "VisorMusicTest.moc"
