@@ -1,7 +1,7 @@
 // An items file from any bytes, shown as a topic's tree: the file is written into a disc folder
 // of our own, then FillTree loads it (LoadItems) and builds the nodes, once in file order and
-// once sorted, and the tree is painted over a skin. Besides not crashing or hanging, the tree
-// must hold each item once, and number the items with a target in tree order.
+// once sorted, and the tree is browsed and painted over a skin. Besides not crashing or
+// hanging, the tree must hold each item once, and number the items with a target in tree order.
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
@@ -78,11 +78,17 @@ void CheckTree(QTreeWidget *tree) {
     Check(withTarget == ItemCount, "ItemCount counts the items with a target");
 }
 
-void Paint(TGTreeView *tree) {
-    if (tree->topLevelItemCount() > 0) {
-        tree->setCurrentItem(tree->topLevelItem(0));
-        Check(SelectedItem(tree) == NodeItem(tree->topLevelItem(0)), "the current node is the selected item");
-        tree->expandAll();
+// Selects the last node in tree order and then the first, as the arrow keys would reach them
+// (the tree opens the branch it enters and closes the one it leaves), and paints the tree.
+void BrowseAndPaint(TGTreeView *tree) {
+    QTreeWidgetItem *last = nullptr;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        last = *it;
+    for (QTreeWidgetItem *node : {last, tree->topLevelItem(0)}) {
+        if (!node)
+            continue;
+        tree->setCurrentItem(node);
+        Check(SelectedItem(tree) == NodeItem(node), "the current node is the selected item");
     }
     tree->UpdateScrollBars();
     QImage canvas(tree->size(), QImage::Format_ARGB32_Premultiplied);
@@ -104,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             continue;
         }
         CheckTree(tree);
-        Paint(tree);
+        BrowseAndPaint(tree);
     }
     return 0;
 }
