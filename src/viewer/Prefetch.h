@@ -37,8 +37,9 @@ public:
     };
     TPrepared Take(const QString &path);
 
-    // Whether anything is prepared or being prepared (for tests).
-    bool Holds() const { return FJob != nullptr; }
+    // Whether a picture is prepared or being prepared for the next step (a dropped one still
+    // finishing on its thread does not count).
+    bool Holds() const { return FJob && !FJob->Dropped; }
 
 private:
     struct TJob {
