@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -230,7 +231,13 @@ public:
         }
         FWasUpdating = tree->updatesEnabled();
         tree->setUpdatesEnabled(false);
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // The busy pointer only where a person can see it: the first topic fills while the
+        // menu's window is still being shown, and setting it then only costs loading the
+        // pointer theme before the first paint.
+        const QWindowList windows = QGuiApplication::topLevelWindows();
+        FBusyPointer = std::any_of(windows.begin(), windows.end(), [](QWindow *w) { return w->isExposed(); });
+        if (FBusyPointer)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     }
     ~TFillGuard() {
         if (FTree) {
@@ -240,7 +247,8 @@ public:
             else
                 FTree->blockSignals(FWasBlocked);
         }
-        QGuiApplication::restoreOverrideCursor();
+        if (FBusyPointer)
+            QGuiApplication::restoreOverrideCursor();
         Filling = false;
     }
     TFillGuard(const TFillGuard &) = delete;
@@ -255,6 +263,7 @@ private:
     TGTreeView::TChangeEvent FHandler;
     bool FWasBlocked = false;
     bool FWasUpdating = true;
+    bool FBusyPointer = false;
 };
 
 } // namespace

@@ -301,12 +301,24 @@ void TMainFrm::HotHit(QObject *, const QString &Id) {
         SendKeyToTree(Qt::Key_Up);
     if (Id == u"LDOWN")
         SendKeyToTree(Qt::Key_Down);
-    if (Id == u"CREDITOS" && FAbout)
-        FAbout->exec();
+    if (Id == u"CREDITOS") {
+        FinishSetup();
+        if (FAbout)
+            FAbout->exec();
+    }
     if (Id == u"EJECUTAR")
         ActivateItem(QGuiApplication::keyboardModifiers());
     if (HasTopicForRegion(Id))
         SelectTopic(TopicForRegion(Id));
+}
+
+void TMainFrm::FinishSetup() {
+    if (!FDeferredSetup)
+        return;
+    // Cleared first: the setup may dispatch events that come back here.
+    const std::function<void()> setup = std::move(FDeferredSetup);
+    FDeferredSetup = nullptr;
+    setup();
 }
 
 void TMainFrm::SendKeyToTree(int key) {
@@ -331,6 +343,7 @@ void TMainFrm::ActivateItem(Qt::KeyboardModifiers modifiers) {
     }
     // Pictures open in the viewer, full screen over the menu, which stays as it is.
     if (IsPictureFile(target)) {
+        FinishSetup();
         if (FVisor) {
             FVisor->show();
             FVisor->raise();
@@ -481,6 +494,11 @@ bool TMainFrm::HotKey(QKeyEvent *event) {
 }
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Hot() && event->type() == QEvent::Paint && !FPainted) {
+        FPainted = true;
+        // Queued behind the paint: the skin reaches the screen before the setup starts.
+        QTimer::singleShot(0, this, &TMainFrm::FinishSetup);
+    }
     if (watched == Hot()) {
         // A press from the keyboard or a screen reader: a drag region, which a click never
         // presses either, does nothing.

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -36,6 +37,11 @@ public:
     QTimer &Timer() { return FTimer; }
     void SetAboutBox(TAboutFrm *about) { FAbout = about; }
     void SetViewer(TVisorFrm *viewer) { FVisor = viewer; }
+    // Work the first paint does not need (the other windows, the sound system): run once, in
+    // the first idle moment after the window has been painted, or at once when a button or an
+    // item needs it earlier.
+    void SetDeferredSetup(std::function<void()> setup) { FDeferredSetup = std::move(setup); }
+    void FinishSetup();
 
     void PlaceWindow();
     void SelectTopic(const QString &topicName);
@@ -85,6 +91,8 @@ private:
     int FBlinkCount = 0;
     QTimer FTimer; // paces the blinking of the scroll arrows
     bool FShown = false;
+    bool FPainted = false;
+    std::function<void()> FDeferredSetup;
     QRegion FShape;
     bool FInDragBox = false;
     bool FManualDrag = false;

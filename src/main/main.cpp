@@ -78,10 +78,15 @@ int main(int argc, char **argv) {
     int code = 0;
     {
         auto mainFrm = std::make_unique<TMainFrm>();
-        auto aboutFrm = std::make_unique<TAboutFrm>(mainFrm.get());
-        auto visorFrm = std::make_unique<TVisorFrm>();
-        mainFrm->SetAboutBox(aboutFrm.get());
-        mainFrm->SetViewer(visorFrm.get());
+        std::unique_ptr<TAboutFrm> aboutFrm;
+        std::unique_ptr<TVisorFrm> visorFrm;
+        mainFrm->SetDeferredSetup([&] {
+            aboutFrm = std::make_unique<TAboutFrm>(mainFrm.get());
+            mainFrm->SetAboutBox(aboutFrm.get());
+            visorFrm = std::make_unique<TVisorFrm>();
+            mainFrm->SetViewer(visorFrm.get());
+            platform::PrepareSound();
+        });
         QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
         mainFrm->show();
         code = app.exec();

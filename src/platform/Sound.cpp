@@ -90,6 +90,8 @@ bool PlaySoundFile(const QString &path, bool wait) {
     return ended;
 }
 
+void PrepareSound() { CuePlayer(); }
+
 void StopSound() {
     if (!gCue)
         return;

@@ -10,6 +10,8 @@ namespace platform {
 // input. False when the file cannot be played; nothing is ever shown.
 bool PlaySoundFile(const QString &path, bool wait);
 void StopSound();
+// Starts the sound system and makes the cue player now, so that the first cue starts at once.
+void PrepareSound();
 // Frees the cue player (at shutdown).
 void ShutdownSound();
 

@@ -5,8 +5,6 @@
 using platform::TMediaPlayer;
 
 TDSPlayer::TDSPlayer(QObject *owner) : QObject(owner) {
-    FAvailable = TMediaPlayer::Available();
-    FMp3Supported = TMediaPlayer::Mp3Supported();
     connect(&FGraph, &TMediaPlayer::NoticePosted, this, &TDSPlayer::HandleNotices);
 }
 
@@ -14,12 +12,21 @@ TDSPlayer::~TDSPlayer() {
     FGraph.Close();
     FFileName.clear();
     FState = stClosed;
+    FProbed = true;
     FAvailable = false;
     FMp3Supported = false;
 }
 
+void TDSPlayer::Probe() const {
+    if (FProbed)
+        return;
+    FProbed = true;
+    FAvailable = TMediaPlayer::Available();
+    FMp3Supported = TMediaPlayer::Mp3Supported();
+}
+
 void TDSPlayer::Close() {
-    if (!FAvailable)
+    if (!MayHoldTrack())
         return;
     // Releasing the pipeline stops it; a pause first would only add a state change.
     FGraph.Close();
@@ -28,7 +35,7 @@ void TDSPlayer::Close() {
 }
 
 void TDSPlayer::Open(const QString &fileName) {
-    if (!FAvailable)
+    if (!Available())
         return;
     Close();
     if (fileName.isEmpty())
@@ -48,7 +55,7 @@ void TDSPlayer::Open(const QString &fileName) {
 }
 
 void TDSPlayer::Play() {
-    if (!FAvailable || FState != stStopped)
+    if (!MayHoldTrack() || FState != stStopped)
         return;
     if (FGraph.Play())
         FState = stPlaying;
@@ -57,13 +64,13 @@ void TDSPlayer::Play() {
 }
 
 void TDSPlayer::SetPosition(double seconds) {
-    if (!FAvailable || FState == stClosed)
+    if (!MayHoldTrack() || FState == stClosed)
         return;
     FGraph.Seek(seconds);
 }
 
 void TDSPlayer::StopAndRewind() {
-    if (!FAvailable || FState != stPlaying)
+    if (!MayHoldTrack() || FState != stPlaying)
         return;
     const bool stopped = FGraph.Stop();
     SetPosition(0.0);

@@ -32,11 +32,22 @@ public:
     void StopAndRewind();
 
     TPlayerState State() const { return FState; }
-    // The platform can play music; when false every operation does nothing.
-    bool Available() const { return FAvailable; }
-    bool Mp3Supported() const { return FMp3Supported; }
+    // The platform can play music; when false every operation does nothing. The sound system
+    // is asked the first time, not when the player is made: starting it costs the menu's
+    // first appearance time that no picture needs.
+    bool Available() const {
+        Probe();
+        return FAvailable;
+    }
+    bool Mp3Supported() const {
+        Probe();
+        return FMp3Supported;
+    }
     // Tests look at the track list of a system without an MP3 decoder.
-    void SetMp3SupportedForTesting(bool supported) { FMp3Supported = supported; }
+    void SetMp3SupportedForTesting(bool supported) {
+        Probe();
+        FMp3Supported = supported;
+    }
     // The open track, exactly as it was given to Open; empty when closed.
     const QString &FileName() const { return FFileName; }
     // Seconds from the start of the open track; -1 when closed or not known yet.
@@ -51,10 +62,14 @@ protected:
 
 private:
     void HandleNotices();
+    void Probe() const;
+    // Something is open only after Open, which probes: before that there is nothing to stop.
+    bool MayHoldTrack() const { return FProbed && FAvailable; }
 
     TPlayerState FState = stClosed;
-    bool FAvailable = false;
-    bool FMp3Supported = false;
+    mutable bool FProbed = false;
+    mutable bool FAvailable = false;
+    mutable bool FMp3Supported = false;
     QString FFileName;
     platform::TMediaPlayer FGraph;
     TNotifyEvent FOnComplete;

@@ -148,6 +148,7 @@ private Q_SLOTS:
     void activationLaunches();
     void failedLaunchSaysSo();
     void picturesOpenTheViewer();
+    void setupWaitsForThePaintOrTheFirstNeed();
     void activationDuringAFillIsIgnored();
     void dragRegionLatchesAndSwallowsThePointer();
     void hints();
@@ -359,6 +360,35 @@ void TestMainFrm::picturesOpenTheViewer() {
     QVERIFY(gDesk->Recorded().isEmpty());
     QVERIFY(!F->isMinimized());
     F->SetViewer(nullptr);
+}
+
+void TestMainFrm::setupWaitsForThePaintOrTheFirstNeed() {
+    // A picture opened before that moment makes the viewer first, and opens in it.
+    std::unique_ptr<TVisorFrm> visor;
+    F->SetDeferredSetup([&] {
+        visor = std::make_unique<TVisorFrm>();
+        F->SetViewer(visor.get());
+    });
+    Tree()->setCurrentItem(Node(Tree(), "Fotos"));
+    F->HotHit(F->Hot(), "EJECUTAR");
+    QVERIFY(visor);
+    QTRY_VERIFY(visor->isVisible());
+    QCOMPARE(visor->Pictures().size(), 1);
+    F->SetViewer(nullptr);
+
+    // Left alone, the deferred work runs once, after the window has been painted. (This window
+    // refills the shared catalogue: F's nodes are stale from here on.)
+    FAbout.reset();
+    F.reset();
+    int runs = 0;
+    TMainFrm idle;
+    idle.SetDeferredSetup([&] { ++runs; });
+    QCOMPARE(runs, 0);
+    idle.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&idle));
+    QTRY_COMPARE(runs, 1);
+    idle.HotHit(idle.Hot(), "CREDITOS");
+    QCOMPARE(runs, 1);
 }
 
 void TestMainFrm::activationDuringAFillIsIgnored() {
