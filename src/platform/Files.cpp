@@ -134,7 +134,9 @@ bool ExistsOnlyInOtherCase(const QString &path) {
     return !StatPath(MakeAbsolute(path), st) && !ResolveCase(path).isEmpty();
 }
 
-std::vector<DirEntry> ListDir(const QString &dir) {
+std::vector<DirEntry> ListDir(const QString &dir) { return ListDir(dir, nullptr); }
+
+std::vector<DirEntry> ListDir(const QString &dir, const TNameFilter &wanted) {
     std::vector<DirEntry> out;
     const QString real = ResolveCase(dir);
     if (real.isEmpty() || Injected(TFileOp::List, real))
@@ -153,6 +155,8 @@ std::vector<DirEntry> ListDir(const QString &dir) {
         // links one more for what they name (a dangling link names nothing).
         if (ent->d_type == DT_DIR) {
             e.IsDir = true;
+        } else if (ent->d_type == DT_REG && wanted && !wanted(std::string_view(name))) {
+            continue; // a plain file the caller does not want: not even its size is needed
         } else {
             if (::fstatat(dfd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
@@ -164,6 +168,8 @@ std::vector<DirEntry> ListDir(const QString &dir) {
             if (S_ISDIR(st.st_mode)) {
                 e.IsDir = true;
             } else if (S_ISREG(st.st_mode)) {
+                if (wanted && ent->d_type != DT_REG && !wanted(std::string_view(name)))
+                    continue;
                 e.Size = qint64(st.st_size);
                 e.IsReadOnly = (st.st_mode & 0222) == 0;
             } else {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -35,6 +36,13 @@ struct DirEntry {
 // Folders and regular files of Dir (FIFOs, devices, sockets and dangling links are left out),
 // sorted by name ignoring case. An unreadable folder lists as empty.
 std::vector<DirEntry> ListDir(const QString &dir);
+
+// A file's name as the directory holds it (bytes, not necessarily UTF-8).
+using TNameFilter = std::function<bool(std::string_view name)>;
+// ListDir without the files that Wanted refuses: they are dropped by name alone, before any
+// further call on them, so a search over a large tree looks only at the files it may keep.
+// Folders are all listed.
+std::vector<DirEntry> ListDir(const QString &dir, const TNameFilter &wanted);
 
 // Size from the directory entry, or -1 when there is no such regular file.
 qint64 FileSize(const QString &path);

@@ -11,6 +11,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 void Write(const QString &path, qint64 size, char fill = 'x') {
     QDir().mkpath(QFileInfo(path).path());
@@ -45,6 +48,8 @@ private Q_SLOTS:
     void collectFiles();
     void collectFilesOrderAndLoops();
     void findFileInTree();
+    void namesAsTheDirectoryHoldsThem_data();
+    void namesAsTheDirectoryHoldsThem();
     void wildcards_data();
     void wildcards();
     void fileSizeOf();
@@ -195,6 +200,54 @@ void TestGLib::findFileInTree() {
     QCOMPARE(FindFileInTree(d + "/Y", "*.INI"), d + "/Y/ges.ini");
     QCOMPARE(FindFileInTree(d, "NONE.INI"), QString());
     QCOMPARE(FindFileInTree(P("missing"), "GES.INI"), QString());
+}
+
+// Names that are not ASCII, or not even UTF-8, are judged as their decoded text would be and
+// listed in the same order; a link to a file counts by its own name and its target's size.
+void TestGLib::namesAsTheDirectoryHoldsThem_data() {
+    QTest::addColumn<QString>("search"); // "collect:EXTENSIONS" or "find:PATTERN"
+    QTest::addColumn<QByteArrayList>("expected");
+    const QByteArrayList jpegs = {"a.jpg", "b.JPG", "link.jpg", "\xc3\x89mile.jpg", "\xff\xfe.jpg"};
+    QTest::newRow("ASCII extension, names not UTF-8") << "collect:*.jpg" << jpegs;
+    QTest::newRow("extension not UTF-8") << "collect:*.jpg;*.\xef\xbf\xbd" 
+                                          << QByteArrayList{"a.jpg", "b.JPG", "foto.\xff", "link.jpg", "\xc3\x89mile.jpg", "\xff\xfe.jpg"};
+    QTest::newRow("extension upper-cased as text") << "collect:*.MPS;*.JP\xc3\x89"
+                                                  << QByteArrayList{"canci\xc3\xb3n.jp\xc3\xa9", "x.mp\xc5\xbf"};
+    QTest::newRow("trailing dot is no extension") << "collect:*." << QByteArrayList{};
+    QTest::newRow("kelvin sign folds to k") << "find:K.INI" << QByteArrayList{"\xe2\x84\xaa.ini"};
+    QTest::newRow("last listed wins") << "find:?.JPG" << QByteArrayList{"b.JPG"};
+    QTest::newRow("nothing") << "find:*.gif" << QByteArrayList{};
+}
+
+void TestGLib::namesAsTheDirectoryHoldsThem() {
+    QFETCH(QString, search);
+    QFETCH(QByteArrayList, expected);
+    const QString d = P("bytes");
+    const QByteArray native = QFile::encodeName(d);
+    if (!QFileInfo::exists(d)) {
+        QDir().mkpath(d);
+        const QByteArrayList names = {"a.jpg", "b.JPG", "\xff\xfe.jpg", "foto.\xff", "\xc3\x89mile.jpg", "empty.jpg",
+                                      "canci\xc3\xb3n.jp\xc3\xa9", "x.mp\xc5\xbf", "dot.", "\xe2\x84\xaa.ini", "target.dat"};
+        for (const QByteArray &name : names) {
+            const int fd = ::open(native + "/" + name, O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            if (name != "empty.jpg")
+                QCOMPARE(::write(fd, "x", 1), 1);
+            ::close(fd);
+        }
+        QCOMPARE(::symlink("target.dat", native + "/link.jpg"), 0);
+        QCOMPARE(::symlink("target.dat", native + "/link.txt"), 0);
+    }
+    const QString how = search.section(u':', 0, 0), what = search.section(u':', 1);
+    QStringList got;
+    if (how == u"collect")
+        CollectFiles(d, what, 1, got);
+    else if (const QString found = FindFileInTree(d, what); !found.isEmpty())
+        got << found;
+    QStringList want;
+    for (const QByteArray &name : expected)
+        want << d + "/" + QFile::decodeName(name);
+    QCOMPARE(got, want);
 }
 
 void TestGLib::wildcards_data() {
