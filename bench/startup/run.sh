@@ -23,10 +23,13 @@ if [ "${TELVARO_BENCH_INNER:-}" = 1 ]; then
         lines+=("$line")
       fi
     done
-    printf '%s\n' "${lines[@]}" | python3 "$top/bench/startup/summary.py" "$name"
+    printf '%s\n' "${lines[@]}" | python3 "$top/bench/startup/summary.py" "$name" "$kept"
   }
+  kept=$(mktemp)
   summarize "bare Qt window" "$build/bench/startup/bench_startup_bare"
   summarize "telvaro on the sample disc" "$build/src/main/telvaro" "$top/sample-disc"
+  python3 "$top/bench/startup/summary.py" --ratios "$kept" || true
+  rm -f "$kept"
   exit 0
 fi
 
