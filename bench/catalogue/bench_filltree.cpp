@@ -1,5 +1,5 @@
-// FillTree of a 2,000-item topic with three levels of folders. Names are found by linear scans
-// (FindParentNode walks the tree for every node placed), so this measures what they cost.
+// FillTree of a 2,000-item topic with three levels of folders: the items file read, every
+// node's parent found (through the fill's index of names) and the nodes numbered.
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
