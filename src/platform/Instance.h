@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace platform {
 
@@ -26,7 +26,9 @@ Q_SIGNALS:
 
 private:
     bool AskRunningToRaise(const QString &key, int timeoutMs);
-    QLocalServer *FServer = nullptr;
+    bool Listen(const QString &key);
+    int FListener = -1;
+    QSocketNotifier *FNotifier = nullptr;
 };
 
 } // namespace platform
