@@ -1,12 +1,14 @@
 #pragma once
 // Fixtures for the picture tests: ImageMagick run as a reference, and a small GIF writer for
 // files no encoder would make on purpose.
+#include <QApplication>
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <vector>
 
@@ -42,6 +44,20 @@ inline QByteArray ReadAll(const QString &path) {
 inline bool WriteAll(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Runs a viewer test on a 1024 x 768 offscreen screen, as the viewer's layout is checked
+// against one; the screen's description is written into Dir.
+template <typename TTest>
+int RunOn1024x768(int argc, char **argv, const QString &dir) {
+    const QString config = dir + QStringLiteral("/screen.json");
+    WriteAll(config, R"({"screens": [{"name": "s", "x": 0, "y": 0, "width": 1024, "height": 768,
+        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Telvaro"));
+    TTest test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 // Writes GIF files block by block. Image data is coded without compression: literal codes

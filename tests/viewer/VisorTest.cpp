@@ -515,15 +515,7 @@ private Q_SLOTS:
 int main(int argc, char **argv) {
     QTemporaryDir dir;
     gDir = &dir;
-    // A 1024 x 768 screen, as the viewer's layout is checked against one.
-    const QString config = dir.path() + "/screen.json";
-    testsupport::WriteAll(config, R"({"screens": [{"name": "s", "x": 0, "y": 0, "width": 1024, "height": 768,
-        "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName("Telvaro");
-    TestVisor t;
-    return QTest::qExec(&t, argc, argv);
+    return testsupport::RunOn1024x768<TestVisor>(argc, argv, dir.path());
 }
 
 #include "VisorTest.moc"
