@@ -95,12 +95,21 @@ QString TSingleInstance::KeyFor(const QString &programFile) {
 }
 
 bool TSingleInstance::AskRunningToRaise(const QString &key, int timeoutMs) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return false;
     sockaddr_un address;
     const socklen_t length = AbstractAddress(key, address);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), length) != 0) {
+    // Never blocking: a listener whose queue is full (one that no longer accepts) is retried
+    // for the time allowed, then taken as nobody.
+    int connected;
+    for (int waited = 0;; waited += 10) {
+        connected = ::connect(fd, reinterpret_cast<sockaddr *>(&address), length);
+        if (connected == 0 || (errno != EAGAIN && errno != EINTR) || waited >= timeoutMs)
+            break;
+        QThread::msleep(10);
+    }
+    if (connected != 0) {
         ::close(fd);
         return false; // nobody listens under this name
     }
