@@ -558,6 +558,26 @@ class Case:
             save_png(dest)
         return img
 
+    def open_viewer(self, disc):
+        """Starts the menu on Disc and presses Enter on its first node, a picture item: the
+        program, the menu's window, the viewer's window and its geometry; a window is None after
+        saying what failed."""
+        prog = Program(self.exe, disc, self.work)
+        self.programs.append(prog)
+        prog.start()
+        wid = prog.main_window()
+        if not check(wid is not None, "the main window appears"):
+            return prog, None, None, None
+        check(bool(poll(lambda: active_window() == wid, 5)), "the menu has the focus")
+        before = visible_windows()
+        keys_to_focused("Return")
+        visor, info = wait_for_window(re.compile("Visor.*"), before, 10)
+        if not check(visor is not None, "Enter on a picture item opens the viewer"):
+            log("     its output: " + prog.output())
+            return prog, wid, None, None
+        check(bool(poll(lambda: active_window() == visor, 5)), "the viewer has the focus")
+        return prog, wid, visor, info
+
     def cleanup(self):
         for p in self.programs:
             p.close()

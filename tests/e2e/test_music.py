@@ -5,7 +5,6 @@ different pitches, so the recording tells which one played."""
 
 import math
 import os
-import re
 import shutil
 import struct
 import time
@@ -94,19 +93,9 @@ def run(c):
     # Appended, so that no seek of the player rewinds over what was recorded.
     os.environ["TELVARO_AUDIO_SINK"] = (f"audioconvert ! audioresample ! audio/x-raw,format=S16LE,channels=1,rate={RATE} "
                                         f"! filesink location=\"{record}\" append=true buffer-mode=unbuffered sync=true")
-    prog = e.Program(c.exe, disc, c.work)
-    c.programs.append(prog)
-    prog.start()
-    wid = prog.main_window()
-    if not check(wid is not None, "the main window appears"):
+    prog, _, visor, _ = c.open_viewer(disc)
+    if visor is None:
         return
-    check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu has the focus")
-    before = e.visible_windows()
-    e.keys_to_focused("Return")
-    visor, _ = e.wait_for_window(re.compile("Visor.*"), before, 10)
-    if not check(visor is not None, "the picture item opens the viewer"):
-        return
-    check(bool(e.poll(lambda: e.active_window() == visor, 5)), "the viewer has the focus")
     time.sleep(0.5)
     check(not os.path.exists(record) or os.path.getsize(record) == 0, "nothing plays before \"Música\" is chosen")
 

@@ -4,7 +4,6 @@ for pixel; Right and End page on; Enter fits the picture exactly as the program'
 does; Escape closes the viewer and leaves the menu as it was."""
 
 import os
-import re
 import shutil
 
 import e2elib as e
@@ -73,25 +72,13 @@ def mean_difference(shot, origin, ref, step=7):
 def run(c):
     disc = make_disc(c)
     fotos = os.path.join(disc, "FOTOS")
-    prog = e.Program(c.exe, disc, c.work)
-    c.programs.append(prog)
-    prog.start()
-    wid = prog.main_window()
-    if not check(wid is not None, "the main window appears"):
-        return
-    check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu has the focus")
-
     # The first topic's first node is the picture item: Enter opens it.
-    before = e.visible_windows()
-    e.keys_to_focused("Return")
-    visor, info = e.wait_for_window(re.compile("Visor.*"), before, 10)
-    if not check(visor is not None, "Enter on a picture item opens the viewer"):
-        e.log("     its output: " + prog.output())
+    prog, wid, visor, info = c.open_viewer(disc)
+    if visor is None:
         return
     check((info["x"], info["y"], info["w"], info["h"]) == (0, 0) + SCREEN,
           f"the viewer covers the whole screen ({info['x']},{info['y']} {info['w']}x{info['h']})")
     check("FULLSCREEN" in e.net_wm_state(visor), "the window manager holds it full screen")
-    check(bool(e.poll(lambda: e.active_window() == visor, 5)), "the viewer has the focus")
 
     # a.gif at actual size, centred in the picture area: exactly its pixels.
     a = rows_of(os.path.join(fotos, "a.gif"), c, "a")
