@@ -8,6 +8,7 @@
 #include "main/MainFrm.h"
 #include "platform/Bundle.h"
 #include "platform/Environment.h"
+#include "platform/Fonts.h"
 #include "platform/Instance.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
@@ -45,6 +46,7 @@ int main(int argc, char **argv) {
     platform::SetUpProgram(argv[0]);
     if (!ChoosePlatform())
         return 1;
+    platform::TFontConfigPreload fonts;
     // The skin, its mask and the tree's colour key only line up at whole scale factors.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
@@ -77,6 +79,8 @@ int main(int argc, char **argv) {
         QCoreApplication::installTranslator(&qtSpanish);
     int code = 0;
     {
+        // The main window's widgets look fonts up as soon as they exist.
+        fonts.Wait();
         auto mainFrm = std::make_unique<TMainFrm>();
         std::unique_ptr<TAboutFrm> aboutFrm;
         std::unique_ptr<TVisorFrm> visorFrm;
