@@ -74,20 +74,23 @@ QString DecodedName(std::string_view name) { return QFile::decodeName(QByteArray
 class TWildcardName {
 public:
     explicit TWildcardName(const QString &pattern)
-        : FPattern(pattern), FFolded(pattern.toCaseFolded()), FFolded8(FFolded.toUtf8().toStdString()) {}
+        : FFolded(pattern.toCaseFolded()), FFolded8(FFolded.toUtf8().toStdString()),
+          FAny(FFolded == u"*.*" || FFolded == u"*") {}
     bool operator()(std::string_view name) const {
         if (name.empty() || name.front() == '.')
             return false; // hidden files are never found
-        if (FFolded == u"*.*" || FFolded == u"*")
+        if (FAny)
             return true;
         if (!IsAscii(name))
-            return MatchesWildcard(DecodedName(name), FPattern);
+            return CaseFoldedMatch(QStringView(DecodedName(name).toCaseFolded()), QStringView(FFolded),
+                                   [](QChar c) { return c; });
         return CaseFoldedMatch(name, std::string_view(FFolded8), [](char c) { return AsciiLower(c); });
     }
 
 private:
-    QString FPattern, FFolded;
+    QString FFolded;
     std::string FFolded8;
+    bool FAny;
 };
 
 // The extension (after the last dot, never empty), upper-cased, occurs in the list.
