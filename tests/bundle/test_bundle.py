@@ -343,13 +343,7 @@ class Started:
             return f.read()[-3000:]
 
     def close(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=10)
+        e.stop_process(self.proc, 10)
         self.log.close()
 
 

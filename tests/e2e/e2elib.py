@@ -219,17 +219,24 @@ class WindowManager:
         return self.proc is not None and self.proc.poll() is None
 
     def stop(self):
-        if self.proc is not None and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(timeout=5)
+        if self.proc is not None:
+            stop_process(self.proc, 5)
         if self.log is not None:
             self.log.close()
         # Until the root window's announcement is gone the next manager could be fooled by it.
         poll(lambda: not running_wm_name(), 5)
+
+
+def stop_process(proc, timeout):
+    """Asks a process to end, then kills it when it has not within Timeout seconds."""
+    if proc.poll() is not None:
+        return
+    proc.terminate()
+    try:
+        proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait(timeout=timeout)
 
 
 def xprop_window(wid, prop):
