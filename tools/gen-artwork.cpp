@@ -1,6 +1,7 @@
 // telvaro-artwork: paints the menu's and the viewer's artwork and the sample disc's media, the
 // same bytes on every run. Each command writes the files it names; any failed check ends with
 // exit code 1.
+#include "ArtCompare.h"
 #include "ArtGif.h"
 #include "ArtMap.h"
 #include "ArtMedia.h"
@@ -26,7 +27,8 @@ int Usage() {
                "       telvaro-artwork tune OUT.wav SECONDS   (a melody, 22050 Hz mono, for the MP3 encoder)\n"
                "       telvaro-artwork pad OUT.wav SECONDS    (soft chords, 22050 Hz mono)\n"
                "       telvaro-artwork midi OUT.mid\n"
-               "       telvaro-artwork pdf OUT.pdf\n",
+               "       telvaro-artwork pdf OUT.pdf\n"
+               "       telvaro-artwork compare COMMITTED FRESH   (exit 0: same, 3: within rounding, 1: differs)\n",
                stderr);
     return 2;
 }
@@ -119,6 +121,11 @@ int main(int argc, char **argv) {
     }
     if (cmd == QLatin1String("midi") && args.size() == 2)
         return art::WriteFile(args[1], art::WaltzMidi(), error) ? 0 : Fail(error);
+    if (cmd == QLatin1String("compare") && args.size() == 3) {
+        const art::TComparison c = art::CompareArtFiles(args[1], args[2]);
+        std::printf("%s\n", qPrintable(art::Describe(c)));
+        return c.Match == art::TMatch::Same ? 0 : c.Match == art::TMatch::Rounding ? 3 : 1;
+    }
     if (cmd == QLatin1String("pdf") && args.size() == 2)
         return art::WriteFile(args[1], art::ManualPdf(), error) ? 0 : Fail(error);
     return Usage();
