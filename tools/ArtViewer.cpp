@@ -211,7 +211,16 @@ QImage PaintGlyphPair(TGlyph kind) {
         p.translate(GlyphSize, 0);
         PaintGlyph(p, kind, false);
     }
-    QImage out = img.convertToFormat(QImage::Format_ARGB32);
+    // Unpremultiplied here with exact integer arithmetic: Qt's own conversion takes a SIMD path
+    // whose approximate reciprocal rounds differently from one processor to another, which
+    // moved the partly covered edge pixels by a level.
+    QImage out(img.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *from = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        QRgb *to = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            to[x] = qUnpremultiply(from[x]);
+    }
     out.setDotsPerMeterX(2835);
     out.setDotsPerMeterY(2835);
     return out;
