@@ -13,11 +13,12 @@ using platform::TProfile;
 
 namespace {
 
-// The bytes a name list takes in the original's buffer: each name and its zero, one more zero.
+// The bytes a name list takes in the original's buffer: each name and its zero, one more zero;
+// a byte for each character, as in the disc's code page.
 qsizetype ListBytes(const QStringList &names) {
     qsizetype used = 1;
     for (const QString &n : names)
-        used += n.toLocal8Bit().size() + 1;
+        used += n.toUcs4().size() + 1;
     return used;
 }
 

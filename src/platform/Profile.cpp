@@ -30,12 +30,14 @@ QString Unquote(QStringView v) {
 }
 
 // Names are listed as the original byte buffer holds them: each one plus its zero byte, the
-// list plus one more. Names that no longer fit are not seen.
+// list plus one more. Names that no longer fit are not seen. That buffer held the disc's code
+// page, one byte a character (a character outside it became one byte too), so characters are
+// counted, not the bytes of their UTF-8 form: accented names fill it no sooner than plain ones.
 QStringList LimitNameList(const QStringList &names) {
     QStringList out;
     qsizetype used = 1;
     for (const QString &n : names) {
-        const qsizetype need = n.toLocal8Bit().size() + 1;
+        const qsizetype need = n.toUcs4().size() + 1;
         if (used + need > TProfile::kNameListBytes)
             break;
         used += need;

@@ -17,6 +17,7 @@ private Q_SLOTS:
     void lineEnds();
     void encodings_data();
     void encodings();
+    void nameListsAreLimited_data();
     void nameListsAreLimited();
     void sectionsAndKeysListedAtEveryOccurrence();
     void listedNamesAreFound_data();
@@ -128,22 +129,32 @@ void TestProfile::encodings() {
     QCOMPARE(p.ReadString("temas", QStringLiteral("MÚSICA")), QStringLiteral("menu\\MÚSICA.INI"));
 }
 
+void TestProfile::nameListsAreLimited_data() {
+    QTest::addColumn<QString>("initial"); // each name: this character and eight digits
+    QTest::newRow("plain") << QStringLiteral("S");
+    QTest::newRow("accented, one byte in the disc's code page") << QStringLiteral("\u00d1");
+    QTest::newRow("outside the code page") << QStringLiteral("\u03a9");
+    QTest::newRow("outside the basic plane") << QStringLiteral("\U0001F3B5");
+}
+
 void TestProfile::nameListsAreLimited() {
-    // 2000 names of 9 characters take 10 bytes each in the list: 1638 fit in 16384 bytes
-    // (1638 * 10 + 1 = 16381), the 1639th would not.
-    QByteArray text;
-    QByteArray keys = "[K]\n";
+    // 2000 names of 9 characters take 10 bytes each in the list, whatever their characters:
+    // 1638 fit in 16384 bytes (1638 * 10 + 1 = 16381), the 1639th would not.
+    QFETCH(QString, initial);
+    QString text;
+    QString keys = "[K]\n";
     for (int i = 0; i < 2000; ++i) {
-        text += QByteArray("[S") + QByteArray::number(i).rightJustified(8, '0') + "]\n";
-        keys += QByteArray("k") + QByteArray::number(i).rightJustified(8, '0') + "=1\n";
+        const QString name = initial + QString::number(i).rightJustified(8, u'0');
+        text += u'[' + name + "]\n";
+        keys += name + "=1\n";
     }
-    const auto p = TProfile::FromBytes(text + keys);
+    const auto p = TProfile::FromBytes((text + keys).toUtf8());
     const QStringList sections = p.SectionNames();
     QCOMPARE(sections.size(), 1638);
-    QCOMPARE(sections.first(), QString("S00000000"));
+    QCOMPARE(sections.first(), initial + "00000000");
     QCOMPARE(p.KeyNames("K").size(), 1638);
     // Beyond the list a key can still be read by name, as the original could.
-    QCOMPARE(p.ReadString("K", "k00001999"), QString("1"));
+    QCOMPARE(p.ReadString("K", initial + "00001999"), QString("1"));
 }
 
 void TestProfile::sectionsAndKeysListedAtEveryOccurrence() {
