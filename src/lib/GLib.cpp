@@ -187,7 +187,8 @@ void InitPaths(const QString &firstArgument, const QString &programFile) {
     } else {
         base = program;
     }
-    RunningFromCD = IsOnCDROMDrive(program);
+    // A copy of the disc on a read-only mount is as unchangeable as the disc itself.
+    RunningFromCD = IsOnCDROMDrive(program) || platform::IsOnReadOnlyMount(program);
     BaseDir = FolderPart(base);
     GresDir = BaseDir + QStringLiteral("GRES/");
 }

@@ -52,6 +52,8 @@ std::vector<TMount> ParseMountInfo(const QByteArray &text) {
             const dev_t dev = mnt_fs_get_devno(fs);
             m.Major = major(dev);
             m.Minor = minor(dev);
+            const char *options = mnt_fs_get_vfs_options(fs);
+            m.ReadOnly = options && mnt_optstr_get_option(options, "ro", nullptr, nullptr) == 0;
             out.push_back(std::move(m));
         }
         mnt_free_iter(it);
@@ -110,6 +112,12 @@ bool IsOnOpticalMount(const QString &path) {
     const auto mounts = Mounts();
     const TMount *m = MountOf(mounts, path);
     return m && IsOpticalMount(*m);
+}
+
+bool IsOnReadOnlyMount(const QString &path) {
+    const auto mounts = Mounts();
+    const TMount *m = MountOf(mounts, path);
+    return m && m->ReadOnly;
 }
 
 QString FirstOpticalRoot() {

@@ -13,6 +13,7 @@ struct TMount {
     QString Source;
     unsigned Major = 0;
     unsigned Minor = 0;
+    bool ReadOnly = false; // mounted read-only
 };
 
 // Parses mountinfo text (the format of /proc/self/mountinfo, escapes included).
@@ -32,6 +33,8 @@ const TMount *MountOf(const std::vector<TMount> &mounts, const QString &path);
 // The root of the volume holding Path, ending in "/"; "/" when nothing better is known.
 QString VolumeRoot(const QString &path);
 bool IsOnOpticalMount(const QString &path);
+// A folder on a read-only mount: nothing on it can be renamed or written, as on a disc.
+bool IsOnReadOnlyMount(const QString &path);
 // Mount point of the first optical mount in table order, ending in "/", or empty.
 QString FirstOpticalRoot();
 

@@ -2,6 +2,7 @@
 #include "platform/Files.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void injectedReadFailure();
     void mountInfo();
     void opticalDetection();
+    void fullAndReadOnlyFileSystems();
 };
 
 void TestFiles::resolveCase_data() {
@@ -188,6 +190,8 @@ void TestFiles::opticalDetection() {
     QCOMPARE(FirstOpticalRoot(), QString("/media/cdrom0/"));
     QVERIFY(IsOnOpticalMount("/media/My Disc/menu.exe"));
     QVERIFY(!IsOnOpticalMount("/mnt/usb/menu.exe"));
+    QVERIFY(IsOnReadOnlyMount("/media/cdrom0/menu.exe"));
+    QVERIFY(!IsOnReadOnlyMount("/mnt/usb/menu.exe"));
     QCOMPARE(VolumeRoot("/mnt/usb/a/b"), QString("/mnt/usb/"));
 
     // A disc drive seen only through sysfs (SCSI type 5), with a file system of another name.
@@ -205,6 +209,39 @@ void TestFiles::opticalDetection() {
     SetMountInfoForTesting(&none);
     QCOMPARE(FirstOpticalRoot(), QString());
     SetMountInfoForTesting(nullptr);
+}
+
+// A real file system that fills up halfway through a copy, then turns read-only: nothing is
+// left half-written and nothing changes. Root alone may mount, and root ignores permission
+// bits, so only a mount shows what a full or protected medium does.
+void TestFiles::fullAndReadOnlyFileSystems() {
+    const QString m = P("small");
+    QDir().mkpath(m);
+    auto mount = [](const QStringList &args) { return QProcess::execute(QStringLiteral("mount"), args) == 0; };
+    if (geteuid() != 0 || !mount({"-t", "tmpfs", "-o", "size=64k", "tmpfs", m}))
+        QSKIP("mounting a small tmpfs needs root");
+    struct TUnmount {
+        QString Path;
+        ~TUnmount() { QProcess::execute(QStringLiteral("umount"), {Path}); }
+    } unmount{m};
+
+    QByteArray big(200 * 1024, 'x');
+    for (int i = 0; i < big.size(); i += 7)
+        big[i] = char(i);
+    Write(P("big.jpg"), big);
+    Write(m + "/old.jpg", "the copy kept from before");
+    QCOMPARE(CopyFileAtomically(P("big.jpg"), m + "/new.jpg", {}), TCopyResult::TargetUnwritable);
+    QCOMPARE(CopyFileAtomically(P("big.jpg"), m + "/old.jpg", {}), TCopyResult::TargetUnwritable);
+    QCOMPARE(QDir(m).entryList(QDir::Files | QDir::Hidden), QStringList{"old.jpg"}); // no partial, no temporary
+    QCOMPARE(Read(m + "/old.jpg"), QByteArray("the copy kept from before"));
+    QCOMPARE(Read(P("big.jpg")), big);
+
+    QVERIFY(!IsOnReadOnlyMount(m + "/old.jpg"));
+    QVERIFY(mount({"-o", "remount,ro", m}));
+    QVERIFY(IsOnReadOnlyMount(m + "/old.jpg"));
+    QVERIFY(!RenameNoReplace(m + "/old.jpg", m + "/old.BAD"));
+    QCOMPARE(QDir(m).entryList(QDir::Files | QDir::Hidden), QStringList{"old.jpg"});
+    QCOMPARE(CopyFileAtomically(P("big.jpg"), m + "/new.jpg", {}), TCopyResult::TargetUnwritable);
 }
 
 QTEST_GUILESS_MAIN(TestFiles)
