@@ -462,6 +462,19 @@ def run_case(src, work, wm):
     joliet = sh(["xorriso", "-read_fs", "norock", "-indev", iso, "-find", "/DOCUMENTOS", "-type", "f"]) or ""
     check("mas de sesenta y cuatro letras.pdf" in joliet, "Joliet keeps the document's 90-character name")
 
+    # What a desktop makes of the inserted disc: GIO classes a medium whose root holds
+    # autorun.sh as software to run (GNOME, MATE and Cinnamon then offer to run it; the last two
+    # want the execute bit, which the image keeps); GNOME runs it with /bin/sh, so it must be
+    # plain POSIX sh. The image's tree is read back rather than mounted: not every kernel a test
+    # runs on can mount ISO 9660.
+    for folder, what in ((out, "the made folder"), (from_iso, "the image's tree")):
+        kinds = sh(["/usr/bin/python3", "-c", "import sys; from gi.repository import Gio; "
+                    "print(' '.join(Gio.content_type_guess_for_tree(Gio.File.new_for_path(sys.argv[1]))))",
+                    folder]) or ""
+        check("x-content/unix-software" in kinds.split(), f"GIO classes {what} as software to run ({kinds.strip()})")
+    check(os.access(os.path.join(from_iso, "autorun.sh"), os.X_OK), "autorun.sh is executable on the image")
+    check(sh(["dash", "-n", os.path.join(out, "autorun.sh")]) is not None, "autorun.sh is plain POSIX sh (dash reads it)")
+
     # The root: the owners of the libraries the bundle leaves to the host, and no more.
     with open(os.path.join(out, ".telvaro", "bundle.txt")) as f:
         host_libs = re.search(r"^host-libraries: (.*)$", f.read(), re.M).group(1).split()
