@@ -1,0 +1,127 @@
+"""Sound through a real sound server, as on a person's desktop: a PulseAudio daemon of the
+test's own with a null sink as its only output, recorded from that sink's monitor, and the
+menu started with no sink of ours chosen. The button's click and the viewer's music are heard
+at their pitches; the music stops with the viewer; a server that dies while music plays leaves
+the menu silent and usable, and music plays again once a server is back."""
+
+import os
+import signal
+import subprocess
+import time
+
+import e2elib as e
+from e2elib import check
+import test_music as music
+
+CLICK_HZ = 880
+
+
+class Server:
+    """The daemon and a recorder of its null sink; the recording is raw 8 kHz mono S16LE."""
+
+    def __init__(self, c):
+        self.c, self.daemon, self.recorder, self.file = c, None, None, None
+        os.environ["PULSE_RUNTIME_PATH"] = c.path("pulse")
+        os.environ["PULSE_STATE_PATH"] = c.path("pulse-state")
+
+    def start(self):
+        self.daemon = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "-L", "module-native-protocol-unix", "-L", "module-null-sink sink_name=prueba"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        up = e.poll(lambda: subprocess.run(["pactl", "info"], capture_output=True).returncode == 0, 10, 0.2)
+        if up:
+            self.file = open(self.c.path(f"sonido-{time.monotonic_ns()}.raw"), "wb")
+            self.recorder = subprocess.Popen(
+                ["pacat", "--record", "--device=prueba.monitor", "--raw", "--rate=8000", "--channels=1",
+                 "--format=s16le", "--latency-msec=20"], stdout=self.file, stderr=subprocess.DEVNULL)
+        return bool(up)
+
+    def kill(self):
+        for p in (self.recorder, self.daemon):
+            if p and p.poll() is None:
+                p.send_signal(signal.SIGKILL)
+                p.wait(5)
+        if self.file:
+            self.file.close()
+
+    def heard(self, since=0.0):
+        """What the recording holds from Since seconds on: pitches in order, repeats merged."""
+        self.file.flush()
+        s = music.samples(self.file.name)[int(since * music.RATE):]
+        heard = []
+        for i in range(0, len(s) - music.RATE // 4, music.RATE // 4):
+            block = s[i:i + music.RATE // 4]
+            if max((abs(x) for x in block), default=0) < 1000:
+                continue
+            p = {hz: music.power(block, hz) for hz in (CLICK_HZ, *music.TONES.values())}
+            best = max(p, key=p.get)
+            if p[best] > 20 * max(min(p.values()), 1.0) and (not heard or heard[-1] != best):
+                heard.append(best)
+        return heard
+
+    def seconds(self):
+        self.file.flush()
+        return os.path.getsize(self.file.name) / 2 / music.RATE
+
+
+def run(c):
+    disc = music.make_disc(c)
+    e.run(["sox", "-n", "-r", "22050", "-c", "1", "-b", "16", os.path.join(disc, "GRES", "BOTON.WAV"),
+           "synth", "0.4", "sine", str(CLICK_HZ)], timeout=60, check_rc=True)
+    server = Server(c)
+    if not check(server.start(), "the sound server starts"):
+        return
+    os.environ["TELVARO_AUDIO_SINK"] = ""  # the desktop's default output, as for a person
+    try:
+        prog, wid, visor, _ = c.open_viewer(disc)
+        if visor is None:
+            return
+        music.menu_item(3)  # "Música"
+        time.sleep(2.5)
+        first = server.heard()
+        check(len(first) == 1 and first[0] in music.TONES.values(),
+              f"\"Música\" is heard through the server at a track's pitch (heard {first})")
+        music.menu_item(4)  # "Nuevo tema"
+        time.sleep(2.5)
+        both = server.heard()
+        check(len(both) == 2 and set(both) == set(music.TONES.values()),
+              f"\"Nuevo tema\" is heard as the other track (heard {both})")
+
+        # The server dies while the music plays: no box, no hang; music again once one is back.
+        before = e.visible_windows()
+        server.kill()
+        time.sleep(1.5)
+        check(prog.alive(), "the menu survives the sound server's death")
+        check(set(e.visible_windows()) == set(before), "no message appears when the sound goes")
+        if not check(server.start(), "the sound server starts again"):
+            return
+        music.menu_item(4)
+        time.sleep(2.5)
+        again = server.heard()
+        check(len(again) >= 1 and set(again) <= set(music.TONES.values()),
+              f"the next track plays through the new server (heard {again})")
+
+        e.keys_to_focused("Escape")
+        check(bool(e.poll(lambda: not e.window_info(visor) or not e.window_info(visor)["viewable"], 5)),
+              "Escape closes the viewer")
+        time.sleep(0.5)
+        closed = server.seconds()
+        time.sleep(1.5)
+        check(server.heard(closed) == [], "the music stops with the viewer")
+
+        # The button's click, on the menu.
+        place = e.window_info(wid)
+        box = e.BOXES["IMAGEN"]
+        clicked = server.seconds()
+        e.pointer_at(place["x"] + (box[0] + box[2]) // 2, place["y"] + (box[1] + box[3]) // 2)
+        e.button("click")
+        time.sleep(1.5)
+        check(server.heard(clicked) == [CLICK_HZ], f"the button's click is heard (heard {server.heard(clicked)})")
+        check(prog.alive(), "the menu keeps running")
+    finally:
+        server.kill()
+
+
+if __name__ == "__main__":
+    e.run_case(run)
