@@ -6,9 +6,9 @@
 //   bench_visor [RUNS]
 #include "lib/GLib.h"
 #include "viewer/GVisor.h"
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
+#include "picture/Resample.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "lib/GLib.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 #include "viewer/ViewerSettings.h"
 
 #include <QDir>

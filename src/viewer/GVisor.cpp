@@ -1,11 +1,12 @@
 #include "viewer/GVisor.h"
 
 #include "lib/GLib.h"
+#include "picture/Prepare.h"
+#include "picture/Resample.h"
 #include "platform/Files.h"
 #include "viewer/DSPlay.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
 #include "viewer/SpeedButton.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
@@ -26,6 +27,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <limits>
 
 static void InitVisorResources() { Q_INIT_RESOURCE(visor); }
 
@@ -411,47 +413,32 @@ void TVisorFrm::LoadPicture(const QString &path) {
     if (serial != FLoadSerial)
         return;
 
-    FFileSize = FileSizeOf(path);
+    // One look at the file: its real name and version go down to whatever reads it.
+    const platform::TFoundFile file = platform::FindFile(path);
+    FFileSize = file.Exists() ? std::min<qint64>(file.Stamp.Size, std::numeric_limits<qint32>::max()) : -1;
     FHalfScale = false;
-    // A neighbour prepared ahead is the same file decoded the same way; anything else is read now.
+    Box()->DropFitted();
+    // A neighbour prepared ahead is the same file prepared the same way; anything else is read now.
     bool ok;
-    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path);
+    QImage fitted;
+    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path, file.Stamp);
     if (ready.Picture) {
         FPicture.Adopt(*ready.Picture);
+        fitted = std::move(ready.Fitted);
+        PlaceNewPicture();
         ok = true;
     } else {
-        ok = FPicture.LoadFromFile(path);
-    }
-    Box()->DropFitted();
-    if (ok) {
-        const QString ext = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper();
-        if (!ext.contains(QLatin1String("GIF"))) {
-            ClearAnimation();
-            if (FPicture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(FPicture.FileWidth(), FPicture.FileHeight())) {
-                FHalfScale = true;
-                FPicture.SetHalfScale(true);
-            }
-        }
-        if (TGifImage *gif = FPicture.Gif()) {
-            gif->SetTransparent(false);
-            if (gif->BitsPerPixel() == 1)
-                gif->ConvertToGrey();
-            if (gif->FrameCount() < 2) {
-                ClearAnimation();
-            } else {
-                GIFAnimator()->SetPicture(*gif);
-                Box()->SetSuppressed(true);
-                GIFAnimator()->show();
-            }
-        }
-        FFitMode ? ShowFitted() : ShowActualSize();
-        Box()->OfferFitted(ready.Fitted);
         // Decoding runs here, outside any paint handler: its progress paints the rows as they
         // come and lets input through, so a newer load may overtake this one.
-        if (!FPicture.IsDecoded())
-            ok = FPicture.Decode();
+        QByteArray bytes;
+        const TPictureFormat format = FormatForPath(path);
+        ok = format != TPictureFormat::None && ReadPictureFile(file, FPicture.Limits(), bytes) &&
+             PrepareForBox(FPicture, bytes, format, FitBox(), &fitted, [this] { PlaceNewPicture(); });
         if (serial != FLoadSerial)
             return;
+    }
+    if (ok) {
+        Box()->OfferFitted(fitted);
         Box()->update();
         QCoreApplication::processEvents();
         if (serial != FLoadSerial)
@@ -471,6 +458,19 @@ void TVisorFrm::LoadPicture(const QString &path) {
     ShowFileInfo(info);
     UpdateAfterLoad();
     AnnouncePicture(FileNamePart(path), PlaceText(FIndex, int(FPictures.size()), ok));
+}
+
+void TVisorFrm::PlaceNewPicture() {
+    FHalfScale = FPicture.HalfScale();
+    TGifImage *gif = FPicture.Gif();
+    if (gif && gif->FrameCount() > 1) {
+        GIFAnimator()->SetPicture(*gif);
+        Box()->SetSuppressed(true);
+        GIFAnimator()->show();
+    } else {
+        ClearAnimation();
+    }
+    FFitMode ? ShowFitted() : ShowActualSize();
 }
 
 void TVisorFrm::UpdateAfterLoad() {

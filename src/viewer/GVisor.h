@@ -4,7 +4,7 @@
 // window conducts: it holds the picture list, the index, the options menu and the slide-show
 // timer, and runs the key table; the box paints, the animation area animates, and the
 // arithmetic lives in VisorLayout.
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 #include "viewer/Prefetch.h"
 
 #include <QPixmap>
@@ -122,6 +122,7 @@ private:
     void PlaceControls(int w, int h);
     void WMDisplayChange();
     void BuildPictureList();
+    void PlaceNewPicture();
     void UpdateAfterLoad();
     void FormKeyDown(QKeyEvent *event);
     void CloseByEsc();

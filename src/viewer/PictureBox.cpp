@@ -1,7 +1,7 @@
 #include "viewer/PictureBox.h"
 
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 #include "viewer/ViewerAccessible.h"
 
 #include <QApplication>

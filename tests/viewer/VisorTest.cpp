@@ -5,7 +5,7 @@
 #include "viewer/GVisor.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
+#include "picture/Resample.h"
 #include "viewer/SpeedButton.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
@@ -409,6 +409,57 @@ private Q_SLOTS:
         // Any other move forgets the neighbour.
         V->GoToIndex(4);
         QVERIFY(!V->Prefetch().Holds());
+    }
+
+    void preparedAheadLooksAsOpenedDirectly_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("fitted");
+        TGifWriter oneBit(60, 40, {0xff0000, 0x0000ff});
+        oneBit.Image(0, 0, 60, 40, std::vector<unsigned char>(2400, 1));
+        TGifWriter keyed(60, 40, {0x00ff00, 0xff00ff, 0x3060c0, 0xffffff});
+        keyed.Control(0, 0, 1);
+        std::vector<unsigned char> pixels(2400, 2);
+        std::fill(pixels.begin(), pixels.begin() + 1200, 1);
+        keyed.Image(0, 0, 60, 40, pixels);
+        WriteJpeg(Dir("ahead/half.jpg"), 2000, 1200, 7);
+        const struct {
+            const char *Name;
+            QByteArray Bytes;
+        } files[] = {{"p2.gif", oneBit.Finish() + QByteArray(2048, '\0')},
+                     {"p2.gif", keyed.Finish() + QByteArray(2048, '\0')},
+                     {"p2.jpg", testsupport::ReadAll(Dir("ahead/half.jpg"))},
+                     {"p2.jpg", QByteArray(4096, 'x')}};
+        const char *kinds[] = {"1-bit GIF", "transparent GIF", "half-size JPEG", "broken"};
+        for (int i = 0; i < 4; ++i)
+            for (bool fitted : {false, true})
+                QTest::addRow("%s, %s", kinds[i], fitted ? "fitted" : "actual size")
+                    << files[i].Name << files[i].Bytes << fitted;
+    }
+    void preparedAheadLooksAsOpenedDirectly() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fitted);
+        QTemporaryDir folder;
+        WriteJpeg(folder.filePath("p0.jpg"), 40, 30);
+        WriteJpeg(folder.filePath("p1.jpg"), 40, 30, 1);
+        QVERIFY(testsupport::WriteAll(folder.filePath(name), bytes));
+        TVisorFrm direct;
+        direct.show();
+        direct.OpenPath(folder.path() + '/');
+        Open(folder.path() + '/');
+        if (fitted) {
+            direct.ToggleFit();
+            V->ToggleFit();
+        }
+        V->GoNext();  // prepares the third picture for the box as it is now
+        QVERIFY(V->Prefetch().Holds());
+        V->GoNext();
+        direct.GoToIndex(2);
+        QCOMPARE(V->Index(), 2);
+        QCOMPARE(V->LblInfo2()->text(), direct.LblInfo2()->text());
+        QCOMPARE(V->Dest(), direct.Dest());
+        QCOMPARE(V->Box()->grab().toImage(), direct.Box()->grab().toImage());
     }
 
     void animationTiming() {
