@@ -9,7 +9,9 @@
 #include "hotzone/HotImg.h"
 #include "hotzone/HotZone.h"
 #include "lib/GExec.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
+#include "lib/Cue.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "picture/Picture.h"
@@ -45,17 +47,6 @@ struct TGlobalsGuard {
         ItemCount = 0;
     }
 };
-
-// Text after the last separator or drive colon.
-QString FileNamePart(const QString &path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.mid(cut + 1);
-}
-
-QString FolderPartOf(const QString &path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.left(cut + 1);
-}
 
 class TChecker {
 public:
@@ -201,7 +192,7 @@ void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
     // The viewer's list for a target: the folder part, and the file name when the target is a
     // file or a usable mask, else every JPEG and GIF.
     QString mask = FileNamePart(target);
-    const QString folder = FolderPartOf(target);
+    const QString folder = FolderPart(target);
     if (!platform::IsRegularFile(target) && !(mask.contains(u'.') && mask.contains(u'*')))
         mask = QStringLiteral("*.JPG;*.GIF");
     if (folder.isEmpty())
@@ -247,7 +238,7 @@ void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role
     }
     case TIconRole::Pictures:
     case TIconRole::Programs: {
-        const QString folder = item.Exe.contains(u'*') ? FolderPartOf(item.Exe) : item.Exe;
+        const QString folder = item.Exe.contains(u'*') ? FolderPart(item.Exe) : item.Exe;
         if (!IsPictureFile(item.Exe) && !platform::PathExists(folder))
             Problem(where, QStringLiteral("no existe %1").arg(folder));
         else
