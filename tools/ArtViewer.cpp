@@ -2,6 +2,8 @@
 
 #include "ArtPictures.h"
 
+#include "viewer/VisorLayout.h"
+
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
@@ -312,25 +314,10 @@ bool PaintViewerArt(TViewerArt &art, QString &error) {
 }
 
 QImage ComposeViewerFrame(const QImage &skin, int w, int h) {
-    // The order matters: the last band piece runs past the right edge, and the right side,
-    // drawn after it, covers that.
     QImage out(w, h, QImage::Format_RGB32);
     out.fill(Qt::black);
     QPainter p(&out);
-    for (int k = 0; k <= w / 24; ++k) {
-        const int x = 12 + 24 * k;
-        p.drawImage(QPoint(x, 0), skin, QRect(12, 0, 24, 12));
-        p.drawImage(QPoint(x, h - 36), skin, QRect(12, 12, 24, 36));
-    }
-    for (int k = 0; k <= h / 24; ++k) {
-        const int y = 12 + 24 * k;
-        p.drawImage(QPoint(0, y), skin, QRect(0, 12, 12, 24));
-        p.drawImage(QPoint(w - 12, y), skin, QRect(36, 12, 12, 24));
-    }
-    p.drawImage(QPoint(0, 0), skin, QRect(0, 0, 12, 12));
-    p.drawImage(QPoint(0, h - 12), skin, QRect(0, 36, 12, 12));
-    p.drawImage(QPoint(w - 12, 0), skin, QRect(36, 0, 12, 12));
-    p.drawImage(QPoint(w - 12, h - 12), skin, QRect(36, 36, 12, 12));
+    DrawFrameSkin(p, skin, w, h);
     return out;
 }
 
@@ -342,7 +329,11 @@ namespace {
 QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, int index, int count, const QString &info) {
     QImage screen = ComposeViewerFrame(art.Frame, w, h);
     QPainter p(&screen);
-    const QRect box(13, 13, w - 26, h - 36 - 13);
+    QFont font(QStringLiteral("Nimbus Sans"));
+    font.setPixelSize(12);
+    const QFontMetrics fm(font);
+    const TVisorLayout l = ComputeVisorLayout(w, h, fm.horizontalAdvance(QStringLiteral("000/000")));
+    const QRect &box = l.Box;
     QRect dest(QPoint(0, 0), picture.size());
     if (picture.width() > box.width() || picture.height() > box.height())
         dest.setSize(picture.size().scaled(box.size(), Qt::KeepAspectRatio));
@@ -352,9 +343,7 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     p.drawImage(dest, picture);
     p.setClipping(false);
 
-    const int top = h - 20 - 11;
-    const QRect prev(12, top, 40, 20), next(prev.right() + 1 + 6, top, 40, 20);
-    const QRect salir(w - 20 - 12, top, 20, 20), opc(salir.left() - 6 - 20, top, 20, 20);
+    const QRect &prev = l.BtnPrev, &next = l.BtnNext, &salir = l.BtnSalir, &opc = l.BtnOpc;
     auto button = [&](const QRect &r, const QImage &glyph, bool enabled, int margin) {
         p.drawImage(QPoint(r.left() + margin, r.top() + (r.height() - GlyphSize) / 2), glyph,
                     QRect(enabled ? 0 : GlyphSize, 0, GlyphSize, GlyphSize));
@@ -364,22 +353,13 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     button(opc, art.Opc, true, 0);
     button(salir, art.Salir, true, 0);
 
-    QFont font(QStringLiteral("Nimbus Sans"));
-    font.setPixelSize(12);
-    const QFontMetrics fm(font);
-    const int counterWidth = fm.horizontalAdvance(QStringLiteral("000/000"));
-    const QRect lbl1(next.right() + 1 + 16, top + 2, counterWidth, 16);
-    const QRect lbl2(lbl1.right() + 1 + 14, top + 2, opc.left() - lbl1.left() - counterWidth - 30, 16);
+    const QRect &lbl1 = l.LblInfo1, &lbl2 = l.LblInfo2;
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(lbl1, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1/%2").arg(index + 1).arg(count));
     p.drawText(lbl2, Qt::AlignLeft | Qt::AlignVCenter, info);
 
-    // Outlines on the bounds, the labels' grown by 4 across and 2 up and down.
-    p.setPen(QColor(128, 128, 128));
-    p.setBrush(Qt::NoBrush);
-    for (const QRect &r : {prev, next, opc, salir, lbl2.adjusted(-4, -2, 4, 2), lbl1.adjusted(-4, -2, 4, 2)})
-        p.drawRect(r.adjusted(0, 0, -1, -1));
+    DrawControlFrames(p, l);
     return screen;
 }
 

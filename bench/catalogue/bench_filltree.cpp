@@ -4,7 +4,7 @@
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 // Parsing a large items file, and collecting files over a large tree next to find(1) on the same tree.
-#include "lib/GLib.h"
+#include "lib/FileSearch.h"
 #include "platform/Profile.h"
 
 #include <QCoreApplication>

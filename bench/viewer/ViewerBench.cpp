@@ -1,9 +1,9 @@
 // The picture core side by side with its peers: our GIF decoder and giflib on the same files,
 // ResampleBilinear and Qt's smooth scaling, our JPEG load-and-decode and the JPEG library alone.
 // Prints the ratios at the end; asserts nothing.
-#include "viewer/GifDecoder.h"
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/GifDecoder.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 
 #include <QImage>
 

@@ -4,11 +4,11 @@
 // figures and ratios; asserts nothing.
 //
 //   bench_visor [RUNS]
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
+#include "picture/Resample.h"
 
 #include <QApplication>
 #include <QDir>
@@ -117,7 +117,7 @@ int main(int argc, char **argv) {
         viewer.OpenPath(folder);
         viewer.ToggleFit();
         QCoreApplication::processEvents();
-        const QSize box(viewer.BoxWidth(), viewer.BoxHeight());
+        const QSize box = viewer.Box()->size();
         std::vector<double> jump, paged, core;
         double longestWait = 0;
         for (int i = 0; i < runs; ++i) {

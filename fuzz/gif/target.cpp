@@ -1,7 +1,7 @@
 // The GIF decoder on any bytes: every frame composited, the grey conversion, the still picture.
-#include "viewer/GifAnimation.h"
-#include "viewer/GifDecoder.h"
-#include "viewer/Resample.h"
+#include "picture/GifAnimation.h"
+#include "picture/GifDecoder.h"
+#include "picture/Resample.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 
 #include "FuzzWidgets.h"
 

@@ -1,6 +1,6 @@
 // The JPEG loader on any bytes: header, half-size choice, decoding with progress, fitting.
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 
 #include <cstddef>
 #include <cstdint>

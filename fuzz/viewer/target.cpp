@@ -3,8 +3,10 @@
 // leave unread after their end), then the window opens the folder and pages as a person
 // would: next, previous, End, Home, and fitting in and out. Loading, decoding, animating and
 // painting any bytes must not crash or hang, and the window must stay in a consistent state.
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
+#include "viewer/PictureBox.h"
+#include "viewer/PictureList.h"
 
 #include "FuzzWidgets.h"
 
@@ -44,7 +46,7 @@ void CheckState(const TVisorFrm *viewer, int index) {
     if (failed)
         return;
     Check(viewer->Zoom() > 0, "a picture on show has a zoom");
-    const QRect box(0, 0, viewer->BoxWidth(), viewer->BoxHeight());
+    const QRect box = viewer->Box()->rect();
     if (viewer->FitMode() && viewer->Picture().Width() > 0 && viewer->Picture().Height() > 0)
         Check(box.contains(viewer->Dest()), "a fitted picture lies inside the box");
 }
@@ -55,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const bool ready = Setup();
     (void)ready;
     QByteArray bytes = fuzzsupport::Bytes(data, size);
-    if (bytes.size() < TVisorFrm::kMinPictureBytes)
-        bytes.append(QByteArray(TVisorFrm::kMinPictureBytes - bytes.size(), '\0'));
+    if (bytes.size() < kMinPictureBytes)
+        bytes.append(QByteArray(kMinPictureBytes - bytes.size(), '\0'));
     fuzzsupport::WriteFile(Folder() + QStringLiteral("a.jpg"), bytes);
     fuzzsupport::WriteFile(Folder() + QStringLiteral("b.gif"), bytes);
 

@@ -1,6 +1,6 @@
 #include "catalogue/GItem.h"
 
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 
@@ -11,16 +11,6 @@
 
 TItemList *ItemList = nullptr;
 bool SortItems = false;
-
-namespace {
-
-// Text up to and including the last separator (or drive colon); empty when there is none.
-QString FolderPart(const QString &path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.left(cut + 1);
-}
-
-} // namespace
 
 void ReadSortItems() {
     const auto ini = platform::TProfile::Load(GresDir + QStringLiteral("GES.INI"));
@@ -107,8 +97,7 @@ bool IsCollection(const TItem &item) {
         return true;
     // Only the last element can carry an extension: a disc copied into a folder such as
     // "disco.v2" must not turn every folder target into a file.
-    const QString leaf = item.Exe.mid(std::max(item.Exe.lastIndexOf(u'/'), item.Exe.lastIndexOf(u'\\')) + 1);
-    return !leaf.contains(u'.');
+    return !FileNamePart(item.Exe).contains(u'.');
 }
 
 bool IsPictureCollection(const TItem &item) {

@@ -1,6 +1,7 @@
 #include "catalogue/GTemas.h"
 
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -16,10 +17,9 @@ namespace {
 
 const QString kConfigName = QStringLiteral("GES.INI");
 
-// The file name part of Value (after its last separator or ":") without its extension.
+// The file name part of Value without its extension.
 QString BaseNameOf(const QString &value) {
-    const qsizetype cut = std::max({value.lastIndexOf(u'\\'), value.lastIndexOf(u'/'), value.lastIndexOf(u':')});
-    QString name = value.mid(cut + 1);
+    QString name = FileNamePart(value);
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);
@@ -135,8 +135,7 @@ QString TopicBaseName(const QString &name) {
 bool IsCurrentTopic(const QString &name) { return name.compare(CurrentTopic, Qt::CaseInsensitive) == 0; }
 
 QString StartupTitle(const QString &programFile) {
-    QString name = platform::ToSlashes(programFile);
-    name = name.mid(name.lastIndexOf(u'/') + 1);
+    QString name = FileNamePart(programFile);
     const qsizetype dot = name.indexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);

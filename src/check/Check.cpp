@@ -6,9 +6,9 @@
 #include "hotzone/HotZone.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
-#include "viewer/GifAnimation.h"
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/GifAnimation.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 
 #include <QDir>
 #include <QFile>

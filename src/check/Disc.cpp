@@ -9,10 +9,14 @@
 #include "hotzone/HotImg.h"
 #include "hotzone/HotZone.h"
 #include "lib/GExec.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
+#include "lib/Cue.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
-#include "viewer/Picture.h"
+#include "picture/Prepare.h"
+#include "platform/Media.h"
+#include "viewer/PictureList.h"
 #include "viewer/ViewerSettings.h"
 
 #include <QDir>
@@ -24,11 +28,6 @@
 #include <functional>
 
 namespace {
-
-// The viewer lists pictures from this size on.
-constexpr qint32 kMinPictureBytes = 2048;
-// The music player takes WAV files from this size on.
-constexpr qint32 kMinWavBytes = 524288;
 
 const QString kConfigName = QStringLiteral("GES.INI");
 const QString kCueName = QStringLiteral("BOTON.WAV");
@@ -45,17 +44,6 @@ struct TGlobalsGuard {
         ItemCount = 0;
     }
 };
-
-// Text after the last separator or drive colon.
-QString FileNamePart(const QString &path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.mid(cut + 1);
-}
-
-QString FolderPartOf(const QString &path) {
-    const qsizetype cut = std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
-    return path.left(cut + 1);
-}
 
 class TChecker {
 public:
@@ -184,13 +172,13 @@ void TChecker::CheckPictureFile(const QString &path) {
     if (FPicturesChecked.contains(path))
         return;
     FPicturesChecked.insert(path);
-    // As the viewer shows it: a large JPEG decoded at half size.
+    // As the viewer shows it: prepared for the box the way the viewer prepares it.
     TPicture picture;
-    bool ok = picture.LoadFromFile(path);
-    if (ok && picture.Format() == TPictureFormat::Jpeg) {
-        picture.SetHalfScale(NeedsHalfScale(picture.FileWidth(), picture.FileHeight()));
-        ok = picture.Decode();
-    }
+    QByteArray bytes;
+    const TPictureFormat format = FormatForPath(path);
+    const bool ok = format != TPictureFormat::None &&
+                    ReadPictureFile(platform::FindFile(path), picture.Limits(), bytes) &&
+                    PrepareForBox(picture, bytes, format, QSize(), nullptr);
     if (!ok)
         Problem(Shown(path), QStringLiteral("el visor mostrará «Error leyendo el archivo %1»").arg(path));
     else if (picture.Jpeg() && picture.Jpeg()->HadWarnings())
@@ -198,12 +186,8 @@ void TChecker::CheckPictureFile(const QString &path) {
 }
 
 void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
-    // The viewer's list for a target: the folder part, and the file name when the target is a
-    // file or a usable mask, else every JPEG and GIF.
-    QString mask = FileNamePart(target);
-    const QString folder = FolderPartOf(target);
-    if (!platform::IsRegularFile(target) && !(mask.contains(u'.') && mask.contains(u'*')))
-        mask = QStringLiteral("*.JPG;*.GIF");
+    const TPictureTarget list = PictureTargetOf(target);
+    const QString &folder = list.Folder, &mask = list.Mask;
     if (folder.isEmpty())
         return;
     if (!platform::IsDirectory(folder)) {
@@ -211,8 +195,7 @@ void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
         return;
     }
     const QString key = folder.toLower() + u'|' + mask.toLower();
-    QStringList pictures;
-    CollectFiles(folder, mask, kMinPictureBytes, pictures);
+    const QStringList pictures = ListPictures(list);
     if (pictures.isEmpty()) {
         Problem(where, QStringLiteral("en %1 no hay ninguna imagen «%2» de %3 bytes o más: el visor mostrará "
                                       "«No hay arhivos en %1»")
@@ -247,7 +230,7 @@ void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role
     }
     case TIconRole::Pictures:
     case TIconRole::Programs: {
-        const QString folder = item.Exe.contains(u'*') ? FolderPartOf(item.Exe) : item.Exe;
+        const QString folder = item.Exe.contains(u'*') ? FolderPart(item.Exe) : item.Exe;
         if (!IsPictureFile(item.Exe) && !platform::PathExists(folder))
             Problem(where, QStringLiteral("no existe %1").arg(folder));
         else
@@ -405,11 +388,7 @@ void TChecker::CheckMusic() {
         return;
     }
     CaseNote(where, MusicFolder);
-    // The music player's three lists.
-    QStringList tracks;
-    CollectFiles(MusicFolder, QStringLiteral("mp3"), 1, tracks);
-    CollectFiles(MusicFolder, QStringLiteral("mid;mp2"), 1, tracks);
-    CollectFiles(MusicFolder, QStringLiteral("wav"), kMinWavBytes, tracks);
+    const QStringList tracks = ListTracks(MusicFolder, platform::TMediaPlayer::Mp3Supported());
     QStringList smallWavs;
     CollectFiles(MusicFolder, QStringLiteral("wav"), 1, smallWavs);
     for (const QString &wav : std::as_const(smallWavs))

@@ -1,6 +1,6 @@
 #include "hotzone/HotImg.h"
 
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 
 #include "platform/Bundle.h"
 #include "platform/Files.h"
@@ -57,8 +57,7 @@ QString THotImg::ResolveName(const QString &name) const {
         return {};
     if (platform::IsRegularFile(name))
         return name;
-    const qsizetype cut = std::max({name.lastIndexOf(u'\\'), name.lastIndexOf(u'/'), name.lastIndexOf(u':')});
-    const QString file = name.mid(cut + 1);
+    const QString file = FileNamePart(name);
     if (file.isEmpty())
         return {};
     if (platform::IsRegularFile(file))

@@ -7,7 +7,7 @@
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
-#include "lib/GLib.h"
+#include "lib/Cue.h"
 #include "viewer/GVisor.h"
 
 #include "ui_MainFrm.h"

@@ -4,7 +4,7 @@
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "main/MainFrm.h"
 #include "platform/Bundle.h"
 #include "platform/Environment.h"

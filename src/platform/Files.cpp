@@ -196,21 +196,29 @@ qint64 FileSize(const QString &path) {
     return qint64(st.st_size);
 }
 
-TFileStamp FileStamp(const QString &path) {
-    TFileStamp stamp;
+TFileStamp FileStamp(const QString &path) { return FindFile(path).Stamp; }
+
+TFoundFile FindFile(const QString &path) {
+    TFoundFile found;
     const QString r = ResolveCase(path);
     struct stat st;
     if (r.isEmpty() || !StatPath(r, st) || !S_ISREG(st.st_mode))
-        return stamp;
-    stamp.Size = qint64(st.st_size);
-    stamp.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.Inode = quint64(st.st_ino);
-    return stamp;
+        return found;
+    found.Path = r;
+    found.Stamp.Size = qint64(st.st_size);
+    found.Stamp.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    found.Stamp.Inode = quint64(st.st_ino);
+    return found;
 }
 
 bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes) {
     bytes.clear();
-    const QString r = ResolveCase(path);
+    return ReadFoundFile(TFoundFile{ResolveCase(path), {}}, bytes, maxBytes);
+}
+
+bool ReadFoundFile(const TFoundFile &found, QByteArray &bytes, qint64 maxBytes) {
+    bytes.clear();
+    const QString &r = found.Path;
     if (r.isEmpty() || Injected(TFileOp::Read, r))
         return false;
     const int fd = ::open(Native(r).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

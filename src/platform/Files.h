@@ -61,6 +61,18 @@ TFileStamp FileStamp(const QString &path);
 // Reads at most MaxBytes of a regular file. False when it cannot be opened or read.
 bool ReadFileBytes(const QString &path, QByteArray &bytes, qint64 maxBytes);
 
+// One look at a file, handed on to whatever reads it next: the regular file Path names (found
+// ignoring letter case) and its stamp. Path is empty and Stamp.Size -1 when there is none.
+struct TFoundFile {
+    QString Path;
+    TFileStamp Stamp;
+    bool Exists() const { return Stamp.Size >= 0; }
+};
+TFoundFile FindFile(const QString &path);
+// Reads at most MaxBytes of the file Found names, without looking its name up again. False
+// when there was none, or it cannot be opened or read.
+bool ReadFoundFile(const TFoundFile &found, QByteArray &bytes, qint64 maxBytes);
+
 // Renames From to To, never replacing a file that exists at To.
 bool RenameNoReplace(const QString &from, const QString &to);
 

@@ -1,11 +1,16 @@
 #include "viewer/GVisor.h"
 
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
+#include "lib/CopyWithProgress.h"
+#include "picture/Prepare.h"
+#include "picture/Resample.h"
 #include "platform/Files.h"
 #include "viewer/DSPlay.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
+#include "viewer/PictureList.h"
+#include "viewer/ViewerMusic.h"
 #include "viewer/SpeedButton.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
@@ -14,7 +19,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -26,25 +30,9 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <limits>
 
 static void InitVisorResources() { Q_INIT_RESOURCE(visor); }
-
-namespace {
-
-const QColor kControlFrame(128, 128, 128);
-constexpr int kSkinBand = 12;
-
-QString FileNamePart(const QString &path) {
-    const int cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(cut + 1);
-}
-
-QString FolderPart(const QString &path) {
-    const int cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.left(cut + 1);
-}
-
-} // namespace
 
 // The key table: each key with the modifiers it needs (-1: any) and what it does.
 struct TVisorFrm::TKeyBinding {
@@ -110,14 +98,14 @@ void TVisorFrm::FormCreate() {
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    FMask = kDefaultMask;
+    FMask = kDefaultPictureMask;
     FFolder.clear();
     FPicture.SetProgressHandler([this](TProgressStage stage, int percent, bool redraw, const QRect &band) {
         PictureProgress(stage, percent, redraw, band);
     });
     Box()->SetPicture(&FPicture);
-    FDest = Box()->rect();
-    FFrameSkin = QPixmap(QStringLiteral(":/telvaro/visor/frame.bmp"));
+    Box()->SetDest(Box()->rect(), false);
+    FFrameSkin = QImage(QStringLiteral(":/telvaro/visor/frame.bmp"));
 
     const struct {
         TSpeedButton *Button;
@@ -145,14 +133,14 @@ void TVisorFrm::FormCreate() {
     Edit1()->installEventFilter(this);
     Edit1()->hide();
 
-    connect(Box(), &TPictureBox::MouseDown, this, &TVisorFrm::BoxMouseDown);
-    connect(Box(), &TPictureBox::MouseMove, this, &TVisorFrm::BoxMouseMove);
-    connect(Box(), &TPictureBox::MouseUp, this, &TVisorFrm::BoxMouseUp);
+    connect(Box(), &TPictureBox::FitRequested, this, &TVisorFrm::ToggleFit);
+    connect(Box(), &TPictureBox::DragStarted, this, &TVisorFrm::BoxDragStarted);
+    connect(Box(), &TPictureBox::DragEnded, this, &TVisorFrm::BoxDragEnded);
     connect(Box(), &TPictureBox::MenuRequested, this, &TVisorFrm::ShowMenuAt);
     connect(GIFAnimator(), &TGifAnimator::MenuRequested, this, &TVisorFrm::ShowMenuAt);
 
-    FPlayer = new TDSPlayer(this);
-    FPlayer->SetOnComplete([this](TDSPlayer *) { PlayerComplete(); });
+    FMusic = new TViewerMusic(this);
+    connect(FMusic, &TViewerMusic::TrackEnded, this, &TVisorFrm::PlayerComplete);
 
     FTimer.setInterval(kDefaultSlideMs);
     connect(&FTimer, &QTimer::timeout, this, &TVisorFrm::TimerTimer);
@@ -203,11 +191,6 @@ void TVisorFrm::CreateMenu() {
     connect(FPopupMenu, &QMenu::aboutToShow, this, &TVisorFrm::PopupMenuPopup);
 }
 
-void TVisorFrm::SetFixedSeed(quint32 seed) {
-    FFixedSeed = true;
-    FRandom.seed(seed);
-}
-
 // --- what a screen reader says ----------------------------------------------------------------
 
 void TVisorFrm::SetAccessibleNames() {
@@ -241,8 +224,7 @@ void TVisorFrm::hideEvent(QHideEvent *event) {
 }
 
 void TVisorFrm::FormShow() {
-    if (!FFixedSeed)
-        FRandom.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
+    FMusic->Reseed();
     QFont f = font();
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
         f.setFamily(QStringLiteral("Tahoma"));
@@ -262,19 +244,19 @@ void TVisorFrm::FormShow() {
         FTimer.start();
     else
         FTimer.stop();
-    BuildTrackList();
-    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
+    FMusic->BuildTrackList();
+    miMusica->setEnabled(FMusic->CanPlay());
 }
 
 void TVisorFrm::FormHide() {
     ++FLoadSerial;
     FPrefetch.Drop();
     FTimer.stop();
-    FDragging = false;
+    Box()->CancelDrag();
     FPicture.Clear();
     Box()->DropFitted();
     ClearAnimation();
-    StopMusic();
+    FMusic->Stop();
 }
 
 void TVisorFrm::closeEvent(QCloseEvent *event) {
@@ -294,9 +276,13 @@ void TVisorFrm::LayoutControls() {
     PlaceControls(area.width(), area.height());
 }
 
+const QRect &TVisorFrm::Dest() const { return Box()->Dest(); }
+
+bool TVisorFrm::FitMode() const { return Box()->Fitted(); }
+
 void TVisorFrm::PlaceControls(int w, int h) {
     const int counterWidth = QFontMetrics(font()).horizontalAdvance(QStringLiteral("000/000"));
-    const TVisorLayout l = ComputeVisorLayout(w, h, counterWidth);
+    const TVisorLayout &l = FLayout = ComputeVisorLayout(w, h, counterWidth);
     BtnPrev()->setGeometry(l.BtnPrev);
     BtnNext()->setGeometry(l.BtnNext);
     BtnSalir()->setGeometry(l.BtnSalir);
@@ -312,11 +298,13 @@ void TVisorFrm::PlaceControls(int w, int h) {
 
 void TVisorFrm::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    if (event->size() == event->oldSize() || (width() - 26 == FBoxWidth && height() - 49 == FBoxHeight))
+    // The box depends on the window's size alone, not on the counter's width.
+    if (event->size() == event->oldSize() ||
+        ComputeVisorLayout(width(), height(), 0).Box.size() == QSize(FBoxWidth, FBoxHeight))
         return;
     PlaceControls(width(), height());
     if (!FPicture.IsEmpty())
-        FFitMode ? ShowFitted() : ShowActualSize();
+        FitMode() ? ShowFitted() : ShowActualSize();
 }
 
 void TVisorFrm::WMDisplayChange() {
@@ -328,19 +316,15 @@ void TVisorFrm::WMDisplayChange() {
 // --- the picture list and navigation --------------------------------------------------------
 
 void TVisorFrm::OpenPath(const QString &path) {
-    FMask = FileNamePart(path);
-    // A file keeps its own name as the mask; otherwise only a mask with a dot and a star is one.
-    if (!platform::IsRegularFile(platform::ResolveCase(path))) {
-        if (FMask.isEmpty() || !FMask.contains(QLatin1Char('.')) || !FMask.contains(QLatin1Char('*')))
-            FMask = kDefaultMask;
-    }
-    FFolder = FolderPart(path);
+    const TPictureTarget target = PictureTargetOf(path);
+    FMask = target.Mask;
+    FFolder = target.Folder;
     FPrefetch.Drop();
     FPictures.clear();
     LblInfo1()->clear();
     LblInfo2()->clear();
     if (!FFolder.isEmpty()) {
-        BuildPictureList();
+        FPictures = ListPictures(target);
         FAutoPopup = !FPictures.isEmpty();
         FIndex = 0;
         if (FPictures.isEmpty()) {
@@ -363,13 +347,6 @@ void TVisorFrm::OpenPath(const QString &path) {
     }
     if (miMusica->isEnabled() && miMusica->isChecked())
         PlayRandomTrack();
-}
-
-void TVisorFrm::BuildPictureList() {
-    FPictures.clear();
-    CollectFiles(FFolder, FMask, kMinPictureBytes, FPictures);
-    std::stable_sort(FPictures.begin(), FPictures.end(),
-                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 void TVisorFrm::GoToIndex(int index) {
@@ -411,47 +388,32 @@ void TVisorFrm::LoadPicture(const QString &path) {
     if (serial != FLoadSerial)
         return;
 
-    FFileSize = FileSizeOf(path);
+    // One look at the file: its real name and version go down to whatever reads it.
+    const platform::TFoundFile file = platform::FindFile(path);
+    FFileSize = file.Exists() ? std::min<qint64>(file.Stamp.Size, std::numeric_limits<qint32>::max()) : -1;
     FHalfScale = false;
-    // A neighbour prepared ahead is the same file decoded the same way; anything else is read now.
+    Box()->DropFitted();
+    // A neighbour prepared ahead is the same file prepared the same way; anything else is read now.
     bool ok;
-    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path);
+    QImage fitted;
+    TPicturePrefetch::TPrepared ready = FPrefetch.Take(path, file.Stamp);
     if (ready.Picture) {
         FPicture.Adopt(*ready.Picture);
+        fitted = std::move(ready.Fitted);
+        PlaceNewPicture();
         ok = true;
     } else {
-        ok = FPicture.LoadFromFile(path);
-    }
-    Box()->DropFitted();
-    if (ok) {
-        const QString ext = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toUpper();
-        if (!ext.contains(QLatin1String("GIF"))) {
-            ClearAnimation();
-            if (FPicture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(FPicture.FileWidth(), FPicture.FileHeight())) {
-                FHalfScale = true;
-                FPicture.SetHalfScale(true);
-            }
-        }
-        if (TGifImage *gif = FPicture.Gif()) {
-            gif->SetTransparent(false);
-            if (gif->BitsPerPixel() == 1)
-                gif->ConvertToGrey();
-            if (gif->FrameCount() < 2) {
-                ClearAnimation();
-            } else {
-                GIFAnimator()->SetPicture(*gif);
-                Box()->SetSuppressed(true);
-                GIFAnimator()->show();
-            }
-        }
-        FFitMode ? ShowFitted() : ShowActualSize();
-        Box()->OfferFitted(ready.Fitted);
         // Decoding runs here, outside any paint handler: its progress paints the rows as they
         // come and lets input through, so a newer load may overtake this one.
-        if (!FPicture.IsDecoded())
-            ok = FPicture.Decode();
+        QByteArray bytes;
+        const TPictureFormat format = FormatForPath(path);
+        ok = format != TPictureFormat::None && ReadPictureFile(file, FPicture.Limits(), bytes) &&
+             PrepareForBox(FPicture, bytes, format, FitBox(), &fitted, [this] { PlaceNewPicture(); });
         if (serial != FLoadSerial)
             return;
+    }
+    if (ok) {
+        Box()->OfferFitted(fitted);
         Box()->update();
         QCoreApplication::processEvents();
         if (serial != FLoadSerial)
@@ -473,6 +435,19 @@ void TVisorFrm::LoadPicture(const QString &path) {
     AnnouncePicture(FileNamePart(path), PlaceText(FIndex, int(FPictures.size()), ok));
 }
 
+void TVisorFrm::PlaceNewPicture() {
+    FHalfScale = FPicture.HalfScale();
+    TGifImage *gif = FPicture.Gif();
+    if (gif && gif->FrameCount() > 1) {
+        GIFAnimator()->SetPicture(*gif);
+        Box()->SetSuppressed(true);
+        GIFAnimator()->show();
+    } else {
+        ClearAnimation();
+    }
+    FitMode() ? ShowFitted() : ShowActualSize();
+}
+
 void TVisorFrm::UpdateAfterLoad() {
     BtnPrev()->setEnabled(FIndex > 0);
     BtnNext()->setEnabled(FIndex < FPictures.size() - 1);
@@ -480,38 +455,34 @@ void TVisorFrm::UpdateAfterLoad() {
         LblInfo1()->unsetCursor();
     else
         LblInfo1()->setCursor(Qt::PointingHandCursor);
-    FLarger = FPicture.Width() > Box()->width() || FPicture.Height() > Box()->height();
 }
 
-void TVisorFrm::SetDest(const QRect &dest) {
-    FDest = dest;
-    Box()->SetDest(FDest, FFitMode);
+void TVisorFrm::SetDest(const QRect &dest, bool fitted) {
+    Box()->SetDest(dest, fitted);
     Box()->update();
 }
 
 void TVisorFrm::ShowActualSize() {
-    FFitMode = false;
-    SetDest(ActualRect(FPicture.Width(), FPicture.Height(), FBoxWidth, FBoxHeight));
+    SetDest(ActualRect(FPicture.Width(), FPicture.Height(), FBoxWidth, FBoxHeight), false);
     FZoom = 100;
 }
 
 void TVisorFrm::ShowFitted() {
-    FFitMode = true;
     const int w = FPicture.Width(), h = FPicture.Height();
     if (w <= 0 || h <= 0) {
-        SetDest(ActualRect(w, h, FBoxWidth, FBoxHeight));
+        SetDest(ActualRect(w, h, FBoxWidth, FBoxHeight), true);
         FZoom = 100;
         return;
     }
-    SetDest(FittedRect(w, h, FBoxWidth, FBoxHeight));
-    FZoom = FitZoom(FDest, w);
+    SetDest(FittedRect(w, h, FBoxWidth, FBoxHeight), true);
+    FZoom = FitZoom(Dest(), w);
 }
 
 void TVisorFrm::ToggleFit() {
     if (FPictures.isEmpty() || FPicture.IsEmpty())
         return;
-    FDragging = false;
-    if (FFitMode)
+    Box()->CancelDrag();
+    if (FitMode())
         ShowActualSize();
     else
         ShowFitted();
@@ -534,11 +505,12 @@ void TVisorFrm::PictureProgress(TProgressStage stage, int percent, bool redraw, 
         return;
     LblInfo2()->setText(QStringLiteral("Leyendo %1% ...").arg(percent));
     const int h = FPicture.Height();
+    const QRect &dest = Dest();
     if (FPicture.Format() == TPictureFormat::Jpeg && h > 0) {
         // The band's rows, scaled to where they land in the destination.
-        const qint64 top = FDest.top() + qint64(FDest.height()) * band.top() / h;
-        const qint64 bottom = FDest.top() + qint64(FDest.height()) * (band.top() + band.height()) / h;
-        Box()->repaint(QRect(FDest.left(), int(top), FDest.width(), int(bottom - top)) & Box()->rect());
+        const qint64 top = dest.top() + qint64(dest.height()) * band.top() / h;
+        const qint64 bottom = dest.top() + qint64(dest.height()) * (band.top() + band.height()) / h;
+        Box()->repaint(QRect(dest.left(), int(top), dest.width(), int(bottom - top)) & Box()->rect());
     } else {
         Box()->repaint();
     }
@@ -550,37 +522,8 @@ void TVisorFrm::PictureProgress(TProgressStage stage, int percent, bool redraw, 
 void TVisorFrm::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const int w = width(), h = height();
-    if (!FFrameSkin.isNull()) {
-        const int b = kSkinBand;
-        for (int k = 0; k <= w / 24; ++k) {
-            const int x = b + 24 * k;
-            painter.drawPixmap(x, 0, FFrameSkin, b, 0, 24, b);
-            painter.drawPixmap(x, h - 36, FFrameSkin, b, b, 24, 36);
-        }
-        for (int k = 0; k <= h / 24; ++k) {
-            const int y = b + 24 * k;
-            painter.drawPixmap(0, y, FFrameSkin, 0, b, b, 24);
-            painter.drawPixmap(w - b, y, FFrameSkin, 36, b, b, 24);
-        }
-        painter.drawPixmap(0, 0, FFrameSkin, 0, 0, b, b);
-        painter.drawPixmap(0, h - b, FFrameSkin, 0, 36, b, b);
-        painter.drawPixmap(w - b, 0, FFrameSkin, 36, 0, b, b);
-        painter.drawPixmap(w - b, h - b, FFrameSkin, 36, 36, b, b);
-    }
-    DrawControlFrames(painter);
-}
-
-void TVisorFrm::DrawControlFrames(QPainter &painter) {
-    painter.setPen(QPen(kControlFrame, 1));
-    painter.setBrush(Qt::NoBrush);
-    // Rectangles as the bounds give them: the right and bottom edges lie just outside.
-    auto frame = [&painter](const QRect &r) { painter.drawRect(r.x(), r.y(), r.width(), r.height()); };
-    for (QWidget *button : {static_cast<QWidget *>(BtnPrev()), static_cast<QWidget *>(BtnNext()),
-                            static_cast<QWidget *>(BtnOpc()), static_cast<QWidget *>(BtnSalir())})
-        frame(button->geometry().adjusted(0, 0, -1, -1));
-    for (QLabel *label : {LblInfo2(), LblInfo1()})
-        frame(label->geometry().adjusted(-4, -2, 4 - 1, 2 - 1));
+    DrawFrameSkin(painter, FFrameSkin, width(), height());
+    DrawControlFrames(painter, FLayout);
 }
 
 // --- keys, the counter and the go-to entry ---------------------------------------------------
@@ -697,44 +640,9 @@ void TVisorFrm::ShowMenuAt(QPoint globalPos) {
         FPopupMenu->popup(globalPos);
 }
 
-void TVisorFrm::BoxMouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick) {
-    FDragging = false;
-    if (buttons != Qt::LeftButton || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) ||
-        doubleClick || FBusy)
-        return;
-    if (FDest.contains(pos)) {
-        if (FLarger && !FFitMode) {
-            FTimer.stop();
-            FDragging = true;
-        } else {
-            ToggleFit();
-        }
-    }
-    FLastMouse = pos;
-}
+void TVisorFrm::BoxDragStarted() { FTimer.stop(); }
 
-void TVisorFrm::BoxMouseMove(QPoint pos) {
-    if (FDest.contains(pos)) {
-        // A picture that can be dragged shows the plain arrow; one that can be fitted, the hand.
-        if (FLarger && !FFitMode)
-            Box()->setCursor(Qt::ArrowCursor);
-        else
-            Box()->setCursor(Qt::PointingHandCursor);
-    } else {
-        Box()->unsetCursor();
-    }
-    if (!FDragging)
-        return;
-    const QRect dest = DragRect(FDest, pos.x() - FLastMouse.x(), pos.y() - FLastMouse.y(), FPicture.Width(),
-                                FPicture.Height(), Box()->width(), Box()->height());
-    FLastMouse = pos;
-    FDest = dest;
-    Box()->SetDest(FDest, FFitMode);
-    Box()->repaint();
-}
-
-void TVisorFrm::BoxMouseUp() {
-    FDragging = false;
+void TVisorFrm::BoxDragEnded() {
     if (miAuto->isChecked())
         FTimer.start();
 }
@@ -743,14 +651,14 @@ void TVisorFrm::BoxMouseUp() {
 
 void TVisorFrm::PopupMenuPopup() {
     miAjustar->setEnabled(GIFAnimator()->isHidden());
-    miAjustar->setChecked(FFitMode);
+    miAjustar->setChecked(FitMode());
     miAuto->setChecked(FTimer.isActive());
     miAutoOff->setEnabled(FTimer.isActive());
-    miMusica->setEnabled(FPlayer->Available() && !FTracks.isEmpty());
+    miMusica->setEnabled(FMusic->CanPlay());
     miMusica->setText(QStringLiteral("Música"));
-    miTema->setEnabled(miMusica->isChecked() && FTracks.size() > 1);
+    miTema->setEnabled(miMusica->isChecked() && FMusic->Tracks().size() > 1);
     if (miMusica->isEnabled() && miMusica->isChecked())
-        miMusica->setText(QStringLiteral("Música (%1)").arg(FileNamePart(FPlayer->FileName())));
+        miMusica->setText(QStringLiteral("Música (%1)").arg(FileNamePart(FMusic->Player()->FileName())));
     FAutoMenu->setTitle(AutoCaption);
 }
 
@@ -794,9 +702,9 @@ void TVisorFrm::miGuardarClick() {
     // Only a picture on show can be saved: its decoder chooses the file types offered.
     if (FPictures.isEmpty() || FPicture.IsEmpty() || FBusy)
         return;
-    FBusy = true;
-    const bool wasPlaying = FPlayer->State() == TDSPlayer::stPlaying;
-    StopMusic();
+    SetBusy(true);
+    const bool wasPlaying = FMusic->Player()->State() == TDSPlayer::stPlaying;
+    FMusic->Stop();
     const QString source = FPictures[FIndex];
     QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !platform::IsDirectory(folder))
@@ -822,55 +730,25 @@ void TVisorFrm::miGuardarClick() {
         const QString real = platform::ResolveCase(source);
         ShellCopyFile(this, real.isEmpty() ? source : real, dialog.selectedFiles().first());
     }
-    FBusy = false;
+    SetBusy(false);
     if (wasPlaying)
         PlayRandomTrack();
 }
 
+void TVisorFrm::SetBusy(bool busy) {
+    FBusy = busy;
+    Box()->SetBusy(busy);
+}
+
 // --- music ------------------------------------------------------------------------------------
 
-void TVisorFrm::BuildTrackList() {
-    FTracks.clear();
-    if (MusicFolder.isEmpty() || !FPlayer->Available())
-        return;
-    // MP3 first (where it can be played), then MIDI and MP2, then WAV files long enough to be
-    // music rather than a sound effect.
-    const QString folder = AddBackslash(MusicFolder);
-    if (FPlayer->Mp3Supported())
-        CollectFiles(folder, QStringLiteral("mp3"), 1, FTracks);
-    CollectFiles(folder, QStringLiteral("mid;mp2"), 1, FTracks);
-    CollectFiles(folder, QStringLiteral("wav"), kMinWavBytes, FTracks);
-}
-
 void TVisorFrm::PlayRandomTrack() {
-    if (!FPlayer->Available() || FTracks.isEmpty()) {
+    if (!FMusic->PlayRandomTrack())
         miMusica->setChecked(false);
-        return;
-    }
-    QString track = FTracks.first();
-    // Another track than the one just heard, whenever the player still knows it. A folder can
-    // list one file twice (an extension such as ".m" matches two passes): drawing again stops
-    // when no other track exists.
-    if (FTracks.size() > 1) {
-        const bool another = std::any_of(FTracks.cbegin(), FTracks.cend(),
-                                         [this](const QString &t) { return t != FPlayer->FileName(); });
-        do
-            track = FTracks[int(FRandom.bounded(quint32(FTracks.size())))];
-        while (another && track == FPlayer->FileName());
-    }
-    // A track that cannot be played leaves the music silent, with "Música" still checked, so
-    // "Nuevo tema" can try another.
-    FPlayer->Open(track);
-    FPlayer->Play();
-}
-
-void TVisorFrm::StopMusic() {
-    if (FPlayer->Available())
-        FPlayer->Close();
 }
 
 void TVisorFrm::PlayerComplete() {
-    if (FPlayer->Available() && miMusica->isChecked())
+    if (FMusic->Player()->Available() && miMusica->isChecked())
         PlayRandomTrack();
 }
 
@@ -878,7 +756,7 @@ void TVisorFrm::miMusicaClick() {
     if (miMusica->isChecked())
         PlayRandomTrack();
     else
-        StopMusic();
+        FMusic->Stop();
 }
 
 void TVisorFrm::miTemaClick() { PlayRandomTrack(); }

@@ -2,14 +2,13 @@
 // The full-screen picture viewer. It is created hidden at start-up and lives until the program
 // ends; the main window shows it and hands it a picture file, a folder mask or a folder. The
 // window conducts: it holds the picture list, the index, the options menu and the slide-show
-// timer, and runs the key table; the box paints, the animation area animates, and the
-// arithmetic lives in VisorLayout.
-#include "viewer/Picture.h"
+// timer, and runs the key table; the box paints and drags, the animation area animates, the
+// music class chooses the tracks, and the arithmetic and the frame live in VisorLayout.
+#include "picture/Picture.h"
 #include "viewer/Prefetch.h"
+#include "viewer/VisorLayout.h"
 
-#include <QPixmap>
-#include <QPointer>
-#include <QRandomGenerator>
+#include <QImage>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -25,18 +24,15 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class TGifAnimator;
-class TDSPlayer;
 class TPictureBox;
 class TSpeedButton;
+class TViewerMusic;
 
 class TVisorFrm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kMinPictureBytes = 2048;
     static constexpr int kPageStep = 10;
     static constexpr int kDefaultSlideMs = 5000;
-    static constexpr int kMinWavBytes = 524288;
-    static inline const QString kDefaultMask = QStringLiteral("*.JPG;*.GIF");
 
     explicit TVisorFrm(QWidget *parent = nullptr);
     ~TVisorFrm() override;
@@ -61,35 +57,20 @@ public:
     // A tick of the slide show.
     void TimerTimer();
 
-    void BuildTrackList();
-    void PlayRandomTrack();
-    void StopMusic();
-
-    // The generator the music draws from, seeded from the clock each time the viewer shows;
-    // tests fix the seed.
-    QRandomGenerator &Random() { return FRandom; }
-    void SetFixedSeed(quint32 seed);
-
     // What tests and the main window look at.
     const QStringList &Pictures() const { return FPictures; }
-    const QStringList &Tracks() const { return FTracks; }
     int Index() const { return FIndex; }
     const QString &Folder() const { return FFolder; }
     const QString &Mask() const { return FMask; }
-    const QRect &Dest() const { return FDest; }
+    const QRect &Dest() const;
+    bool FitMode() const;
     int Zoom() const { return FZoom; }
-    bool FitMode() const { return FFitMode; }
-    bool HalfScale() const { return FHalfScale; }
-    bool Larger() const { return FLarger; }
-    bool Dragging() const { return FDragging; }
     bool Busy() const { return FBusy; }
-    int BoxWidth() const { return FBoxWidth; }
-    int BoxHeight() const { return FBoxHeight; }
     const TPicture &Picture() const { return FPicture; }
     QTimer &Timer() { return FTimer; }
     QMenu *PopupMenu() const { return FPopupMenu; }
     const TPicturePrefetch &Prefetch() const { return FPrefetch; }
-    TDSPlayer *Player() const { return FPlayer; }
+    TViewerMusic &Music() const { return *FMusic; }
 
     TPictureBox *Box() const;
     TGifAnimator *GIFAnimator() const;
@@ -121,13 +102,13 @@ private:
     void LayoutControls();
     void PlaceControls(int w, int h);
     void WMDisplayChange();
-    void BuildPictureList();
+    void PlaceNewPicture();
     void UpdateAfterLoad();
     void FormKeyDown(QKeyEvent *event);
     void CloseByEsc();
     void GoStep(int travel);
     // The box a prepared picture is fitted into: none at actual size.
-    QSize FitBox() const { return FFitMode ? QSize(FBoxWidth, FBoxHeight) : QSize(); }
+    QSize FitBox() const { return FitMode() ? QSize(FBoxWidth, FBoxHeight) : QSize(); }
     void GoFirst() { GoToIndex(0); }
     void GoLast() { GoToIndex(int(FPictures.size()) - 1); }
     void PageDown();
@@ -138,21 +119,21 @@ private:
     void CloseEdit1();
     void BtnOpcClick();
     void BtnSalirClick();
-    void BoxMouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
-    void BoxMouseMove(QPoint pos);
-    void BoxMouseUp();
+    void BoxDragStarted();
+    void BoxDragEnded();
+    void SetBusy(bool busy);
     void ShowMenuAt(QPoint globalPos);
     void PictureProgress(TProgressStage stage, int percent, bool redraw, const QRect &band);
-    void DrawControlFrames(QPainter &painter);
     void PopupMenuPopup();
     void miAutoClick(QAction *sender);
     void miAutoOffClick();
     void miGuardarClick();
     void miMusicaClick();
     void miTemaClick();
+    void PlayRandomTrack();
     void PlayerComplete();
     void ClearAnimation();
-    void SetDest(const QRect &dest);
+    void SetDest(const QRect &dest, bool fitted);
     void SetAccessibleNames();
     void AnnouncePicture(const QString &name, const QString &description);
 
@@ -163,28 +144,21 @@ private:
     int FZoom = 100;
     int FIndex = 0;
     QStringList FPictures;
-    QStringList FTracks;
     TPicture FPicture;
     // The neighbour in the direction of travel, prepared while the person looks.
     TPicturePrefetch FPrefetch;
     qint64 FFileSize = -1;
-    QRect FDest;
-    bool FFitMode = false;
     bool FHalfScale = false;
-    bool FLarger = false;
-    bool FDragging = false;
     bool FBusy = false;
-    QPoint FLastMouse;
+    TVisorLayout FLayout;
     // Counts loads: a load that finds the count changed after dispatching events was overtaken
     // by a newer one (a key pressed while a large picture decoded) and leaves the screen to it.
     quint64 FLoadSerial = 0;
     // The right-button menu pops up over the picture only while there are pictures.
     bool FAutoPopup = false;
     QTimer FTimer;  // paces the slide show
-    QRandomGenerator FRandom;
-    bool FFixedSeed = false;
-    QPixmap FFrameSkin;
-    TDSPlayer *FPlayer = nullptr;  // owned as a child
+    QImage FFrameSkin;
+    TViewerMusic *FMusic = nullptr;  // owned as a child
 
     QMenu *FPopupMenu = nullptr;
     QMenu *FAutoMenu = nullptr;

@@ -1,7 +1,7 @@
 #pragma once
 // The viewer's animation area ("GIFAnimator"): plays its own copy of an animated GIF at natural
 // size, centred, frame after frame for ever, while it is visible.
-#include "viewer/GifAnimation.h"
+#include "picture/GifAnimation.h"
 
 #include <QTimer>
 #include <QWidget>

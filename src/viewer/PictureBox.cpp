@@ -1,8 +1,9 @@
 #include "viewer/PictureBox.h"
 
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 #include "viewer/ViewerAccessible.h"
+#include "viewer/VisorLayout.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -36,15 +37,13 @@ void TPictureBox::OfferFitted(const QImage &fitted) {
 
 bool TPictureBox::PaintFitted(QPainter &painter) {
     if (FFitted.isNull() || FFitted.size() != FDest.size() || FFittedGeneration != FPicture->Generation()) {
-        const QImage source = FPicture->ToBitmap24();
-        if (source.isNull())
+        if (FPicture->ToBitmap24().isNull())
             return true;
         // The hourglass covers the resampling, the only slow part of painting.
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        QImage dest(FDest.size(), QImage::Format_RGB888);
-        const bool ok = !dest.isNull() && ResampleBilinear(source, dest);
+        QImage dest = FittedImage(*FPicture, FDest.size());
         QApplication::restoreOverrideCursor();
-        if (!ok)
+        if (dest.isNull())
             return false;
         FFitted = std::move(dest);
         FFittedGeneration = FPicture->Generation();
@@ -69,16 +68,53 @@ void TPictureBox::paintEvent(QPaintEvent *event) {
         QApplication::beep();
 }
 
+bool TPictureBox::Larger() const {
+    return FPicture && (FPicture->Width() > width() || FPicture->Height() > height());
+}
+
+void TPictureBox::Press(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick) {
+    FDragging = false;
+    if (buttons != Qt::LeftButton || (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) ||
+        doubleClick || FBusy)
+        return;
+    if (FDest.contains(pos)) {
+        if (Larger() && !FFittedMode) {
+            FDragging = true;
+            Q_EMIT DragStarted();
+        } else {
+            Q_EMIT FitRequested();
+        }
+    }
+    FLastMouse = pos;
+}
+
 void TPictureBox::mousePressEvent(QMouseEvent *event) {
-    Q_EMIT MouseDown(event->position().toPoint(), event->buttons(), event->modifiers(), false);
+    Press(event->position().toPoint(), event->buttons(), event->modifiers(), false);
 }
 
 void TPictureBox::mouseDoubleClickEvent(QMouseEvent *event) {
-    Q_EMIT MouseDown(event->position().toPoint(), event->buttons(), event->modifiers(), true);
+    Press(event->position().toPoint(), event->buttons(), event->modifiers(), true);
 }
 
-void TPictureBox::mouseMoveEvent(QMouseEvent *event) { Q_EMIT MouseMove(event->position().toPoint()); }
+void TPictureBox::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint pos = event->position().toPoint();
+    if (FDest.contains(pos)) {
+        // A picture that can be dragged shows the plain arrow; one that can be fitted, the hand.
+        setCursor(Larger() && !FFittedMode ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    } else {
+        unsetCursor();
+    }
+    if (!FDragging || !FPicture)
+        return;
+    FDest = DragRect(FDest, pos.x() - FLastMouse.x(), pos.y() - FLastMouse.y(), FPicture->Width(), FPicture->Height(),
+                     width(), height());
+    FLastMouse = pos;
+    repaint();
+}
 
-void TPictureBox::mouseReleaseEvent(QMouseEvent *event) { Q_EMIT MouseUp(event->position().toPoint()); }
+void TPictureBox::mouseReleaseEvent(QMouseEvent *) {
+    FDragging = false;
+    Q_EMIT DragEnded();
+}
 
 void TPictureBox::contextMenuEvent(QContextMenuEvent *event) { Q_EMIT MenuRequested(event->globalPos()); }

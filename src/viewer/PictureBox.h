@@ -1,7 +1,8 @@
 #pragma once
 // The viewer's paint area ("Box"): draws the shown picture into its destination rectangle, at
-// actual size or fitted, and reports the pointer to the window, which decides what a press or a
-// drag means.
+// actual size or fitted, and owns what the pointer does there: a press on a picture larger than
+// the box drags it (at actual size), a press on any other picture asks for fitting. It tells the
+// window by signals, so the window can pace the slide show round a drag.
 #include <QImage>
 #include <QWidget>
 
@@ -16,6 +17,7 @@ public:
     void SetPicture(const TPicture *picture) { FPicture = picture; }
     void SetDest(const QRect &dest, bool fitted);
     const QRect &Dest() const { return FDest; }
+    bool Fitted() const { return FFittedMode; }
     // While the animation area covers the box, the box draws nothing.
     void SetSuppressed(bool suppressed) { FSuppressed = suppressed; }
     // Forgets the resampled picture (a new picture arrived, or the old one went away).
@@ -24,10 +26,17 @@ public:
     // match it.
     void OfferFitted(const QImage &fitted);
 
+    // The picture is larger than the box: at actual size it can be dragged.
+    bool Larger() const;
+    bool Dragging() const { return FDragging; }
+    void CancelDrag() { FDragging = false; }
+    // While the window is busy (its save dialog runs), presses do nothing.
+    void SetBusy(bool busy) { FBusy = busy; }
+
 Q_SIGNALS:
-    void MouseDown(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
-    void MouseMove(QPoint pos);
-    void MouseUp(QPoint pos);
+    void FitRequested();
+    void DragStarted();
+    void DragEnded();
     void MenuRequested(QPoint globalPos);
 
 protected:
@@ -40,11 +49,15 @@ protected:
 
 private:
     bool PaintFitted(QPainter &painter);
+    void Press(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
 
     const TPicture *FPicture = nullptr;
     QRect FDest;
     bool FFittedMode = false;
     bool FSuppressed = false;
+    bool FDragging = false;
+    bool FBusy = false;
+    QPoint FLastMouse;
     // The resampled picture of the last fitted paint: a repaint of part of the box (a menu
     // closing, the label changing) must not resample a large picture again.
     QImage FFitted;

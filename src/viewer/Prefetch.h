@@ -9,7 +9,7 @@
 // thread rather than slices of idle time because a progressive JPEG does most of its work in one
 // library call that cannot be cut into slices.
 #include "platform/Files.h"
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 
 #include <atomic>
 #include <memory>
@@ -22,20 +22,21 @@ public:
     TPicturePrefetch(const TPicturePrefetch &) = delete;
     TPicturePrefetch &operator=(const TPicturePrefetch &) = delete;
 
-    // Starts preparing Path, unless a preparation is still running (at most one picture is
-    // prepared besides the one shown). With a FitBox, the picture is also resampled to the size
-    // it takes fitted into a box of that size.
+    // Starts preparing Path for the box (PrepareForBox), unless a preparation is still running
+    // (at most one picture is prepared besides the one shown). With a FitBox, the picture is
+    // also resampled to the size it takes fitted into a box of that size.
     void Start(const QString &path, const TDecodeLimits &limits, const QSize &fitBox = QSize());
     // Forgets what is prepared; a preparation still running is forgotten when it ends.
     void Drop();
-    // The prepared picture of Path, when it was made from the file as it is now (a file renamed,
-    // replaced or rewritten meanwhile is read again by the caller); waits for a preparation of
-    // Path that is still running. Null otherwise. What is prepared is gone afterwards.
+    // The prepared picture of Path, when it was made from the file the caller found now (Stamp:
+    // a file renamed, replaced or rewritten meanwhile is read again by the caller); waits for a
+    // preparation of Path that is still running. Null otherwise. What is prepared is gone
+    // afterwards.
     struct TPrepared {
         std::unique_ptr<TPicture> Picture;
         QImage Fitted;  // null unless asked for
     };
-    TPrepared Take(const QString &path);
+    TPrepared Take(const QString &path, const platform::TFileStamp &stamp);
 
     // Whether a picture is prepared or being prepared for the next step (a dropped one still
     // finishing on its thread does not count).
@@ -47,7 +48,6 @@ private:
         platform::TFileStamp Stamp;
         QByteArray Bytes;
         TPictureFormat Format = TPictureFormat::None;
-        bool Half = false;
         TDecodeLimits Limits;
         QSize FitBox;
         std::unique_ptr<TPicture> Picture;

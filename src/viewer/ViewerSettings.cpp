@@ -1,6 +1,6 @@
 #include "viewer/ViewerSettings.h"
 
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 

@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
 #include <QLocale>
 
 #include <algorithm>
@@ -22,6 +24,33 @@ TVisorLayout ComputeVisorLayout(int w, int h, int counterWidth) {
     l.Edit1 = l.LblInfo1.translated(-2, 0);
     l.Box = QRect(QPoint(13, 13), QPoint(w - 13 - 1, h - 36 - 1));
     return l;
+}
+
+void DrawFrameSkin(QPainter &painter, const QImage &skin, int w, int h) {
+    constexpr int b = 12, piece = 24, bottom = 36, far = 36;
+    for (int k = 0; k <= w / piece; ++k) {
+        const int x = b + piece * k;
+        painter.drawImage(QPoint(x, 0), skin, QRect(b, 0, piece, b));
+        painter.drawImage(QPoint(x, h - bottom), skin, QRect(b, b, piece, bottom));
+    }
+    for (int k = 0; k <= h / piece; ++k) {
+        const int y = b + piece * k;
+        painter.drawImage(QPoint(0, y), skin, QRect(0, b, b, piece));
+        painter.drawImage(QPoint(w - b, y), skin, QRect(far, b, b, piece));
+    }
+    painter.drawImage(QPoint(0, 0), skin, QRect(0, 0, b, b));
+    painter.drawImage(QPoint(0, h - b), skin, QRect(0, far, b, b));
+    painter.drawImage(QPoint(w - b, 0), skin, QRect(far, 0, b, b));
+    painter.drawImage(QPoint(w - b, h - b), skin, QRect(far, far, b, b));
+}
+
+void DrawControlFrames(QPainter &painter, const TVisorLayout &l) {
+    painter.setPen(QPen(QColor(128, 128, 128), 1));
+    painter.setBrush(Qt::NoBrush);
+    // Rectangles as the bounds give them: the right and bottom edges lie just outside.
+    for (const QRect &r : {l.BtnPrev, l.BtnNext, l.BtnOpc, l.BtnSalir, l.LblInfo2.adjusted(-4, -2, 4, 2),
+                           l.LblInfo1.adjusted(-4, -2, 4, 2)})
+        painter.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
 QRect ActualRect(int w, int h, int boxW, int boxH) {

@@ -6,6 +6,8 @@
 #include <QString>
 
 class QFont;
+class QImage;
+class QPainter;
 
 // Positions of the viewer's controls for a window of W x H, given the width of the counter's
 // widest text ("000/000") in the window's font.
@@ -16,6 +18,16 @@ struct TVisorLayout {
 };
 constexpr int kStepButtonWidth = 40, kSmallButtonWidth = 20, kButtonHeight = 20;
 TVisorLayout ComputeVisorLayout(int w, int h, int counterWidth);
+
+// The frame round a W x H viewer, painted from its skin (a 48 x 48 picture cut into 12-pixel
+// bands) copied unscaled: the top and bottom bands in 24-pixel pieces, the left and right
+// sides over them, then the four corners. The last piece of a band runs past the edge and the
+// side drawn after it covers that, so the order matters.
+void DrawFrameSkin(QPainter &painter, const QImage &skin, int w, int h);
+
+// The grey outlines round the controls of Layout: the buttons on their bounds, the labels grown
+// by 4 pixels across and 2 up and down.
+void DrawControlFrames(QPainter &painter, const TVisorLayout &layout);
 
 // A W x H picture at actual size, centred in a BoxW x BoxH box (offsets truncated towards zero,
 // so a larger picture is cut equally on both sides).

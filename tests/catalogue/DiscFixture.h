@@ -2,7 +2,7 @@
 // A disc folder written by a test: GRES/GES.INI with its topics and the topics' items files.
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "catalogue/GItem.h"
 #include "catalogue/GTemas.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "platform/Drives.h"
 
 #include <QApplication>

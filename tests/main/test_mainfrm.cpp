@@ -6,7 +6,7 @@
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
 
 #include "RecordingDesktop.h"

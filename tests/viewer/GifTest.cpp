@@ -2,9 +2,9 @@
 // frames, against giflib; then the cases no encoder makes on purpose, built byte by byte.
 #include "TestSupport.h"
 
-#include "viewer/GifAnimation.h"
-#include "viewer/GifDecoder.h"
-#include "viewer/Picture.h"
+#include "picture/GifAnimation.h"
+#include "picture/GifDecoder.h"
+#include "picture/Picture.h"
 
 #include <QDir>
 #include <QImage>

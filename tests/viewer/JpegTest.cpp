@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "platform/Clock.h"
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,8 +1,8 @@
 // ResampleBilinear against a plain transcription of its arithmetic, and the fitted rectangle.
 #include "TestSupport.h"
 
-#include "viewer/Picture.h"
-#include "viewer/Resample.h"
+#include "picture/Picture.h"
+#include "picture/Resample.h"
 
 #include <QImage>
 #include <QPainter>

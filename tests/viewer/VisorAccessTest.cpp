@@ -1,6 +1,6 @@
 // The viewer for the keyboard and screen readers, offscreen: what the picture area and the
 // buttons are called, what is said at each picture, the go-to entry, and Tab over the buttons.
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
 #include "viewer/PictureBox.h"
 #include "viewer/SpeedButton.h"

@@ -1,8 +1,9 @@
 // The viewer's background music with real tracks played into a fake sink that keeps time: the
 // track list, the random choice with a fixed seed, completion, "Música" and "Nuevo tema".
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "viewer/DSPlay.h"
 #include "viewer/GVisor.h"
+#include "viewer/ViewerMusic.h"
 #include "viewer/ViewerSettings.h"
 
 #include "MusicFixtures.h"
@@ -34,8 +35,8 @@ class TestVisorMusic : public QObject {
     void Show(const QString &music, bool mp3 = true) {
         MusicFolder = music;
         V = std::make_unique<TVisorFrm>();
-        V->SetFixedSeed(7);
-        V->Player()->SetMp3SupportedForTesting(mp3 && V->Player()->Mp3Supported());
+        V->Music().SetFixedSeed(7);
+        V->Music().Player()->SetMp3SupportedForTesting(mp3 && V->Music().Player()->Mp3Supported());
         V->show();
     }
     QAction *Item(const char *name) { return V->PopupMenu()->findChild<QAction *>(name); }
@@ -47,8 +48,8 @@ class TestVisorMusic : public QObject {
     // Records each finished track, then lets the viewer go on as it would.
     QStringList RecordCompletions() {
         auto finished = std::make_shared<QStringList>();
-        const auto next = V->Player()->OnComplete();
-        V->Player()->SetOnComplete([finished, next](TDSPlayer *p) {
+        const auto next = V->Music().Player()->OnComplete();
+        V->Music().Player()->SetOnComplete([finished, next](TDSPlayer *p) {
             *finished << QFileInfo(p->FileName()).fileName();
             next(p);
         });
@@ -69,13 +70,13 @@ private Q_SLOTS:
         QVERIFY(!mf::Midi(d, "b.mid", 40).isEmpty());
         QVERIFY(!mf::Tone(d, "c.wav", 1.0).isEmpty());  // about 88 kB: a sound, not music
         Show(d);
-        QCOMPARE(V->Tracks(), QStringList({d.filePath("a.mp3"), d.filePath("b.mid")}));
+        QCOMPARE(V->Music().Tracks(), QStringList({d.filePath("a.mp3"), d.filePath("b.mid")}));
         OpenMenu();
         QVERIFY(Item("miMusica")->isEnabled());
         Show(d, false);
-        QCOMPARE(V->Tracks(), QStringList({d.filePath("b.mid")}));
+        QCOMPARE(V->Music().Tracks(), QStringList({d.filePath("b.mid")}));
         Show(QString());
-        QVERIFY(V->Tracks().isEmpty());
+        QVERIFY(V->Music().Tracks().isEmpty());
         QVERIFY(!Item("miMusica")->isEnabled());
     }
 
@@ -84,7 +85,7 @@ private Q_SLOTS:
         mf::Midi(d, "solo.mid", 40);
         Show(d);
         Item("miMusica")->trigger();
-        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
         QCOMPARE(RecordCompletions(), QStringList({"solo.mid", "solo.mid", "solo.mid", "solo.mid"}));
     }
 
@@ -107,25 +108,25 @@ private Q_SLOTS:
         Item("miMusica")->trigger();
         OpenMenu();
         QVERIFY(Item("miTema")->isEnabled());
-        QCOMPARE(Item("miMusica")->text(), QString("Música (%1)").arg(QFileInfo(V->Player()->FileName()).fileName()));
+        QCOMPARE(Item("miMusica")->text(), QString("Música (%1)").arg(QFileInfo(V->Music().Player()->FileName()).fileName()));
         for (int i = 0; i < 12; ++i) {
-            const QString before = V->Player()->FileName();
+            const QString before = V->Music().Player()->FileName();
             Item("miTema")->trigger();
-            QVERIFY(V->Player()->FileName() != before);
-            QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+            QVERIFY(V->Music().Player()->FileName() != before);
+            QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
         }
         Item("miMusica")->trigger();
-        QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
-        QVERIFY(V->Player()->FileName().isEmpty());
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stClosed);
+        QVERIFY(V->Music().Player()->FileName().isEmpty());
         OpenMenu();
         QVERIFY(!Item("miTema")->isEnabled());
         // The check survives closing the viewer; showing it again with a picture path plays.
         Item("miMusica")->trigger();
         V->close();
-        QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stClosed);
         V->show();
         V->OpenPath(d.filePath("nada/"));
-        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
     }
 
     void corruptTrackThenNewTrack() {
@@ -136,14 +137,14 @@ private Q_SLOTS:
         mf::Midi(d, "bueno.mid", 400);
         Show(d);
         Item("miMusica")->trigger();
-        for (int i = 0; i < 20 && V->Player()->State() != TDSPlayer::stPlaying; ++i) {
+        for (int i = 0; i < 20 && V->Music().Player()->State() != TDSPlayer::stPlaying; ++i) {
             // A track that cannot play leaves silence, with the choice kept.
-            QCOMPARE(V->Player()->State(), TDSPlayer::stClosed);
+            QCOMPARE(V->Music().Player()->State(), TDSPlayer::stClosed);
             QVERIFY(Item("miMusica")->isChecked());
             OpenMenu();
             Item("miTema")->trigger();
         }
-        QCOMPARE(QFileInfo(V->Player()->FileName()).fileName(), QString("bueno.mid"));
+        QCOMPARE(QFileInfo(V->Music().Player()->FileName()).fileName(), QString("bueno.mid"));
     }
 
     void oneFileListedTwice() {
@@ -152,11 +153,11 @@ private Q_SLOTS:
         const QDir d = Folder("twice");
         QFile::copy(mf::Tone(Folder("src"), "t.mp3", 0.3), d.filePath("tono.m"));
         Show(d);
-        QCOMPARE(V->Tracks().size(), 2);
+        QCOMPARE(V->Music().Tracks().size(), 2);
         Item("miMusica")->trigger();
-        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
-        V->PlayRandomTrack();
-        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
+        V->Music().PlayRandomTrack();
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
     }
 
     void savingPausesTheMusic() {
@@ -175,12 +176,12 @@ private Q_SLOTS:
         int during = -1;
         QTimer::singleShot(0, this, [&] {
             QTRY_VERIFY(qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
-            during = V->Player()->State();
+            during = V->Music().Player()->State();
             QApplication::activeModalWidget()->close();
         });
         Item("miGuardar")->trigger();
         QCOMPARE(during, int(TDSPlayer::stClosed));
-        QCOMPARE(V->Player()->State(), TDSPlayer::stPlaying);
+        QCOMPARE(V->Music().Player()->State(), TDSPlayer::stPlaying);
     }
 
 private:

@@ -1,11 +1,12 @@
 // The viewer window offscreen on a 1024 x 768 screen: the picture list, the keys, the go-to
 // entry, placement and dragging, failures, animation timing, saving and the slide show.
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
 #include "platform/Clock.h"
 #include "viewer/GVisor.h"
+#include "viewer/PictureList.h"
 #include "viewer/GifAnimator.h"
 #include "viewer/PictureBox.h"
-#include "viewer/Resample.h"
+#include "picture/Resample.h"
 #include "viewer/SpeedButton.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
@@ -42,7 +43,7 @@ void WriteJpeg(const QString &path, int w, int h, int seed = 0) {
             img.setPixel(x, y, (r >> 8) | 0xff000000u);
         }
     QVERIFY(img.save(path, "JPEG", 95));
-    QVERIFY2(QFileInfo(path).size() >= TVisorFrm::kMinPictureBytes, qPrintable(path + " " + QString::number(QFileInfo(path).size())));
+    QVERIFY2(QFileInfo(path).size() >= kMinPictureBytes, qPrintable(path + " " + QString::number(QFileInfo(path).size())));
 }
 
 // Runs Answer on the next modal dialog, as a person would answer it.
@@ -95,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(V->LblInfo2()->geometry(), QRect(114 + cw + 14, 739, 966 - 114 - cw - 30, 16));
         QCOMPARE(V->Box()->geometry(), QRect(13, 13, 998, 719));
         QCOMPARE(V->GIFAnimator()->geometry(), V->Box()->geometry());
-        QCOMPARE(QSize(V->BoxWidth(), V->BoxHeight()), QSize(998, 719));
+        QCOMPARE(V->Box()->size(), QSize(998, 719));
         // A picture smaller than the box at actual size, centred.
         QCOMPARE(V->Dest(), QRect((998 - 48) / 2, (719 - 48) / 2, 48, 48));
     }
@@ -125,7 +126,7 @@ private Q_SLOTS:
         for (const QString &p : pictures)
             expected << Dir(p);
         if (folder.isEmpty()) {  // the parent's whole tree, the three among them
-            QCOMPARE(V->Mask(), TVisorFrm::kDefaultMask);
+            QCOMPARE(V->Mask(), kDefaultPictureMask);
             for (const QString &p : expected)
                 QVERIFY(V->Pictures().contains(p));
         } else {
@@ -271,17 +272,17 @@ private Q_SLOTS:
     void dragging() {
         WriteJpeg(Dir("large/l.jpg"), 1200, 900);
         Open(Dir("large/"));
-        QVERIFY(V->Larger());
+        QVERIFY(V->Box()->Larger());
         const QRect start = V->Dest();
         QCOMPARE(start, QRect(-101, -90, 1200, 900));
         QTest::mousePress(V->Box(), Qt::LeftButton, {}, QPoint(500, 300));
-        QVERIFY(V->Dragging());
+        QVERIFY(V->Box()->Dragging());
         QTest::mouseMove(V->Box(), QPoint(900, 310));
         QCOMPARE(V->Dest().topLeft(), QPoint(0, -80));
         QTest::mouseMove(V->Box(), QPoint(100, 1000));
         QCOMPARE(V->Dest().topLeft(), QPoint(998 - 1200, 0));
         QTest::mouseRelease(V->Box(), Qt::LeftButton, {}, QPoint(100, 1000));
-        QVERIFY(!V->Dragging());
+        QVERIFY(!V->Box()->Dragging());
         QVERIFY(!V->FitMode());
     }
 
@@ -291,7 +292,7 @@ private Q_SLOTS:
         QTest::mouseClick(V->Box(), Qt::LeftButton, Qt::ControlModifier, centre);
         QTest::mouseClick(V->Box(), Qt::RightButton, {}, centre);
         V->PopupMenu()->hide();
-        QVERIFY(!V->FitMode() && !V->Dragging());
+        QVERIFY(!V->FitMode() && !V->Box()->Dragging());
         // The second press of a double click is not a click of its own.
         QTest::mouseClick(V->Box(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(V->Box(), Qt::LeftButton, {}, centre);
@@ -409,6 +410,57 @@ private Q_SLOTS:
         // Any other move forgets the neighbour.
         V->GoToIndex(4);
         QVERIFY(!V->Prefetch().Holds());
+    }
+
+    void preparedAheadLooksAsOpenedDirectly_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("fitted");
+        TGifWriter oneBit(60, 40, {0xff0000, 0x0000ff});
+        oneBit.Image(0, 0, 60, 40, std::vector<unsigned char>(2400, 1));
+        TGifWriter keyed(60, 40, {0x00ff00, 0xff00ff, 0x3060c0, 0xffffff});
+        keyed.Control(0, 0, 1);
+        std::vector<unsigned char> pixels(2400, 2);
+        std::fill(pixels.begin(), pixels.begin() + 1200, 1);
+        keyed.Image(0, 0, 60, 40, pixels);
+        WriteJpeg(Dir("ahead/half.jpg"), 2000, 1200, 7);
+        const struct {
+            const char *Name;
+            QByteArray Bytes;
+        } files[] = {{"p2.gif", oneBit.Finish() + QByteArray(2048, '\0')},
+                     {"p2.gif", keyed.Finish() + QByteArray(2048, '\0')},
+                     {"p2.jpg", testsupport::ReadAll(Dir("ahead/half.jpg"))},
+                     {"p2.jpg", QByteArray(4096, 'x')}};
+        const char *kinds[] = {"1-bit GIF", "transparent GIF", "half-size JPEG", "broken"};
+        for (int i = 0; i < 4; ++i)
+            for (bool fitted : {false, true})
+                QTest::addRow("%s, %s", kinds[i], fitted ? "fitted" : "actual size")
+                    << files[i].Name << files[i].Bytes << fitted;
+    }
+    void preparedAheadLooksAsOpenedDirectly() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fitted);
+        QTemporaryDir folder;
+        WriteJpeg(folder.filePath("p0.jpg"), 40, 30);
+        WriteJpeg(folder.filePath("p1.jpg"), 40, 30, 1);
+        QVERIFY(testsupport::WriteAll(folder.filePath(name), bytes));
+        TVisorFrm direct;
+        direct.show();
+        direct.OpenPath(folder.path() + '/');
+        Open(folder.path() + '/');
+        if (fitted) {
+            direct.ToggleFit();
+            V->ToggleFit();
+        }
+        V->GoNext();  // prepares the third picture for the box as it is now
+        QVERIFY(V->Prefetch().Holds());
+        V->GoNext();
+        direct.GoToIndex(2);
+        QCOMPARE(V->Index(), 2);
+        QCOMPARE(V->LblInfo2()->text(), direct.LblInfo2()->text());
+        QCOMPARE(V->Dest(), direct.Dest());
+        QCOMPARE(V->Box()->grab().toImage(), direct.Box()->grab().toImage());
     }
 
     void animationTiming() {

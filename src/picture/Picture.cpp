@@ -1,4 +1,4 @@
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 
 #include "platform/Files.h"
 
@@ -23,18 +23,17 @@ TPicture::TPicture() : FLife(std::make_shared<char>(0)) {}
 
 TPicture::~TPicture() = default;
 
+bool ReadPictureFile(const platform::TFoundFile &file, const TDecodeLimits &limits, QByteArray &bytes) {
+    // One byte more than the limit tells a file that is too large from one that just fits.
+    return platform::ReadFoundFile(file, bytes, limits.MaxBytes + 1) && bytes.size() <= limits.MaxBytes;
+}
+
 bool TPicture::LoadFromFile(const QString &path) {
     const TPictureFormat format = FormatForPath(path);
     if (format == TPictureFormat::None)
         return false;
-    const QString real = platform::ResolveCase(path);
-    if (real.isEmpty() || !platform::IsRegularFile(real))
-        return false;
     QByteArray bytes;
-    // One byte more than the limit tells a file that is too large from one that just fits.
-    if (!platform::ReadFileBytes(real, bytes, FLimits.MaxBytes + 1) || bytes.size() > FLimits.MaxBytes)
-        return false;
-    return LoadFromData(bytes, format);
+    return ReadPictureFile(platform::FindFile(path), FLimits, bytes) && LoadFromData(bytes, format);
 }
 
 bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {

@@ -1,4 +1,4 @@
-#include "viewer/JpegDecoder.h"
+#include "picture/JpegDecoder.h"
 
 #include "platform/Clock.h"
 

@@ -22,6 +22,10 @@ QRect FittedRect(int w, int h, int boxW, int boxH);
 // in 64 bits (wide sources would overflow 32). False when either image is empty or not RGB888.
 bool ResampleBilinear(const QImage &source, QImage &dest);
 
+// Picture's 24-bit bitmap resampled to Size through ResampleBilinear; null when the picture has
+// no pixels yet or the image cannot be made.
+QImage FittedImage(const TPicture &picture, const QSize &size);
+
 // Draws Picture resampled into Rect: its 24-bit bitmap through ResampleBilinear. Nothing when
 // the picture has no pixels yet.
 void DrawFitted(QPainter &painter, const QRect &rect, const TPicture &picture);

@@ -1,4 +1,4 @@
-#include "viewer/GifDecoder.h"
+#include "picture/GifDecoder.h"
 
 #include <algorithm>
 #include <cstring>

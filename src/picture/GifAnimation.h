@@ -1,7 +1,7 @@
 #pragma once
 // The frames an animated GIF shows: the composite of frames 0..k on the logical screen, as the
 // disposal methods leave it, and the time each frame is held.
-#include "viewer/GifDecoder.h"
+#include "picture/GifDecoder.h"
 
 #include <QImage>
 

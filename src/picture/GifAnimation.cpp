@@ -1,4 +1,4 @@
-#include "viewer/GifAnimation.h"
+#include "picture/GifAnimation.h"
 
 #include <algorithm>
 #include <cstring>

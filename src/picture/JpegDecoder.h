@@ -1,7 +1,7 @@
 #pragma once
 // JPEG pictures through the JPEG library: the header at load, the pixels in an explicit decode
 // step at full or half size, with throttled progress and rows readable while decoding goes on.
-#include "viewer/PictureLimits.h"
+#include "picture/PictureLimits.h"
 
 #include <QByteArray>
 #include <QImage>

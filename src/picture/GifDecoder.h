@@ -2,7 +2,7 @@
 // Our own GIF decoder (87a and 89a): every frame with its rectangle, colour table, delay,
 // transparent index and disposal; the grey-scale conversion the viewer applies to 1-bit pictures;
 // and the still picture (the first frame) that the box draws.
-#include "viewer/PictureLimits.h"
+#include "picture/PictureLimits.h"
 
 #include <QByteArray>
 #include <QImage>

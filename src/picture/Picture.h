@@ -1,8 +1,9 @@
 #pragma once
 // The picture holder: one decoded picture, its decoder chosen by the file's extension.
-#include "viewer/GifDecoder.h"
-#include "viewer/JpegDecoder.h"
-#include "viewer/PictureLimits.h"
+#include "picture/GifDecoder.h"
+#include "picture/JpegDecoder.h"
+#include "picture/PictureLimits.h"
+#include "platform/Files.h"
 
 #include <QImage>
 #include <QRect>
@@ -21,6 +22,9 @@ TPictureFormat FormatForPath(const QString &path);
 // The viewer decodes a JPEG of more than 1920 x 1080 pixels at half size.
 constexpr qint64 kHalfScaleAbovePixels = 2073600;
 bool NeedsHalfScale(int width, int height);
+
+// Reads the bytes of a picture file found earlier, refusing one larger than Limits allow.
+bool ReadPictureFile(const platform::TFoundFile &file, const TDecodeLimits &limits, QByteArray &bytes);
 
 class TPicture {
 public:

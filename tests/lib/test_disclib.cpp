@@ -1,4 +1,7 @@
-#include "lib/GLib.h"
+#include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
+#include "lib/CopyWithProgress.h"
+#include "lib/Cue.h"
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
@@ -361,4 +364,4 @@ void TestGLib::copyFailureIsReported() {
 }
 
 QTEST_MAIN(TestGLib)
-#include "test_glib.moc"
+#include "test_disclib.moc"

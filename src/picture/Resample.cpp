@@ -1,6 +1,6 @@
-#include "viewer/Resample.h"
+#include "picture/Resample.h"
 
-#include "viewer/Picture.h"
+#include "picture/Picture.h"
 
 #include <QPainter>
 
@@ -146,12 +146,18 @@ bool ResampleBilinear(const QImage &source, QImage &dest) {
     return true;
 }
 
-void DrawFitted(QPainter &painter, const QRect &rect, const TPicture &picture) {
-    QImage source = picture.ToBitmap24();
-    if (source.isNull() || rect.isEmpty())
-        return;
-    QImage dest(rect.width(), rect.height(), QImage::Format_RGB888);
+QImage FittedImage(const TPicture &picture, const QSize &size) {
+    const QImage source = picture.ToBitmap24();
+    if (source.isNull() || size.isEmpty())
+        return QImage();
+    QImage dest(size, QImage::Format_RGB888);
     if (dest.isNull() || !ResampleBilinear(source, dest))
-        return;
-    painter.drawImage(rect.topLeft(), dest);
+        return QImage();
+    return dest;
+}
+
+void DrawFitted(QPainter &painter, const QRect &rect, const TPicture &picture) {
+    const QImage dest = FittedImage(picture, rect.size());
+    if (!dest.isNull())
+        painter.drawImage(rect.topLeft(), dest);
 }

@@ -1,0 +1,39 @@
+#include "lib/Cue.h"
+
+#include "lib/DiscPaths.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/Sound.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+void Delay(quint32 ms) {
+    const quint32 start = platform::TickCount();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    for (;;) {
+        const quint32 now = platform::TickCount();
+        if (now < start || now - start >= ms)
+            return;
+        // Sleep in a real event loop until the time is up, handling events as they come.
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<quint32>(ms - (now - start), 50)), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+void PlayCue(const QString &name, bool wait) {
+    if (name.isEmpty()) {
+        StopCue();
+        return;
+    }
+    const QString path = GresDir + platform::ToSlashes(name);
+    if (path.size() > kMaxCuePath)
+        return;
+    platform::PlaySoundFile(path, wait);
+}
+
+void StopCue() { platform::StopSound(); }

@@ -1,0 +1,14 @@
+#pragma once
+// The button click and the pause around it: sound cues from the disc's resource folder, and a
+// delay that keeps the program answering.
+#include <QString>
+
+// Waits for Ms milliseconds while handling pending events (at least once); ends early when the
+// tick count wraps around.
+void Delay(quint32 ms);
+
+// Plays GresDir + Name (an empty name stops the cue playing). Paths over 255 characters are
+// refused, as the original cue buffer could not hold them.
+void PlayCue(const QString &name, bool wait);
+void StopCue();
+constexpr int kMaxCuePath = 255;

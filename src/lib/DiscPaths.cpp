@@ -1,0 +1,91 @@
+#include "lib/DiscPaths.h"
+
+#include "platform/Bundle.h"
+#include "platform/Drives.h"
+#include "platform/Files.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+QString BaseDir;
+QString GresDir;
+bool RunningFromCD = false;
+
+namespace {
+
+qsizetype LastSeparator(const QString &path) {
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
+
+} // namespace
+
+QString FolderPart(const QString &path) { return path.left(LastSeparator(path) + 1); }
+
+QString FileNamePart(const QString &path) { return path.mid(LastSeparator(path) + 1); }
+
+void InitPaths() {
+    const QStringList args = QCoreApplication::arguments();
+    InitPaths(args.size() > 1 ? args.at(1) : QString(), platform::ProgramFile());
+}
+
+void InitPaths(const QString &firstArgument, const QString &programFile) {
+    const QString program = QFileInfo(platform::ToSlashes(programFile)).absoluteFilePath();
+    QString base;
+    if (!firstArgument.isEmpty()) {
+        // There are no drive letters here: the argument is a folder, made absolute against the
+        // current folder, in the letter case it has on disk when it exists in another.
+        QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(platform::ToSlashes(firstArgument)));
+        const QString real = platform::ResolveCase(folder);
+        if (!real.isEmpty())
+            folder = real;
+        base = AddBackslash(folder);
+    } else {
+        base = program;
+    }
+    // A copy of the disc on a read-only mount is as unchangeable as the disc itself.
+    RunningFromCD = IsOnCDROMDrive(program) || platform::IsOnReadOnlyMount(program);
+    BaseDir = FolderPart(base);
+    GresDir = BaseDir + QStringLiteral("GRES/");
+}
+
+void DonePaths() {
+    BaseDir.clear();
+    GresDir.clear();
+}
+
+bool IsOnCDROMDrive(const QString &path) { return platform::IsOnOpticalMount(path); }
+
+QString FindCDROMRoot() { return platform::FirstOpticalRoot(); }
+
+QString AddBackslash(const QString &path) {
+    if (path.isEmpty() || path.endsWith(u'/') || path.endsWith(u'\\'))
+        return path;
+    return path + u'/';
+}
+
+QString AddBackslashChar(const QString &path) { return AddBackslash(path); }
+
+QString ResolvePath(const QString &path, const QString &base) {
+    if (path.isEmpty())
+        return {};
+    const QString p = platform::ToSlashes(path);
+    if (p.startsWith(u'/')) {
+        QString root = platform::VolumeRoot(platform::ToSlashes(base));
+        root.chop(1); // the root ends in "/", and so does the path's beginning
+        return root + p;
+    }
+    if (p.startsWith(QLatin1String("./")))
+        return BaseDir + p.mid(2);
+    return platform::ToSlashes(base) + p;
+}
+
+qint32 FileSizeOf(const QString &path) {
+    const qint64 size = platform::FileSize(QDir::current().absoluteFilePath(platform::ToSlashes(path)));
+    if (size < 0)
+        return -1;
+    return qint32(std::min<qint64>(size, std::numeric_limits<qint32>::max()));
+}

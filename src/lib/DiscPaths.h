@@ -1,0 +1,37 @@
+#pragma once
+// Where the disc's content lies and how its paths are read. Paths use "/" inside the program;
+// every path read from a file or the command line may use "\\" as well. Folder strings end in "/".
+#include <QString>
+
+// The disc content folder, always absolute and ending in "/"; its resource folder; and whether
+// the program file lies on an optical disc. Set once by InitPaths.
+extern QString BaseDir;
+extern QString GresDir;
+extern bool RunningFromCD;
+
+// From the first command-line argument (a folder), else the program's own folder.
+void InitPaths();
+void InitPaths(const QString &firstArgument, const QString &programFile);
+void DonePaths();
+
+bool IsOnCDROMDrive(const QString &path);
+// Root of the first optical disc ("/media/cdrom/"), or empty.
+QString FindCDROMRoot();
+
+// Ensures a trailing separator; an empty path stays empty. The two variants of the original
+// (byte and multibyte character) are the same on Unicode strings.
+QString AddBackslash(const QString &path);
+QString AddBackslashChar(const QString &path);
+
+// The two halves of a path at its last separator: "/" and "\\" separate, ":" is an ordinary
+// character of a name (there are no drive letters here). FolderPart keeps the separator and is
+// empty when there is none; FileNamePart is the rest, the whole path when there is no separator.
+QString FolderPart(const QString &path);
+QString FileNamePart(const QString &path);
+
+// Resolves a path written in an items file against Base (a folder ending in "/"): a leading
+// separator means the root of Base's volume, "./" means BaseDir, anything else is appended.
+QString ResolvePath(const QString &path, const QString &base);
+
+// Size of the file in bytes (capped at the largest 32-bit value), or -1 when there is none.
+qint32 FileSizeOf(const QString &path);

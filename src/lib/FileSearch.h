@@ -1,0 +1,15 @@
+#pragma once
+// Searches of a disc's folder trees: one file by a wildcard name, or every file with one of a
+// list of extensions. Names are matched ignoring letter case; hidden names are never found.
+#include <QString>
+#include <QStringList>
+
+// Depth-first search of Folder's tree for a file named Name (wildcards "*" and "?" allowed).
+QString FindFileInTree(const QString &folder, const QString &name);
+
+// Appends the files of Folder's tree whose extension occurs in Extensions ("*.jpg;*.gif" or
+// "mp3") and whose size is at least MinSize; a folder's files come before its sub-folders'.
+void CollectFiles(const QString &folder, const QString &extensions, qint32 minSize, QStringList &list);
+
+// "*" any run, "?" one character, ignoring case; "*.*" matches every name, with or without a dot.
+bool MatchesWildcard(const QString &name, const QString &pattern);

@@ -1,0 +1,26 @@
+#include "picture/Prepare.h"
+
+#include "picture/Resample.h"
+
+bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat format, const QSize &fitBox,
+                   QImage *fitted, const std::function<void()> &placed) {
+    if (fitted)
+        *fitted = QImage();
+    if (!picture.LoadFromData(bytes, format))
+        return false;
+    if (picture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))
+        picture.SetHalfScale(true);
+    // Both before any pixel is fitted: the fitted picture is made from what the box shows.
+    if (TGifImage *gif = picture.Gif()) {
+        gif->SetTransparent(false);
+        if (gif->BitsPerPixel() == 1)
+            gif->ConvertToGrey();
+    }
+    if (placed)
+        placed();
+    if (!picture.IsDecoded() && !picture.Decode())
+        return false;
+    if (fitted && fitBox.isValid() && picture.Width() > 0 && picture.Height() > 0)
+        *fitted = FittedImage(picture, FittedRect(picture.Width(), picture.Height(), fitBox.width(), fitBox.height()).size());
+    return true;
+}
