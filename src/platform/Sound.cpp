@@ -11,7 +11,6 @@ namespace platform {
 namespace {
 
 GstElement *gCue = nullptr;
-QByteArray gCueUri;
 bool gInitFailed = false;
 
 constexpr GstClockTime kPrerollLimit = 3 * GST_SECOND;
@@ -52,20 +51,15 @@ bool PlaySoundFile(const QString &path, bool wait) {
         return false;
     const QByteArray uri = QUrl::fromLocalFile(real).toEncoded();
 
-    if (uri == gCueUri) {
-        // The same cue again: it is still prerolled, so a seek back to its start is enough.
-        gstcommon::DropMessages(p);
-        gst_element_set_state(p, GST_STATE_PAUSED);
-        gst_element_seek_simple(p, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
-    } else {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gstcommon::DropMessages(p);
-        g_object_set(p, "uri", uri.constData(), nullptr);
-        gCueUri = uri;
-    }
+    // Every cue starts from nothing, also the same cue again: a pipeline kept prerolled would
+    // save a millisecond, but it holds its connection to the sound server, and a server that
+    // stopped or restarted meanwhile (nothing tells an idle pipeline) would leave every later
+    // click silent.
+    gst_element_set_state(p, GST_STATE_NULL);
+    gstcommon::DropMessages(p);
+    g_object_set(p, "uri", uri.constData(), nullptr);
     if (gst_element_set_state(p, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
         return false;
     }
     if (!wait)
@@ -75,7 +69,6 @@ bool PlaySoundFile(const QString &path, bool wait) {
     GstState state;
     if (gst_element_get_state(p, &state, nullptr, kPrerollLimit) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
         return false;
     }
     gint64 length = -1;
@@ -83,10 +76,8 @@ bool PlaySoundFile(const QString &path, bool wait) {
     if (gst_element_query_duration(p, GST_FORMAT_TIME, &length) && length > 0)
         limit = GstClockTime(length) + kEndMargin;
     const bool ended = WaitFor(p, GST_MESSAGE_EOS, limit);
-    if (!ended) {
+    if (!ended)
         gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
-    }
     return ended;
 }
 
@@ -96,7 +87,6 @@ void StopSound() {
     if (!gCue)
         return;
     gst_element_set_state(gCue, GST_STATE_NULL);
-    gCueUri.clear();
 }
 
 void ShutdownSound() {
@@ -105,7 +95,6 @@ void ShutdownSound() {
     gst_element_set_state(gCue, GST_STATE_NULL);
     gst_object_unref(gCue);
     gCue = nullptr;
-    gCueUri.clear();
 }
 
 } // namespace platform

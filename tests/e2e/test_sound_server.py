@@ -5,6 +5,8 @@ at their pitches; the music stops with the viewer; a server that dies while musi
 the menu silent and usable, and music plays again once a server is back."""
 
 import os
+import re
+import shutil
 import signal
 import subprocess
 import time
@@ -13,24 +15,27 @@ import e2elib as e
 from e2elib import check
 import test_music as music
 
-CLICK_HZ = 880
-
 
 class Server:
     """The daemon and a recorder of its null sink; the recording is raw 8 kHz mono S16LE."""
 
     def __init__(self, c):
-        self.c, self.daemon, self.recorder, self.file = c, None, None, None
+        self.c, self.daemon, self.silence, self.recorder, self.file = c, None, None, None, None
         os.environ["PULSE_RUNTIME_PATH"] = c.path("pulse")
         os.environ["PULSE_STATE_PATH"] = c.path("pulse-state")
 
     def start(self):
         self.daemon = subprocess.Popen(
             ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-             "-L", "module-native-protocol-unix", "-L", "module-null-sink sink_name=prueba"],
+             "-L", "module-native-protocol-unix auth-anonymous=1", "-L", "module-null-sink sink_name=prueba"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         up = e.poll(lambda: subprocess.run(["pactl", "info"], capture_output=True).returncode == 0, 10, 0.2)
         if up:
+            # Silence played all along keeps the null sink running, so that its monitor records
+            # in real time, and records a stream's start as a sound card would play it.
+            self.silence = subprocess.Popen(
+                ["pacat", "--playback", "--raw", "--rate=8000", "--channels=1", "--format=s16le", "/dev/zero"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             self.file = open(self.c.path(f"sonido-{time.monotonic_ns()}.raw"), "wb")
             self.recorder = subprocess.Popen(
                 ["pacat", "--record", "--device=prueba.monitor", "--raw", "--rate=8000", "--channels=1",
@@ -38,7 +43,7 @@ class Server:
         return bool(up)
 
     def kill(self):
-        for p in (self.recorder, self.daemon):
+        for p in (self.silence, self.recorder, self.daemon):
             if p and p.poll() is None:
                 p.send_signal(signal.SIGKILL)
                 p.wait(5)
@@ -46,42 +51,60 @@ class Server:
             self.file.close()
 
     def heard(self, since=0.0):
-        """What the recording holds from Since seconds on: pitches in order, repeats merged."""
+        """The tracks the recording holds from Since seconds on, by pitch, in order, repeats merged."""
         self.file.flush()
         s = music.samples(self.file.name)[int(since * music.RATE):]
         heard = []
         for i in range(0, len(s) - music.RATE // 4, music.RATE // 4):
             block = s[i:i + music.RATE // 4]
-            if max((abs(x) for x in block), default=0) < 1000:
-                continue
-            p = {hz: music.power(block, hz) for hz in (CLICK_HZ, *music.TONES.values())}
-            best = max(p, key=p.get)
-            if p[best] > 20 * max(min(p.values()), 1.0) and (not heard or heard[-1] != best):
+            best = music.tone_of(block)
+            if best and (not heard or heard[-1] != best):
                 heard.append(best)
         return heard
+
+    def loudest(self, since=0.0):
+        self.file.flush()
+        return max((abs(x) for x in music.samples(self.file.name)[int(since * music.RATE):]), default=0)
 
     def seconds(self):
         self.file.flush()
         return os.path.getsize(self.file.name) / 2 / music.RATE
 
 
+def click(wid, name):
+    place, box = e.window_info(wid), e.BOXES[name]
+    e.pointer_at(place["x"] + (box[0] + box[2]) // 2, place["y"] + (box[1] + box[3]) // 2)
+    e.button("click")
+
+
 def run(c):
     disc = music.make_disc(c)
-    e.run(["sox", "-n", "-r", "22050", "-c", "1", "-b", "16", os.path.join(disc, "GRES", "BOTON.WAV"),
-           "synth", "0.4", "sine", str(CLICK_HZ)], timeout=60, check_rc=True)
+    # The sample disc's own click: short, so that a sound server that swallows the start of a
+    # stream would swallow all of it.
+    shutil.copy(os.path.join(c.disc, "GRES", "BOTON.WAV"), os.path.join(disc, "GRES"))
     server = Server(c)
     if not check(server.start(), "the sound server starts"):
         return
     os.environ["TELVARO_AUDIO_SINK"] = ""  # the desktop's default output, as for a person
     try:
+        # The viewer once, then back to the menu, whose topic click is the session's first sound.
         prog, wid, visor, _ = c.open_viewer(disc)
         if visor is None:
+            return
+        e.keys_to_focused("Escape")
+        time.sleep(1)
+        click(wid, "IMAGEN")
+        check(bool(e.poll(lambda: server.loudest() > 1000, 3, 0.1)),
+              f"the button's click is heard (loudest sample {server.loudest()})")
+        before = e.visible_windows()
+        e.keys_to_focused("Return")
+        visor, _ = e.wait_for_window(re.compile("Visor.*"), before, 10)
+        if not check(visor is not None, "the picture item opens the viewer again"):
             return
         music.menu_item(3)  # "Música"
         time.sleep(2.5)
         first = server.heard()
-        check(len(first) == 1 and first[0] in music.TONES.values(),
-              f"\"Música\" is heard through the server at a track's pitch (heard {first})")
+        check(len(first) == 1, f"\"Música\" is heard through the server at a track's pitch (heard {first})")
         music.menu_item(4)  # "Nuevo tema"
         time.sleep(2.5)
         both = server.heard()
@@ -99,8 +122,7 @@ def run(c):
         music.menu_item(4)
         time.sleep(2.5)
         again = server.heard()
-        check(len(again) >= 1 and set(again) <= set(music.TONES.values()),
-              f"the next track plays through the new server (heard {again})")
+        check(len(again) >= 1, f"the next track plays through the new server (heard {again})")
 
         e.keys_to_focused("Escape")
         check(bool(e.poll(lambda: not e.window_info(visor) or not e.window_info(visor)["viewable"], 5)),
@@ -109,15 +131,10 @@ def run(c):
         closed = server.seconds()
         time.sleep(1.5)
         check(server.heard(closed) == [], "the music stops with the viewer")
-
-        # The button's click, on the menu.
-        place = e.window_info(wid)
-        box = e.BOXES["IMAGEN"]
         clicked = server.seconds()
-        e.pointer_at(place["x"] + (box[0] + box[2]) // 2, place["y"] + (box[1] + box[3]) // 2)
-        e.button("click")
-        time.sleep(1.5)
-        check(server.heard(clicked) == [CLICK_HZ], f"the button's click is heard (heard {server.heard(clicked)})")
+        click(wid, "IMAGEN")
+        check(bool(e.poll(lambda: server.loudest(clicked) > 1000, 3, 0.1)),
+              "the click is heard through the server that came back")
         check(prog.alive(), "the menu keeps running")
     finally:
         server.kill()
