@@ -642,8 +642,11 @@ void TVisorFrm::ShowMenuAt(QPoint globalPos) {
 
 void TVisorFrm::BoxDragStarted() { FTimer.stop(); }
 
+// A drag stopped the slide show and its release starts it again; a click that only fits or
+// unfits the picture leaves a running show's interval alone, so clicking never postpones the
+// next picture.
 void TVisorFrm::BoxDragEnded() {
-    if (miAuto->isChecked())
+    if (miAuto->isChecked() && !FTimer.isActive())
         FTimer.start();
 }
 

@@ -531,6 +531,10 @@ private Q_SLOTS:
         item("miAuto5S")->trigger();
         QVERIFY(V->Timer().isActive());
         QCOMPARE(V->Timer().interval(), 5000);
+        // A click that fits or unfits the picture does not postpone the next one.
+        QTest::qWait(600);
+        QTest::mouseClick(V->Box(), Qt::LeftButton, {}, V->Box()->rect().center());
+        QVERIFY(V->Timer().isActive() && V->Timer().remainingTime() < 4800);
         // A tick steps on; at the end the show neither wraps nor stops.
         V->TimerTimer();
         QCOMPARE(V->Index(), 1);
