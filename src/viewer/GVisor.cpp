@@ -8,8 +8,10 @@
 #include "platform/Files.h"
 #include "viewer/DSPlay.h"
 #include "viewer/GifAnimator.h"
+#include "viewer/GoToEntry.h"
 #include "viewer/PictureBox.h"
 #include "viewer/PictureList.h"
+#include "viewer/SaveDialog.h"
 #include "viewer/ViewerMusic.h"
 #include "viewer/SpeedButton.h"
 #include "viewer/ViewerSettings.h"
@@ -19,7 +21,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -27,7 +28,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <limits>
@@ -129,9 +129,10 @@ void TVisorFrm::FormCreate() {
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
-    LblInfo1()->installEventFilter(this);
-    Edit1()->installEventFilter(this);
-    Edit1()->hide();
+    FGoTo = new TGoToEntry(LblInfo1(), Edit1(), this);
+    connect(FGoTo, &TGoToEntry::CounterClicked, this, &TVisorFrm::LblInfo1Click);
+    connect(FGoTo, &TGoToEntry::Chosen, this, &TVisorFrm::GoToIndex);
+    connect(FGoTo, &TGoToEntry::Closed, this, [this] { Box()->setFocus(); });
 
     connect(Box(), &TPictureBox::FitRequested, this, &TVisorFrm::ToggleFit);
     connect(Box(), &TPictureBox::DragStarted, this, &TVisorFrm::BoxDragStarted);
@@ -151,44 +152,13 @@ void TVisorFrm::FormCreate() {
 }
 
 void TVisorFrm::CreateMenu() {
-    FPopupMenu = new QMenu(this);
-    FPopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    auto add = [](QMenu *menu, const char *name, const QString &caption) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(QString::fromLatin1(name));
-        return action;
-    };
-    miAjustar = add(FPopupMenu, "miAjustar", QStringLiteral("Ajustar a pantalla"));
-    miAjustar->setCheckable(true);
-    connect(miAjustar, &QAction::triggered, this, &TVisorFrm::ToggleFit);
-
-    FAutoMenu = FPopupMenu->addMenu(QStringLiteral("Modo Automático"));
-    miAuto = FAutoMenu->menuAction();
-    miAuto->setObjectName(QStringLiteral("miAuto"));
-    miAuto->setCheckable(true);
-    miAutoOff = add(FAutoMenu, "miAutoOff", QStringLiteral("Parar"));
-    connect(miAutoOff, &QAction::triggered, this, &TVisorFrm::miAutoOffClick);
-    FAutoMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
-    miAuto2S = add(FAutoMenu, "miAuto2S", QStringLiteral("2 segundos"));
-    miAuto5S = add(FAutoMenu, "miAuto5S", QStringLiteral("5 segundos"));
-    miAuto20S = add(FAutoMenu, "miAuto20S", QStringLiteral("20 segundos"));
-    miAuto1M = add(FAutoMenu, "miAuto1M", QStringLiteral("1 minuto"));
-    for (QAction *item : {miAuto2S, miAuto5S, miAuto20S, miAuto1M}) {
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, item] { miAutoClick(item); });
-    }
-    FPopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    miMusica = add(FPopupMenu, "miMusica", QStringLiteral("Música"));
-    miMusica->setCheckable(true);
-    miMusica->setEnabled(false);
-    connect(miMusica, &QAction::triggered, this, &TVisorFrm::miMusicaClick);
-    miTema = add(FPopupMenu, "miTema", QStringLiteral("Nuevo tema"));
-    miTema->setEnabled(false);
-    connect(miTema, &QAction::triggered, this, &TVisorFrm::miTemaClick);
-    FPopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
-    miGuardar = add(FPopupMenu, "miGuardar", QStringLiteral("Guardar imagen ..."));
-    connect(miGuardar, &QAction::triggered, this, &TVisorFrm::miGuardarClick);
-    connect(FPopupMenu, &QMenu::aboutToShow, this, &TVisorFrm::PopupMenuPopup);
+    FPopupMenu = new TViewerMenu(this);
+    connect(FPopupMenu, &TViewerMenu::FitChosen, this, &TVisorFrm::ToggleFit);
+    connect(FPopupMenu, &TViewerMenu::SlideIntervalChosen, this, &TVisorFrm::SetSlideInterval);
+    connect(FPopupMenu, &TViewerMenu::MusicToggled, this, &TVisorFrm::miMusicaClick);
+    connect(FPopupMenu, &TViewerMenu::NewTrackChosen, this, &TVisorFrm::PlayRandomTrack);
+    connect(FPopupMenu, &TViewerMenu::SaveChosen, this, &TVisorFrm::miGuardarClick);
+    connect(FPopupMenu, &TViewerMenu::AboutToOpen, this, &TVisorFrm::PopupMenuPopup);
 }
 
 // --- what a screen reader says ----------------------------------------------------------------
@@ -240,12 +210,12 @@ void TVisorFrm::FormShow() {
     LayoutControls();
     Edit1()->hide();
     Box()->setFocus();
-    if (miAuto->isChecked())
+    if (FPopupMenu->miAuto->isChecked())
         FTimer.start();
     else
         FTimer.stop();
     FMusic->BuildTrackList();
-    miMusica->setEnabled(FMusic->CanPlay());
+    FPopupMenu->miMusica->setEnabled(FMusic->CanPlay());
 }
 
 void TVisorFrm::FormHide() {
@@ -345,7 +315,7 @@ void TVisorFrm::OpenPath(const QString &path) {
                 FPrefetch.Start(FPictures[1], FPicture.Limits(), FitBox());
         }
     }
-    if (miMusica->isEnabled() && miMusica->isChecked())
+    if (FPopupMenu->miMusica->isEnabled() && FPopupMenu->miMusica->isChecked())
         PlayRandomTrack();
 }
 
@@ -564,65 +534,7 @@ void TVisorFrm::MarkBad() {
     GoNext();
 }
 
-void TVisorFrm::LblInfo1Click() {
-    if (FPictures.isEmpty())
-        return;
-    const int digits = int(QString::number(FPictures.size()).size());
-    Edit1()->setMaxLength(digits);
-    Edit1()->setText(QString::number(FIndex + 1));
-    Edit1()->setFixedWidth(QFontMetrics(font()).horizontalAdvance(QLatin1Char('H')) * digits + 4);
-    Edit1()->setAccessibleDescription(QStringLiteral("de 1 a %1").arg(FPictures.size()));
-    LblInfo1()->setText(QString::number(FPictures.size()));
-    LblInfo1()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    LblInfo1()->unsetCursor();
-    Edit1()->show();
-    Edit1()->raise();
-    Edit1()->setFocus();
-    Edit1()->selectAll();
-}
-
-void TVisorFrm::CloseEdit1() {
-    Edit1()->hide();
-    LblInfo1()->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Box()->setFocus();
-}
-
-bool TVisorFrm::Edit1KeyPress(QKeyEvent *event) {
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        bool ok = false;
-        const int n = Edit1()->text().toInt(&ok);
-        if (ok && n >= 1 && n <= FPictures.size()) {
-            CloseEdit1();
-            GoToIndex(n - 1);
-        }
-        return true;
-    }
-    if (key == Qt::Key_Escape) {
-        CloseEdit1();
-        LblInfo1()->setText(CounterText(FIndex, int(FPictures.size())));
-        if (!FPictures.isEmpty())
-            LblInfo1()->setCursor(Qt::PointingHandCursor);
-        return true;
-    }
-    // Digits and control characters (backspace, the arrows) are the entry's; other text is not.
-    const QString text = event->text();
-    if (!text.isEmpty() && text[0].unicode() >= 32 && !(text[0] >= QLatin1Char('0') && text[0] <= QLatin1Char('9')))
-        return true;
-    return false;
-}
-
-bool TVisorFrm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Edit1() && event->type() == QEvent::KeyPress)
-        return Edit1KeyPress(static_cast<QKeyEvent *>(event));
-    if (watched == LblInfo1() && event->type() == QEvent::MouseButtonRelease) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton && LblInfo1()->rect().contains(mouse->position().toPoint()))
-            LblInfo1Click();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
+void TVisorFrm::LblInfo1Click() { FGoTo->Open(FIndex, int(FPictures.size())); }
 
 // --- buttons and the pointer -----------------------------------------------------------------
 
@@ -646,52 +558,23 @@ void TVisorFrm::BoxDragStarted() { FTimer.stop(); }
 // unfits the picture leaves a running show's interval alone, so clicking never postpones the
 // next picture.
 void TVisorFrm::BoxDragEnded() {
-    if (miAuto->isChecked() && !FTimer.isActive())
+    if (FPopupMenu->miAuto->isChecked() && !FTimer.isActive())
         FTimer.start();
 }
 
 // --- the options menu and the slide show -----------------------------------------------------
 
 void TVisorFrm::PopupMenuPopup() {
-    miAjustar->setEnabled(GIFAnimator()->isHidden());
-    miAjustar->setChecked(FitMode());
-    miAuto->setChecked(FTimer.isActive());
-    miAutoOff->setEnabled(FTimer.isActive());
-    miMusica->setEnabled(FMusic->CanPlay());
-    miMusica->setText(QStringLiteral("Música"));
-    miTema->setEnabled(miMusica->isChecked() && FMusic->Tracks().size() > 1);
-    if (miMusica->isEnabled() && miMusica->isChecked())
-        miMusica->setText(QStringLiteral("Música (%1)").arg(FileNamePart(FMusic->Player()->FileName())));
-    FAutoMenu->setTitle(AutoCaption);
+    FPopupMenu->ShowState({GIFAnimator()->isHidden(), FitMode(), FTimer.isActive(), FMusic->CanPlay(),
+                           FileNamePart(FMusic->Player()->FileName()), FMusic->Tracks().size() > 1, AutoCaption});
 }
 
 void TVisorFrm::SetSlideInterval(int seconds) {
-    miAuto->setChecked(seconds > 0);
-    if (miAuto->isChecked())
+    FPopupMenu->miAuto->setChecked(seconds > 0);
+    if (seconds > 0)
         FTimer.start(seconds * 1000);
     else
         FTimer.stop();
-}
-
-void TVisorFrm::miAutoClick(QAction *sender) {
-    const struct {
-        QAction *Item;
-        int Seconds;
-    } choices[] = {{miAuto2S, 2}, {miAuto5S, 5}, {miAuto20S, 20}, {miAuto1M, 60}};
-    for (const auto &c : choices)
-        c.Item->setChecked(c.Item == sender);
-    for (const auto &c : choices) {
-        if (c.Item->isChecked()) {
-            SetSlideInterval(c.Seconds);
-            break;
-        }
-    }
-}
-
-void TVisorFrm::miAutoOffClick() {
-    SetSlideInterval(0);
-    for (QAction *item : {miAuto2S, miAuto5S, miAuto20S, miAuto1M})
-        item->setChecked(false);
 }
 
 void TVisorFrm::TimerTimer() {
@@ -709,29 +592,10 @@ void TVisorFrm::miGuardarClick() {
     const bool wasPlaying = FMusic->Player()->State() == TDSPlayer::stPlaying;
     FMusic->Stop();
     const QString source = FPictures[FIndex];
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !platform::IsDirectory(folder))
-        folder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
-
-    QFileDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("SaveDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // Qt's own dialog, translated with the rest of the program, on every desktop.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDirectory(folder);
-    if (FPicture.Format() == TPictureFormat::Jpeg) {
-        dialog.setDefaultSuffix(QStringLiteral("jpg"));
-        dialog.setNameFilters({QStringLiteral("All (*.jpg *.jpeg)"), QStringLiteral("JPEG Image File (*.jpg)"),
-                               QStringLiteral("JPEG Image File (*.jpeg)")});
-    } else {
-        dialog.setDefaultSuffix(QStringLiteral("gif"));
-        dialog.setNameFilters({QStringLiteral("CompuServe GIF Image (*.gif)")});
-    }
-    dialog.selectFile(FileNamePart(source));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    const QString target = AskSaveName(this, source, FPicture.Format());
+    if (!target.isEmpty()) {
         const QString real = platform::ResolveCase(source);
-        ShellCopyFile(this, real.isEmpty() ? source : real, dialog.selectedFiles().first());
+        ShellCopyFile(this, real.isEmpty() ? source : real, target);
     }
     SetBusy(false);
     if (wasPlaying)
@@ -747,19 +611,18 @@ void TVisorFrm::SetBusy(bool busy) {
 
 void TVisorFrm::PlayRandomTrack() {
     if (!FMusic->PlayRandomTrack())
-        miMusica->setChecked(false);
+        FPopupMenu->miMusica->setChecked(false);
 }
 
 void TVisorFrm::PlayerComplete() {
-    if (FMusic->Player()->Available() && miMusica->isChecked())
+    if (FMusic->Player()->Available() && FPopupMenu->miMusica->isChecked())
         PlayRandomTrack();
 }
 
 void TVisorFrm::miMusicaClick() {
-    if (miMusica->isChecked())
+    if (FPopupMenu->miMusica->isChecked())
         PlayRandomTrack();
     else
         FMusic->Stop();
 }
 
-void TVisorFrm::miTemaClick() { PlayRandomTrack(); }

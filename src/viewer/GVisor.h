@@ -6,6 +6,7 @@
 // music class chooses the tracks, and the arithmetic and the frame live in VisorLayout.
 #include "picture/Picture.h"
 #include "viewer/Prefetch.h"
+#include "viewer/ViewerMenu.h"
 #include "viewer/VisorLayout.h"
 
 #include <QImage>
@@ -18,11 +19,9 @@
 namespace Ui {
 class TVisorFrm;
 }
-class QAction;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
-class QMenu;
+class TGoToEntry;
 class TGifAnimator;
 class TPictureBox;
 class TSpeedButton;
@@ -68,7 +67,7 @@ public:
     bool Busy() const { return FBusy; }
     const TPicture &Picture() const { return FPicture; }
     QTimer &Timer() { return FTimer; }
-    QMenu *PopupMenu() const { return FPopupMenu; }
+    TViewerMenu *PopupMenu() const { return FPopupMenu; }
     const TPicturePrefetch &Prefetch() const { return FPrefetch; }
     TViewerMusic &Music() const { return *FMusic; }
 
@@ -89,7 +88,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct TKeyBinding;
@@ -115,8 +113,6 @@ private:
     void PageUp();
     void MarkBad();
     void LblInfo1Click();
-    bool Edit1KeyPress(QKeyEvent *event);
-    void CloseEdit1();
     void BtnOpcClick();
     void BtnSalirClick();
     void BoxDragStarted();
@@ -125,11 +121,8 @@ private:
     void ShowMenuAt(QPoint globalPos);
     void PictureProgress(TProgressStage stage, int percent, bool redraw, const QRect &band);
     void PopupMenuPopup();
-    void miAutoClick(QAction *sender);
-    void miAutoOffClick();
     void miGuardarClick();
     void miMusicaClick();
-    void miTemaClick();
     void PlayRandomTrack();
     void PlayerComplete();
     void ClearAnimation();
@@ -160,16 +153,6 @@ private:
     QImage FFrameSkin;
     TViewerMusic *FMusic = nullptr;  // owned as a child
 
-    QMenu *FPopupMenu = nullptr;
-    QMenu *FAutoMenu = nullptr;
-    QAction *miAjustar = nullptr;
-    QAction *miAuto = nullptr;
-    QAction *miAutoOff = nullptr;
-    QAction *miAuto2S = nullptr;
-    QAction *miAuto5S = nullptr;
-    QAction *miAuto20S = nullptr;
-    QAction *miAuto1M = nullptr;
-    QAction *miMusica = nullptr;
-    QAction *miTema = nullptr;
-    QAction *miGuardar = nullptr;
+    TViewerMenu *FPopupMenu = nullptr;
+    TGoToEntry *FGoTo = nullptr;
 };
