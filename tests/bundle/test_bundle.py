@@ -32,6 +32,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(HERE), "e2e"))
 import e2elib as e  # noqa: E402
 from e2elib import check  # noqa: E402
 import test_music as music  # noqa: E402  (the recording's tone analysis)
+import test_sound_server as sound  # noqa: E402  (a PulseAudio server of the test's own)
 import test_viewer as viewer  # noqa: E402  (the picture comparisons)
 
 SUITE = "bookworm"
@@ -258,6 +259,10 @@ mount -t proc proc "$merged/proc"
 mount --rbind /dev "$merged/dev"
 mkdir -p "$merged/tmp/.X11-unix"
 mount --bind /tmp/.X11-unix "$merged/tmp/.X11-unix"
+if [ -n "${TELVARO_PULSE_DIR:-}" ]; then
+  mkdir -p "$merged/tmp/pulse"
+  mount --bind "$TELVARO_PULSE_DIR" "$merged/tmp/pulse"
+fi
 exec chroot "$merged" "$@"
 '''
 
@@ -430,6 +435,45 @@ def check_window(wid, shape_want):
 
 
 # --- the case ------------------------------------------------------------------------------
+
+def sound_server(root, autorun, env, work):
+    """The desktop's sound server, with no sink of ours chosen: the bundle's GStreamer talks to a
+    PulseAudio daemon on the host through the host's client library in the root. The click, then
+    both tracks, are heard from the server's null sink."""
+    ctx = type("C", (), {"path": staticmethod(lambda n: os.path.join(work, n))})()
+    server = sound.Server(ctx)
+    if not check(server.start(), "a sound server runs on the host"):
+        return
+    os.environ["TELVARO_PULSE_DIR"] = os.environ["PULSE_RUNTIME_PATH"]
+    desktop = dict(env, TELVARO_AUDIO_SINK="", PULSE_SERVER="unix:/tmp/pulse/native")
+    menu = Started(root.command(autorun, desktop), os.path.join(work, "menu-root-pulse.log"))
+    try:
+        wid, _ = menu.window(30)
+        if not check(wid is not None, "the menu starts with the sound server as its output"):
+            e.log("     its output: " + menu.output())
+            return
+        check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu has the focus")
+        click_topic("VARIOS")
+        check(bool(e.poll(lambda: server.loudest() > 1000, 5)), "a topic's click is heard through the sound server")
+        click_topic("IMAGEN")
+        time.sleep(0.5)
+        before = e.visible_windows()
+        e.keys_to_focused("Return")
+        visor, _ = e.wait_for_window(re.compile("Visor.*"), before, 10)
+        if check(visor is not None, "the picture item opens the viewer"):
+            start = server.seconds()
+            music.menu_item(3)
+            time.sleep(3.0)
+            music.menu_item(4)
+            time.sleep(3.0)
+            heard = server.heard(start)
+            check(set(heard) == {440, 660}, f"both tracks are heard through the sound server (heard {heard})")
+            e.keys_to_focused("Escape")
+    finally:
+        menu.close()
+        server.kill()
+        del os.environ["TELVARO_PULSE_DIR"]
+
 
 def run_case(src, work, wm):
     exe_host = os.path.join(src, "build", "release", "src", "main", "telvaro")
@@ -627,6 +671,8 @@ def run_case(src, work, wm):
         menu.close()
     for rel in (".telvaro/telvaro", ".telvaro/libexec/gst-plugin-scanner"):
         os.chmod(root.path(f"{DISC_IN_ROOT}/{rel}"), 0o755)
+
+    sound_server(root, autorun, env, work)
 
     # Start-up: the bundled menu in the root beside the build's own binary on the host, on the
     # same disc, all warm (the first start above built the bundle's plugin registry). The root's
