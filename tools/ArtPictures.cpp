@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLinearGradient>
+#include <QColorSpace>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -112,6 +113,12 @@ QImage Landscape(int w, int h, const TMood &m, uint32_t seed) {
     return img;
 }
 
+QImage WideGamut(QImage img) {
+    img.setColorSpace(QColorSpace::SRgb);
+    img.convertToColorSpace(QColorSpace::ProPhotoRgb);
+    return img;
+}
+
 } // namespace
 
 std::vector<TPicture> Pictures() {
@@ -143,6 +150,10 @@ std::vector<TPicture> Pictures() {
         // Larger than a full-HD screen, so the viewer has to fit or halve it; smooth content
         // keeps the file small.
         {QStringLiteral("panorama.jpg"), Landscape(2400, 1600, dawn, 53), 70},
+        // As a camera held upright stores it: lying on its side, with the tag that stands it up.
+        {QStringLiteral("retrato.jpg"), Landscape(600, 800, lake, 29).transformed(QTransform().rotate(-90)), 82, 6},
+        // In ProPhoto RGB with its profile: shown as stored its colours are dull, converted they glow.
+        {QStringLiteral("amplio.jpg"), WideGamut(Landscape(800, 600, sunset, 17)), 82},
     };
 }
 

@@ -9,8 +9,9 @@ namespace art {
 
 struct TPicture {
     QString Name; // file name in the pictures folder
-    QImage Image;
+    QImage Image;  // as stored; its colour space, when set, is embedded as an ICC profile
     int Quality = 85;
+    int Orientation = 1;  // the EXIF orientation tag written with it (1: none)
 };
 
 // Landscapes in several moods and sizes; one of them larger than 1920 x 1080.

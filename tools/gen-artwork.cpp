@@ -49,6 +49,25 @@ bool SaveImage(const QImage &img, const QString &path, const char *format, int q
     return true;
 }
 
+// Writes a camera's EXIF block with the orientation tag alone (big-endian, one entry) right
+// after the JPEG's start marker.
+bool TagOrientation(const QString &path, int orientation, QString &error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) {
+        error = QStringLiteral("cannot open %1").arg(path);
+        return false;
+    }
+    QByteArray bytes = f.readAll();
+    const QByteArray exif = QByteArray("\xff\xe1\0\x22" "Exif\0\0MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01", 28) +
+                            char(0) + char(orientation) + QByteArray(6, 0);
+    bytes.insert(2, exif);
+    if (!f.seek(0) || f.write(bytes) != bytes.size()) {
+        error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -100,9 +119,13 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("pictures") && args.size() == 2) {
         const QString dir = args[1];
         QDir().mkpath(dir + QStringLiteral("/ANIM"));
-        for (const art::TPicture &pic : art::Pictures())
-            if (!SaveImage(pic.Image, dir + u'/' + pic.Name, "jpeg", pic.Quality, error))
+        for (const art::TPicture &pic : art::Pictures()) {
+            const QString path = dir + u'/' + pic.Name;
+            if (!SaveImage(pic.Image, path, "jpeg", pic.Quality, error))
                 return Fail(error);
+            if (pic.Orientation != 1 && !TagOrientation(path, pic.Orientation, error))
+                return Fail(error);
+        }
         if (!art::WriteFile(dir + QStringLiteral("/ANIM/disco.gif"), art::EncodeGif(art::SpinningDisc(), 8), error))
             return Fail(error);
         if (!art::WriteFile(dir + QStringLiteral("/ANIM/ondas.gif"), art::EncodeGif(art::Ripples(), 10), error))

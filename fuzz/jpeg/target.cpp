@@ -1,6 +1,7 @@
-// The JPEG loader on any bytes: header, half-size choice, decoding with progress, fitting.
+// The JPEG loader on any bytes: header, orientation tag, colour profile, half-size choice,
+// decoding with progress, fitting.
 #include "picture/Picture.h"
-#include "picture/Resample.h"
+#include "picture/Prepare.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,13 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     picture.SetLimits(limits);
     int reports = 0;
     picture.SetProgressHandler([&](TProgressStage, int, bool, const QRect &) { ++reports; });
-    if (!picture.LoadFromData(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)),
-                              TPictureFormat::Jpeg))
+    // As the viewer prepares it: half size, the orientation tag, the colour profile, fitted.
+    QImage fitted;
+    if (!PrepareForBox(picture, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)),
+                       TPictureFormat::Jpeg, QSize(13, 9), &fitted))
         return 0;
-    picture.SetHalfScale(NeedsHalfScale(picture.FileWidth(), picture.FileHeight()));
-    if (!picture.Decode())
-        return 0;
-    QImage fitted(13, 9, QImage::Format_RGB888);
-    ResampleBilinear(picture.ToBitmap24(), fitted);
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -20,6 +22,7 @@ struct TJpegDecoder::TState {
     TJpegDecoder *Owner = nullptr;
     bool Created = false;
     std::vector<JSAMPLE> Cmyk;
+    std::vector<JSAMPLE> Turned;  // one row in RGB on its way to a turned bitmap
 };
 
 namespace {
@@ -50,15 +53,42 @@ bool IsCmykSpace(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS
 
 struct THeader {
     int Width = 0, Height = 0, HalfWidth = 0, HalfHeight = 0, Components = 0;
+    int Orientation = 1;
+    QByteArray Icc;
     bool Cmyk = false;
 };
+
+// The tag of the first EXIF block among the saved APP1 markers.
+int OrientationOf(const jpeg_decompress_struct &info) {
+    for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif", 4) == 0)
+            return ExifOrientation(m->data, m->data_length);
+    return 1;
+}
+
+// The ICC profile, joined from its APP2 chunks by the library (which checks their numbering).
+QByteArray IccOf(jpeg_decompress_struct &info) {
+    JOCTET *data = nullptr;
+    unsigned int length = 0;
+    QByteArray icc;
+    if (jpeg_read_icc_profile(&info, &data, &length) && data)
+        icc = QByteArray(reinterpret_cast<const char *>(data), qsizetype(length));
+    std::free(data);
+    return icc;
+}
 
 bool ReadHeader(TState *st, const QByteArray &bytes, const TDecodeLimits &limits, THeader &h) {
     if (setjmp(st->Jump))
         return false;
     Prepare(st, bytes, limits);
+    // What a camera says about showing its picture: the orientation (APP1) and the colour
+    // profile (APP2, possibly in several chunks). Only the header's reading keeps them.
+    jpeg_save_markers(&st->Info, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&st->Info, JPEG_APP0 + 2, 0xFFFF);
     if (jpeg_read_header(&st->Info, TRUE) != JPEG_HEADER_OK)
         return false;
+    h.Orientation = OrientationOf(st->Info);
+    h.Icc = IccOf(st->Info);
     h.Width = int(st->Info.image_width);
     h.Height = int(st->Info.image_height);
     h.Components = st->Info.num_components;
@@ -133,6 +163,9 @@ bool TJpegDecoder::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
     FHalfHeight = h.HalfHeight;
     FComponents = h.Components;
     FCmyk = h.Cmyk;
+    FFileOrientation = h.Orientation;
+    FIcc = h.Icc;
+    FOrientation = 1;
     FHalf = false;
     FDecoded = false;
     FWarnings = false;
@@ -150,6 +183,39 @@ void TJpegDecoder::SetHalfScale(bool half) {
     FRowsDone = 0;
 }
 
+void TJpegDecoder::SetOrientation(int orientation) {
+    if (orientation < 1 || orientation > 8)
+        orientation = 1;
+    if (FDecoding || orientation == FOrientation)
+        return;
+    FOrientation = orientation;
+    FDecoded = false;
+    FBitmap = QImage();
+    FRowsDone = 0;
+}
+
+// Stored rows First to First + Count - 1 (RGB, one after the other in Rows) go to their places
+// in the turned bitmap. Column by column: turned by a quarter, the pixels of one stored column
+// lie side by side in one row of the bitmap, so the writes stay together.
+void TJpegDecoder::PutRows(const uchar *rows, int first, int count) {
+    const int w = StoredWidth(), h = StoredHeight();
+    const qsizetype bpl = FBitmap.bytesPerLine(), stride = qsizetype(w) * 3;
+    const TOrientedPlace p = OrientedPlace(FOrientation, 0, first, w, h);
+    const TOrientedPlace next = OrientedPlace(FOrientation, 0, first + 1, w, h);
+    const qsizetype columnStep = qsizetype(p.StepX) * 3 + qsizetype(p.StepY) * bpl;
+    const qsizetype rowStep = qsizetype(next.X - p.X) * 3 + qsizetype(next.Y - p.Y) * bpl;
+    uchar *column = FBitmap.bits() + qsizetype(p.Y) * bpl + qsizetype(p.X) * 3;
+    for (int x = 0; x < w; ++x, column += columnStep) {
+        const uchar *src = rows + qsizetype(x) * 3;
+        uchar *dst = column;
+        for (int i = 0; i < count; ++i, src += stride, dst += rowStep) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+        }
+    }
+}
+
 void TJpegDecoder::Report(TProgressStage stage, bool force) {
     if (!FProgress || !*FProgress)
         return;
@@ -159,7 +225,7 @@ void TJpegDecoder::Report(TProgressStage stage, bool force) {
     FLastReport = now;
     TProgressReport r;
     r.Stage = stage;
-    const int h = std::max(1, Height());
+    const int h = std::max(1, StoredHeight());
     if (stage == TProgressStage::Ending) {
         r.Percent = 100;
     } else if (FMultiScan) {
@@ -176,6 +242,9 @@ void TJpegDecoder::Report(TProgressStage stage, bool force) {
     }
     r.Band = QRect(0, FRowsReported, Width(), FRowsDone - FRowsReported);
     r.Redraw = r.Band.height() > 3;
+    // Turned, a stored row is a column or lies elsewhere: the band is the whole picture.
+    if (FOrientation != 1)
+        r.Band = QRect(0, 0, Width(), Height());
     FRowsReported = FRowsDone;
     if (!(*FProgress)(r))
         FStop = true;
@@ -210,14 +279,20 @@ int TJpegDecoder::RunDecode() {
     info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB;
     jpeg_calc_output_dimensions(info);
     const int w = int(info->output_width), h = int(info->output_height);
-    if (w != Width() || h != Height() || BitmapBytes(w, h) > FLimits.MaxBytes)
+    if (w != StoredWidth() || h != StoredHeight() || BitmapBytes(w, h) > FLimits.MaxBytes)
         return 1;
-    FBitmap = QImage(w, h, QImage::Format_RGB888);
+    const bool turned = FOrientation != 1;
+    FBitmap = QImage(Width(), Height(), QImage::Format_RGB888);
     if (FBitmap.isNull())
         return 1;
     FBitmap.fill(0);
     if (cmyk)
         st->Cmyk.resize(size_t(w) * 4 * 16);
+    // Turned, rows go out in bands of kTurnedBand: each row of the bitmap then takes a run of
+    // pixels per band, not a scatter of short writes across the whole picture per row.
+    constexpr int kTurnedBand = 64;
+    if (turned)
+        st->Turned.resize(size_t(w) * 3 * kTurnedBand);
     FMultiScan = jpeg_has_multiple_scans(info);
     FInInput = true;
     jpeg_start_decompress(info);
@@ -226,16 +301,28 @@ int TJpegDecoder::RunDecode() {
         return 2;
     while (info->output_scanline < info->output_height) {
         const int first = int(info->output_scanline);
-        const int want = std::min(16, h - first);
-        JSAMPROW rows[16];
+        const int want = std::min(turned && !cmyk ? kTurnedBand : 16, h - first);
+        JSAMPROW rows[kTurnedBand];
         for (int i = 0; i < want; ++i)
-            rows[i] = cmyk ? st->Cmyk.data() + size_t(i) * size_t(w) * 4 : FBitmap.scanLine(first + i);
-        const int got = int(jpeg_read_scanlines(info, rows, JDIMENSION(want)));
+            rows[i] = cmyk     ? st->Cmyk.data() + size_t(i) * size_t(w) * 4
+                      : turned ? st->Turned.data() + size_t(i) * size_t(w) * 3
+                               : FBitmap.scanLine(first + i);
+        // The library hands out a few rows per call; a band is filled by several.
+        int got = 0;
+        while (got < want) {
+            const int n = int(jpeg_read_scanlines(info, rows + got, JDIMENSION(want - got)));
+            if (n <= 0)
+                break;
+            got += n;
+        }
         if (got <= 0)
             return 1;
         if (cmyk)
             for (int i = 0; i < got; ++i)
-                CmykToRgb(rows[i], FBitmap.scanLine(first + i), w, info->saw_Adobe_marker);
+                CmykToRgb(rows[i], turned ? st->Turned.data() + size_t(i) * size_t(w) * 3 : FBitmap.scanLine(first + i),
+                          w, info->saw_Adobe_marker);
+        if (turned)
+            PutRows(st->Turned.data(), first, got);
         FRowsDone = first + got;
         Report(TProgressStage::Running, false);
         if (FStop)
@@ -267,7 +354,7 @@ bool TJpegDecoder::Decode(const TProgressCallback &progress) {
     ReleaseState();
     if (rc == 0) {
         FDecoded = true;
-        FRowsDone = Height();
+        FRowsDone = StoredHeight();
         Report(TProgressStage::Ending, true);
     } else {
         FBitmap = QImage();

@@ -1,6 +1,7 @@
 #pragma once
 // JPEG pictures through the JPEG library: the header at load, the pixels in an explicit decode
 // step at full or half size, with throttled progress and rows readable while decoding goes on.
+#include "picture/Orientation.h"
 #include "picture/PictureLimits.h"
 
 #include <QByteArray>
@@ -40,13 +41,21 @@ public:
     int FileHeight() const { return FFileHeight; }
     int Components() const { return FComponents; }
     bool IsCmyk() const { return FCmyk; }
+    // What the file says about showing it: its orientation tag (1, "as stored", when it has
+    // none or an unusable one) and its embedded ICC profile (empty when none).
+    int FileOrientation() const { return FFileOrientation; }
+    const QByteArray &IccProfile() const { return FIcc; }
 
     // Chosen before decoding; changing it drops pixels decoded at the other size.
     bool HalfScale() const { return FHalf; }
     void SetHalfScale(bool half);
-    // The decoded size: the file's, or half of it rounded up.
-    int Width() const { return FHalf ? FHalfWidth : FFileWidth; }
-    int Height() const { return FHalf ? FHalfHeight : FFileHeight; }
+    // The orientation (1 to 8) the pixels are decoded into, chosen before decoding: the rows
+    // land turned and mirrored as the tag says, so the bitmap stands as it is shown.
+    int Orientation() const { return FOrientation; }
+    void SetOrientation(int orientation);
+    // The decoded size (the file's, or half of it rounded up), turned by the orientation.
+    int Width() const { return SwapsAxes(FOrientation) ? StoredHeight() : StoredWidth(); }
+    int Height() const { return SwapsAxes(FOrientation) ? StoredWidth() : StoredHeight(); }
 
     // Decodes the pixels (RGB888). Progress gets a Starting report, Running reports at most once
     // per kProgressIntervalMs (each with the band of rows since the previous report and a
@@ -63,6 +72,8 @@ public:
 
     // The output picture: rows [0, RowsDone()) are final; the rest is black while decoding.
     const QImage &Bitmap() const { return FBitmap; }
+    // The decoded pixels, for a conversion made once decoding has ended.
+    QImage &EditBitmap() { return FBitmap; }
     int RowsDone() const { return FRowsDone; }
 
     struct TState;
@@ -70,6 +81,9 @@ public:
     void InputProgressHook();
 
 private:
+    int StoredWidth() const { return FHalf ? FHalfWidth : FFileWidth; }
+    int StoredHeight() const { return FHalf ? FHalfHeight : FFileHeight; }
+    void PutRows(const uchar *rows, int first, int count);
     int RunDecode();
     void Report(TProgressStage stage, bool force);
     void ReleaseState();
@@ -78,6 +92,9 @@ private:
     TDecodeLimits FLimits;
     int FFileWidth = 0, FFileHeight = 0, FHalfWidth = 0, FHalfHeight = 0;
     int FComponents = 0;
+    int FFileOrientation = 1;
+    int FOrientation = 1;
+    QByteArray FIcc;
     bool FCmyk = false;
     bool FHalf = false;
     bool FDecoded = false;

@@ -53,6 +53,8 @@ bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
         return false;
     }
     FFormat = format;
+    FColour.reset();
+    FColourApplied = false;
     ++FGeneration;
     return true;
 }
@@ -60,6 +62,8 @@ bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
 void TPicture::Clear() {
     FJpeg.reset();
     FGif.reset();
+    FColour.reset();
+    FColourApplied = false;
     FFormat = TPictureFormat::None;
     ++FGeneration;
 }
@@ -67,8 +71,11 @@ void TPicture::Clear() {
 void TPicture::Adopt(TPicture &other) {
     FJpeg = std::move(other.FJpeg);
     FGif = std::move(other.FGif);
+    FColour = std::move(other.FColour);
+    FColourApplied = other.FColourApplied;
     FFormat = other.FFormat;
     other.FFormat = TPictureFormat::None;
+    other.FColourApplied = false;
     ++FGeneration;
     ++other.FGeneration;
 }
@@ -83,6 +90,25 @@ int TPicture::FrameCount() const { return FJpeg ? 1 : FGif ? FGif->FrameCount() 
 void TPicture::SetHalfScale(bool half) {
     if (FJpeg)
         FJpeg->SetHalfScale(half);
+}
+
+void TPicture::SetOrientation(int orientation) {
+    if (FJpeg)
+        FJpeg->SetOrientation(orientation);
+}
+
+void TPicture::SetColourTransform(std::shared_ptr<const TColourTransform> transform) {
+    if (IsDecoding())
+        return;
+    FColour = FJpeg ? std::move(transform) : nullptr;
+    FColourApplied = false;
+}
+
+void TPicture::ApplyColour() {
+    if (!ColourPending() || !FJpeg)
+        return;
+    FColour->Apply(FJpeg->EditBitmap());
+    FColourApplied = true;
 }
 
 bool TPicture::IsDecoded() const { return FJpeg ? FJpeg->IsDecoded() : FGif != nullptr; }

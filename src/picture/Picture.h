@@ -1,5 +1,6 @@
 #pragma once
 // The picture holder: one decoded picture, its decoder chosen by the file's extension.
+#include "picture/Colour.h"
 #include "picture/GifDecoder.h"
 #include "picture/JpegDecoder.h"
 #include "picture/PictureLimits.h"
@@ -66,6 +67,18 @@ public:
     // Half-size decoding of a JPEG, chosen before Decode; nothing for a GIF.
     bool HalfScale() const { return FJpeg && FJpeg->HalfScale(); }
     void SetHalfScale(bool half);
+    // The orientation (1 to 8) a JPEG is decoded into, chosen before Decode; Width and Height
+    // follow it. Nothing for a GIF.
+    int Orientation() const { return FJpeg ? FJpeg->Orientation() : 1; }
+    void SetOrientation(int orientation);
+
+    // The conversion of the picture's colours to the screen's, chosen before Decode. The
+    // decoded pixels keep the file's colours (progress shows them so) until ApplyColour, once.
+    // Converting the fitted picture instead would be quicker but is not the same: a colour
+    // outside the screen's range is clipped, and clipping does not commute with resampling.
+    void SetColourTransform(std::shared_ptr<const TColourTransform> transform);
+    bool ColourPending() const { return FColour && !FColourApplied && IsDecoded(); }
+    void ApplyColour();
 
     // Decodes the pixels when they are not decoded yet, reporting progress to the handler.
     // Called outside any paint handler: the handler may repaint and dispatch events, and may
@@ -95,6 +108,8 @@ private:
     quint64 FGeneration = 0;
     std::shared_ptr<TJpegDecoder> FJpeg;
     std::unique_ptr<TGifImage> FGif;
+    std::shared_ptr<const TColourTransform> FColour;
+    bool FColourApplied = false;
     // Tells a decode running inside a progress report whether the holder still exists.
     std::shared_ptr<char> FLife;
 };

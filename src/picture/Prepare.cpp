@@ -8,8 +8,14 @@ bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat fo
         *fitted = QImage();
     if (!picture.LoadFromData(bytes, format))
         return false;
-    if (picture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))
-        picture.SetHalfScale(true);
+    if (const TJpegDecoder *jpeg = picture.Jpeg()) {
+        if (NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))
+            picture.SetHalfScale(true);
+        picture.SetOrientation(jpeg->FileOrientation());
+        // The JPEG library converts CMYK on its own terms; only an RGB picture takes a profile.
+        if (jpeg->Components() == 3 && !jpeg->IsCmyk())
+            picture.SetColourTransform(TColourTransform::FromIcc(jpeg->IccProfile()));
+    }
     // Both before any pixel is fitted: the fitted picture is made from what the box shows.
     if (TGifImage *gif = picture.Gif()) {
         gif->SetTransparent(false);
@@ -20,6 +26,7 @@ bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat fo
         placed();
     if (!picture.IsDecoded() && !picture.Decode())
         return false;
+    picture.ApplyColour();
     if (fitted && fitBox.isValid() && picture.Width() > 0 && picture.Height() > 0)
         *fitted = FittedImage(picture, FittedRect(picture.Width(), picture.Height(), fitBox.width(), fitBox.height()).size());
     return true;

@@ -262,15 +262,19 @@ void TVisorFrm::PlaceControls(int w, int h) {
     Edit1()->setGeometry(l.Edit1);
     Box()->setGeometry(l.Box);
     GIFAnimator()->setGeometry(l.Box);
-    FBoxWidth = l.Box.width();
-    FBoxHeight = l.Box.height();
+    // The picture's arithmetic is in the screen's own pixels: one picture pixel per screen
+    // pixel at actual size, whatever the desktop's scale.
+    const QSize device = Box()->DeviceSize();
+    FBoxWidth = device.width();
+    FBoxHeight = device.height();
 }
 
 void TVisorFrm::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     // The box depends on the window's size alone, not on the counter's width.
     if (event->size() == event->oldSize() ||
-        ComputeVisorLayout(width(), height(), 0).Box.size() == QSize(FBoxWidth, FBoxHeight))
+        DeviceSizeOf(ComputeVisorLayout(width(), height(), 0).Box.size(), devicePixelRatioF()) ==
+            QSize(FBoxWidth, FBoxHeight))
         return;
     PlaceControls(width(), height());
     if (!FPicture.IsEmpty())
@@ -480,7 +484,8 @@ void TVisorFrm::PictureProgress(TProgressStage stage, int percent, bool redraw, 
         // The band's rows, scaled to where they land in the destination.
         const qint64 top = dest.top() + qint64(dest.height()) * band.top() / h;
         const qint64 bottom = dest.top() + qint64(dest.height()) * (band.top() + band.height()) / h;
-        Box()->repaint(QRect(dest.left(), int(top), dest.width(), int(bottom - top)) & Box()->rect());
+        Box()->repaint(Box()->LogicalRect(QRect(dest.left(), int(top), dest.width(), int(bottom - top))) &
+                       Box()->rect());
     } else {
         Box()->repaint();
     }

@@ -1,5 +1,7 @@
 #include "viewer/GifAnimator.h"
 
+#include "viewer/PictureBox.h"
+
 #include <QContextMenuEvent>
 #include <QPainter>
 
@@ -46,8 +48,12 @@ void TGifAnimator::paintEvent(QPaintEvent *) {
     if (FAnimation.IsEmpty())
         return;
     const QImage &frame = FAnimation.Composite(FFrame);
-    // Natural size, centred; a screen larger than the area is cut equally on both sides.
-    painter.drawImage(QPoint((width() - frame.width()) / 2, (height() - frame.height()) / 2), frame);
+    // Natural size in the screen's own pixels, centred; a screen larger than the area is cut
+    // equally on both sides.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    const QSize box = DeviceSizeOf(size(), ratio);
+    painter.drawImage(QPoint((box.width() - frame.width()) / 2, (box.height() - frame.height()) / 2), frame);
 }
 
 void TGifAnimator::showEvent(QShowEvent *) { Schedule(); }

@@ -10,6 +10,24 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
+QSize DeviceSizeOf(const QSize &size, qreal ratio) {
+    return QSize(int(std::floor(size.width() * ratio + 1e-6)), int(std::floor(size.height() * ratio + 1e-6)));
+}
+
+QSize TPictureBox::DeviceSize() const { return DeviceSizeOf(size(), devicePixelRatioF()); }
+
+QRect TPictureBox::LogicalRect(const QRect &rect) const {
+    const qreal r = devicePixelRatioF();
+    return QRectF(rect.x() / r, rect.y() / r, rect.width() / r, rect.height() / r).toAlignedRect();
+}
+
+QPoint TPictureBox::DevicePoint(QPointF pos) const {
+    const qreal r = devicePixelRatioF();
+    return QPoint(int(std::floor(pos.x() * r + 1e-6)), int(std::floor(pos.y() * r + 1e-6)));
+}
+
 TPictureBox::TPictureBox(QWidget *parent) : QWidget(parent) {
     InstallViewerAccessibility();
     // No background of its own: around the picture the window's black shows.
@@ -57,6 +75,9 @@ void TPictureBox::paintEvent(QPaintEvent *event) {
         return;
     QPainter painter(this);
     painter.setClipRegion(event->region());
+    // Drawn in device pixels: the picture's pixels land one to one on the screen's.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
     bool ok = true;
     // While a JPEG decodes, its rows so far are shown stretched; the fitted resampling comes once
     // every row is there.
@@ -69,7 +90,8 @@ void TPictureBox::paintEvent(QPaintEvent *event) {
 }
 
 bool TPictureBox::Larger() const {
-    return FPicture && (FPicture->Width() > width() || FPicture->Height() > height());
+    const QSize box = DeviceSize();
+    return FPicture && (FPicture->Width() > box.width() || FPicture->Height() > box.height());
 }
 
 void TPictureBox::Press(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick) {
@@ -89,15 +111,15 @@ void TPictureBox::Press(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifi
 }
 
 void TPictureBox::mousePressEvent(QMouseEvent *event) {
-    Press(event->position().toPoint(), event->buttons(), event->modifiers(), false);
+    Press(DevicePoint(event->position()), event->buttons(), event->modifiers(), false);
 }
 
 void TPictureBox::mouseDoubleClickEvent(QMouseEvent *event) {
-    Press(event->position().toPoint(), event->buttons(), event->modifiers(), true);
+    Press(DevicePoint(event->position()), event->buttons(), event->modifiers(), true);
 }
 
 void TPictureBox::mouseMoveEvent(QMouseEvent *event) {
-    const QPoint pos = event->position().toPoint();
+    const QPoint pos = DevicePoint(event->position());
     if (FDest.contains(pos)) {
         // A picture that can be dragged shows the plain arrow; one that can be fitted, the hand.
         setCursor(Larger() && !FFittedMode ? Qt::ArrowCursor : Qt::PointingHandCursor);
@@ -106,8 +128,9 @@ void TPictureBox::mouseMoveEvent(QMouseEvent *event) {
     }
     if (!FDragging || !FPicture)
         return;
+    const QSize box = DeviceSize();
     FDest = DragRect(FDest, pos.x() - FLastMouse.x(), pos.y() - FLastMouse.y(), FPicture->Width(), FPicture->Height(),
-                     width(), height());
+                     box.width(), box.height());
     FLastMouse = pos;
     repaint();
 }

@@ -6,6 +6,10 @@
 #include <QImage>
 #include <QWidget>
 
+// Size in device pixels of a logical Size at device pixel ratio Ratio (rounded down, so the
+// picture never runs past the widget).
+QSize DeviceSizeOf(const QSize &size, qreal ratio);
+
 class TPicture;
 
 class TPictureBox : public QWidget {
@@ -13,7 +17,15 @@ class TPictureBox : public QWidget {
 public:
     explicit TPictureBox(QWidget *parent = nullptr);
 
-    // What to draw: the picture (not owned; null draws nothing), where, and whether fitted.
+    // The box in the screen's pixels (its size times the device pixel ratio, rounded down):
+    // the destination and the picture are measured in these, so that a picture pixel is a
+    // screen pixel on a scaled desktop too.
+    QSize DeviceSize() const;
+    // The logical rectangle (widget coordinates) that covers device rectangle Rect.
+    QRect LogicalRect(const QRect &rect) const;
+
+    // What to draw: the picture (not owned; null draws nothing), where (in device pixels), and
+    // whether fitted.
     void SetPicture(const TPicture *picture) { FPicture = picture; }
     void SetDest(const QRect &dest, bool fitted);
     const QRect &Dest() const { return FDest; }
@@ -49,6 +61,7 @@ protected:
 
 private:
     bool PaintFitted(QPainter &painter);
+    QPoint DevicePoint(QPointF pos) const;
     void Press(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, bool doubleClick);
 
     const TPicture *FPicture = nullptr;

@@ -1,0 +1,158 @@
+// Camera photos as the viewer prepares them: upright by their tag, converted from their profile.
+#include "TestSupport.h"
+
+#include "picture/Prepare.h"
+#include "viewer/GVisor.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QLabel>
+#include <QTest>
+
+#include <lcms2.h>
+
+namespace {
+
+QByteArray Encoded(const QImage &img) {
+    QBuffer buf;
+    return buf.open(QIODevice::WriteOnly) && img.save(&buf, "JPEG", 95) ? buf.data() : QByteArray();
+}
+
+// A 48 x 32 picture, every block its own colour so that any turn or mirror shows.
+QByteArray PlainJpeg(bool blocks = true) {
+    QImage img(48, 32, QImage::Format_RGB888);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x * 5, y * 7, blocks ? (x / 8 + y / 8) * 40 : 100 + x + y));
+    return Encoded(img);
+}
+
+// Bytes with Segments inserted right after the start marker.
+QByteArray WithSegments(QByteArray jpeg, const QList<QPair<uchar, QByteArray>> &segments) {
+    QByteArray add;
+    for (const auto &[marker, payload] : segments) {
+        const int n = int(payload.size()) + 2;
+        add += QByteArray("\xff") + char(marker) + char(n >> 8) + char(n & 0xff) + payload;
+    }
+    return jpeg.insert(2, add);
+}
+
+// An EXIF block (big-endian) whose first directory holds one entry: Tag of Type and Count.
+QByteArray Exif(int value, int type = 3, int count = 1, quint32 ifd = 8) {
+    QByteArray b = QByteArray("Exif\0\0MM\0*", 10) + char(ifd >> 24) + char(ifd >> 16) + char(ifd >> 8) + char(ifd);
+    b += QByteArray("\0\x01\x01\x12", 4) + char(0) + char(type) + QByteArray("\0\0\0", 3) + char(count);
+    return b + char(value >> 8) + char(value) + QByteArray(6, 0);
+}
+
+// The profile in numbered APP2 chunks of at most Chunk bytes.
+QList<QPair<uchar, QByteArray>> Icc(const QByteArray &profile, int chunk) {
+    QList<QPair<uchar, QByteArray>> out;
+    const int count = int((profile.size() + chunk - 1) / chunk);
+    for (int i = 0; i < count; ++i)
+        out.append({0xe2, QByteArray("ICC_PROFILE\0", 12) + char(i + 1) + char(count) + profile.mid(i * chunk, chunk)});
+    return out;
+}
+
+// Ghostscript's Adobe RGB profile, or Qt's own when Ghostscript is not installed.
+QByteArray AdobeRgbProfile() {
+    const QByteArray shipped = testsupport::ReadAll(QStringLiteral("/usr/share/color/icc/ghostscript/a98.icc"));
+    return shipped.isEmpty() ? QColorSpace(QColorSpace::AdobeRgb).iccProfile() : shipped;
+}
+
+// Every byte of A within a level of B's.
+bool WithinALevel(const QImage &a, const QImage &b) {
+    bool near = a.size() == b.size() && a.format() == b.format();
+    for (int y = 0; near && y < a.height(); ++y)
+        for (int i = 0; i < a.width() * 3; ++i)
+            near = near && std::abs(a.constScanLine(y)[i] - b.constScanLine(y)[i]) <= 1;
+    return near;
+}
+
+// The pixels as stored, and as the box shows them at actual size.
+QImage Stored(const QByteArray &jpeg) {
+    TPicture p;
+    return p.LoadFromData(jpeg, TPictureFormat::Jpeg) && p.Decode() ? p.ToBitmap24() : QImage();
+}
+QImage Prepared(const QByteArray &jpeg) {
+    TPicture p;
+    QImage fitted;
+    return PrepareForBox(p, jpeg, TPictureFormat::Jpeg, QSize(), &fitted) ? p.ToBitmap24() : QImage();
+}
+
+} // namespace
+
+class TPhotoTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void orientation_data() {
+        QTest::addColumn<QByteArray>("exif");
+        QTest::addColumn<QTransform>("turn");
+        QTest::addColumn<bool>("mirror");
+        // Mirrored first, then turned clockwise, as the tag's eight values are defined.
+        const struct { int Value, Degrees; bool Mirror; } tags[] = {{1, 0, false}, {2, 0, true},   {3, 180, false}, {4, 180, true},
+                    {5, 270, true}, {6, 90, false}, {7, 90, true},   {8, 270, false}};
+        for (const auto &t : tags)
+            QTest::addRow("tag %d", t.Value) << Exif(t.Value) << QTransform().rotate(t.Degrees) << t.Mirror;
+        // Whatever is wrong with the tag, the picture shows as stored.
+        QTest::addRow("no EXIF block") << QByteArray() << QTransform() << false;
+        QTest::addRow("value 9") << Exif(9) << QTransform() << false;
+        QTest::addRow("a LONG, not a SHORT") << Exif(6, 4) << QTransform() << false;
+        QTest::addRow("directory past the end") << Exif(6, 3, 1, 0xfffffff0u) << QTransform() << false;
+        QTest::addRow("cut short") << Exif(6).left(20) << QTransform() << false;
+    }
+    void orientation() {
+        QFETCH(QByteArray, exif);
+        QFETCH(QTransform, turn);
+        QFETCH(bool, mirror);
+        const QByteArray plain = PlainJpeg();
+        const QByteArray jpeg = exif.isEmpty() ? plain : WithSegments(plain, {{0xe1, exif}});
+        const QImage want = Stored(plain).mirrored(mirror, false).transformed(turn);
+        QCOMPARE(Prepared(jpeg), want);
+    }
+    void colour_data() {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<bool>("converted");
+        const QByteArray adobe = AdobeRgbProfile();
+        QTest::addRow("Adobe RGB in one chunk") << WithSegments(PlainJpeg(false), Icc(adobe, 65000)) << true;
+        QTest::addRow("Adobe RGB in 3 chunks") << WithSegments(PlainJpeg(false), Icc(adobe, int(adobe.size() / 3 + 1))) << true;
+        QTest::addRow("garbage for a profile") << WithSegments(PlainJpeg(false), Icc(QByteArray(500, 'x'), 200)) << false;
+        QTest::addRow("chunk 1 of 2 gone") << WithSegments(PlainJpeg(false), Icc(adobe, int(adobe.size() / 2 + 1)).mid(1)) << false;
+    }
+    void colour() {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(bool, converted);
+        QImage want = Stored(jpeg);
+        if (converted) {
+            const QByteArray adobe = AdobeRgbProfile();
+            cmsHPROFILE in = cmsOpenProfileFromMem(adobe.constData(), cmsUInt32Number(adobe.size())),
+                        out = cmsCreate_sRGBProfile();
+            cmsHTRANSFORM t = cmsCreateTransform(in, TYPE_RGB_8, out, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+            for (int y = 0; y < want.height(); ++y)
+                cmsDoTransform(t, want.constScanLine(y), want.scanLine(y), cmsUInt32Number(want.width()));
+            cmsDeleteTransform(t), cmsCloseProfile(in), cmsCloseProfile(out);
+            QVERIFY(want != Stored(PlainJpeg(false)));
+        }
+        QVERIFY(WithinALevel(Prepared(jpeg), want));
+    }
+    // A camera's 4000 x 3000 photo turned by a quarter: the line tells the size it is shown at,
+    // and the half-size rule still holds.
+    void infoLineOfTurnedPhoto() {
+        QTemporaryDir dir;
+        QImage img(4000, 3000, QImage::Format_RGB888);
+        img.fill(Qt::darkCyan);
+        const QString path = dir.path() + QStringLiteral("/turned.jpg");
+        QVERIFY(testsupport::WriteAll(path, WithSegments(Encoded(img), {{0xe1, Exif(6)}})));
+        TVisorFrm viewer;
+        viewer.show();
+        viewer.OpenPath(path);
+        QVERIFY2(viewer.LblInfo2()->text().contains(QStringLiteral("  3000x4000  (50%)  ")),
+                 qPrintable(viewer.LblInfo2()->text()));
+    }
+};
+
+int main(int argc, char **argv) {
+    QTemporaryDir dir;
+    return testsupport::RunOn1024x768<TPhotoTest>(argc, argv, dir.path());
+}
+
+#include "PhotoTest.moc"
