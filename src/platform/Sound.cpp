@@ -11,6 +11,7 @@ namespace platform {
 namespace {
 
 GstElement *gCue = nullptr;
+QByteArray gCueUri;
 bool gInitFailed = false;
 
 constexpr GstClockTime kPrerollLimit = 3 * GST_SECOND;
@@ -38,6 +39,20 @@ bool WaitFor(GstElement *p, GstMessageType types, GstClockTime limit) {
     return ok;
 }
 
+// True when the cue reported an error since it last started: its connection to the sound
+// server is gone (the server stopped or restarted), and only a start from nothing makes a new one.
+// An idle cue learns nothing of it, so the first cue after a server came back is lost, and the
+// next one sounds again.
+bool HasFailed(GstElement *p) {
+    GstBus *bus = gst_element_get_bus(p);
+    GstMessage *m = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+    gst_object_unref(bus);
+    if (!m)
+        return false;
+    gst_message_unref(m);
+    return true;
+}
+
 } // namespace
 
 bool PlaySoundFile(const QString &path, bool wait) {
@@ -51,15 +66,21 @@ bool PlaySoundFile(const QString &path, bool wait) {
         return false;
     const QByteArray uri = QUrl::fromLocalFile(real).toEncoded();
 
-    // Every cue starts from nothing, also the same cue again: a pipeline kept prerolled would
-    // save a millisecond, but it holds its connection to the sound server, and a server that
-    // stopped or restarted meanwhile (nothing tells an idle pipeline) would leave every later
-    // click silent.
-    gst_element_set_state(p, GST_STATE_NULL);
-    gstcommon::DropMessages(p);
-    g_object_set(p, "uri", uri.constData(), nullptr);
+    if (uri == gCueUri && !HasFailed(p)) {
+        // The same cue again: it is still prerolled, with its stream to the sound server open, so
+        // a seek back to its start is enough (and no new stream clips the start of the sound).
+        gstcommon::DropMessages(p);
+        gst_element_set_state(p, GST_STATE_PAUSED);
+        gst_element_seek_simple(p, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
+    } else {
+        gst_element_set_state(p, GST_STATE_NULL);
+        gstcommon::DropMessages(p);
+        g_object_set(p, "uri", uri.constData(), nullptr);
+        gCueUri = uri;
+    }
     if (gst_element_set_state(p, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
         return false;
     }
     if (!wait)
@@ -69,6 +90,7 @@ bool PlaySoundFile(const QString &path, bool wait) {
     GstState state;
     if (gst_element_get_state(p, &state, nullptr, kPrerollLimit) == GST_STATE_CHANGE_FAILURE) {
         gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
         return false;
     }
     gint64 length = -1;
@@ -76,8 +98,10 @@ bool PlaySoundFile(const QString &path, bool wait) {
     if (gst_element_query_duration(p, GST_FORMAT_TIME, &length) && length > 0)
         limit = GstClockTime(length) + kEndMargin;
     const bool ended = WaitFor(p, GST_MESSAGE_EOS, limit);
-    if (!ended)
+    if (!ended) {
         gst_element_set_state(p, GST_STATE_NULL);
+        gCueUri.clear();
+    }
     return ended;
 }
 
@@ -87,6 +111,7 @@ void StopSound() {
     if (!gCue)
         return;
     gst_element_set_state(gCue, GST_STATE_NULL);
+    gCueUri.clear();
 }
 
 void ShutdownSound() {
@@ -95,6 +120,7 @@ void ShutdownSound() {
     gst_element_set_state(gCue, GST_STATE_NULL);
     gst_object_unref(gCue);
     gCue = nullptr;
+    gCueUri.clear();
 }
 
 } // namespace platform
