@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include "platform/Text.h"
+
 #include <QDir>
 #include <QHash>
 
@@ -20,7 +22,7 @@ TFailureInjector gInjector;
 
 bool Injected(TFileOp op, const QString &path) { return gInjector && gInjector(op, path); }
 
-QByteArray Native(const QString &path) { return QFile::encodeName(path); }
+QByteArray Native(const QString &path) { return EncodeFileName(path); }
 
 bool StatPath(const QString &path, struct stat &st) { return ::stat(Native(path).constData(), &st) == 0; }
 
@@ -41,7 +43,7 @@ bool ReadNames(const QString &dir, std::vector<QString> &names) {
     while (dirent *e = ::readdir(d)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
-        names.push_back(QFile::decodeName(e->d_name));
+        names.push_back(DecodeFileName(e->d_name));
     }
     ::closedir(d);
     return true;
@@ -82,6 +84,44 @@ QString FoldedLookup(const QString &dir, const QString &part) {
 }
 
 } // namespace
+
+QString DecodeFileName(const char *name) {
+    const qsizetype size = qsizetype(std::strlen(name));
+    if (IsValidUtf8(name, size))
+        return QString::fromUtf8(name, size);
+    const auto *p = reinterpret_cast<const unsigned char *>(name);
+    const auto *end = p + size;
+    QString out;
+    out.reserve(end - p);
+    while (p < end) {
+        const int n = Utf8SequenceLength(reinterpret_cast<const char *>(p), end - p);
+        if (n == 0) {
+            out += QChar(char16_t(0xdc00 + *p));
+            ++p;
+        } else {
+            out += QString::fromUtf8(reinterpret_cast<const char *>(p), n);
+            p += n;
+        }
+    }
+    return out;
+}
+
+QByteArray EncodeFileName(const QString &path) {
+    QByteArray out;
+    out.reserve(path.size());
+    qsizetype run = 0; // start of the text not yet encoded
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t u = path[i].unicode();
+        const bool paired = i > 0 && path[i - 1].isHighSurrogate();
+        if (u >= 0xdc80 && u <= 0xdcff && !paired) {
+            out += QStringView(path).mid(run, i - run).toUtf8();
+            out += char(u - 0xdc00);
+            run = i + 1;
+        }
+    }
+    out += QStringView(path).mid(run).toUtf8();
+    return out;
+}
 
 QString ToSlashes(QString path) {
     path.replace(u'\\', u'/');
@@ -176,7 +216,7 @@ std::vector<DirEntry> ListDir(const QString &dir, const TNameFilter &wanted) {
                 continue; // FIFOs, devices and sockets are never files of a disc
             }
         }
-        e.Name = QFile::decodeName(name);
+        e.Name = DecodeFileName(name);
         e.IsHidden = name[0] == '.';
         out.push_back(std::move(e));
     }

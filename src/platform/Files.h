@@ -14,6 +14,12 @@ namespace platform {
 // "\" and "/" both separate; the result uses "/".
 QString ToSlashes(QString path);
 
+// A file name as text: UTF-8, with each byte that is not part of valid UTF-8 kept as the lone
+// surrogate U+DC80..U+DCFF, so that a name listed from a folder turns back into the very bytes
+// that open it. EncodeFileName is the way back (and plain UTF-8 for any other text).
+QString DecodeFileName(const char *name);
+QByteArray EncodeFileName(const QString &path);
+
 // The existing path that Path names ignoring letter case, absolute; empty when none exists.
 QString ResolveCase(const QString &path);
 

@@ -60,7 +60,7 @@ bool IsProgramFile(const QString &path) {
 // How to start a program file: itself when it may be executed, its interpreter for a "#!"
 // script without the execute bit (a disc mounted without execute permission); nothing else.
 QStringList StartArgv(const QString &path) {
-    if (::access(QFile::encodeName(path).constData(), X_OK) == 0)
+    if (::access(EncodeFileName(path).constData(), X_OK) == 0)
         return {path};
     const QByteArray head = Head(path, 256);
     if (!head.startsWith("#!"))
@@ -78,7 +78,7 @@ bool Spawn(const QStringList &argv, const QString &folder) {
         return false;
     std::vector<QByteArray> bytes;
     for (const QString &a : argv)
-        bytes.push_back(QFile::encodeName(a));
+        bytes.push_back(EncodeFileName(a));
     std::vector<char *> args;
     for (QByteArray &b : bytes)
         args.push_back(b.data());
@@ -91,7 +91,7 @@ bool Spawn(const QStringList &argv, const QString &folder) {
     envp.push_back(nullptr);
     GError *error = nullptr;
     // Without G_SPAWN_DO_NOT_REAP_CHILD the child is detached and reaped for us.
-    const gboolean ok = g_spawn_async(folder.isEmpty() ? nullptr : QFile::encodeName(folder).constData(), args.data(),
+    const gboolean ok = g_spawn_async(folder.isEmpty() ? nullptr : EncodeFileName(folder).constData(), args.data(),
                                       envp.data(), GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL),
                                       nullptr, nullptr, nullptr, &error);
     if (error)
@@ -132,7 +132,7 @@ bool OpenUri(const QString &uri) {
 }
 
 bool OpenFileWithDefault(const QString &path) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = EncodeFileName(path);
     GFile *file = g_file_new_for_path(native.constData());
     GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
     bool ok = false;
@@ -207,7 +207,7 @@ TCommand ParseCommandLine(const QString &commandLine) {
     if (words.isEmpty())
         return cmd;
     if (!words.first().contains(u'/') && !words.first().contains(u'\\')) {
-        gchar *found = g_find_program_in_path(QFile::encodeName(words.first()).constData());
+        gchar *found = g_find_program_in_path(EncodeFileName(words.first()).constData());
         if (found) {
             cmd.Program = QFile::decodeName(found);
             g_free(found);

@@ -23,42 +23,48 @@ QString DecodeWindows1252(const QByteArray &bytes) {
     return out;
 }
 
-bool IsValidUtf8(const char *data, qsizetype size) {
+int Utf8SequenceLength(const char *data, qsizetype size) {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
-    qsizetype i = 0;
-    while (i < size) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra;
-        unsigned int cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
+    if (size <= 0)
+        return 0;
+    const unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    int extra;
+    unsigned int cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+        extra = 1;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        extra = 2;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        extra = 3;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (size <= extra)
+        return 0;
+    for (int k = 1; k <= extra; ++k) {
+        const unsigned char cc = p[k];
+        if ((cc & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+bool IsValidUtf8(const char *data, qsizetype size) {
+    for (qsizetype i = 0; i < size;) {
+        const int n = Utf8SequenceLength(data + i, size - i);
+        if (n == 0)
             return false;
-        }
-        if (size - i <= extra)
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char cc = p[i + k];
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
+        i += n;
     }
     return true;
 }

@@ -12,5 +12,7 @@ QString DecodeText(const QByteArray &bytes);
 
 QString DecodeWindows1252(const QByteArray &bytes);
 bool IsValidUtf8(const char *data, qsizetype size);
+// The length of the valid UTF-8 sequence that Data starts with; 0 when it starts with none.
+int Utf8SequenceLength(const char *data, qsizetype size);
 
 } // namespace platform

@@ -249,7 +249,7 @@ void TestGLib::namesAsTheDirectoryHoldsThem() {
         got << found;
     QStringList want;
     for (const QByteArray &name : expected)
-        want << d + "/" + QFile::decodeName(name);
+        want << d + "/" + platform::DecodeFileName(name);
     QCOMPARE(got, want);
 }
 

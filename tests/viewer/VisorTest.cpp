@@ -12,6 +12,7 @@
 #include "viewer/VisorLayout.h"
 
 #include "TestSupport.h"
+#include "platform/Files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,8 +21,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <functional>
 #include <QTest>
 
 using testsupport::TGifWriter;
@@ -556,6 +561,63 @@ private Q_SLOTS:
         item("miAutoOff")->trigger();
         QVERIFY(!V->Timer().isActive());
         QVERIFY(!item("miAuto5S")->isChecked() && !item("miAuto")->isChecked());
+    }
+
+    // What a disc or a person's disk may hold under a picture folder, and what may happen to it
+    // while the viewer shows it: each case ends with a picture or "Error leyendo el archivo" (an
+    // empty list for an unreadable folder), never a crash or a hang.
+    void hostileFolders() {
+        const QString d = Dir("hostil/");
+        const QByteArray odd = QFile::encodeName(d) + "d\xff\xfe.jpg"; // not UTF-8
+        // Qt cannot name the file that is not UTF-8, so the folder goes as a shell removes it.
+        const auto remove = [&] { return QProcess::execute("rm", {"-rf", d}) == 0 && !QFileInfo::exists(d); };
+        auto reset = [&] {
+            QVERIFY(remove());
+            WriteJpeg(d + "a.jpg", 40, 30);
+            WriteJpeg(d + "b.jpg", 50, 30, 1);
+            WriteJpeg(d + "c.jpg", 60, 30, 2);
+            QVERIFY(QFile::link(d, d + "bucle")); // a folder that holds itself
+            QFile out;
+            QVERIFY(out.open(::open(odd.constData(), O_CREAT | O_WRONLY, 0644), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            out.write(testsupport::ReadAll(d + "a.jpg"));
+        };
+        const auto shows = [this](const char *size) { return V->LblInfo2()->text().contains(QLatin1String(size)); };
+        const auto fails = [this] { return V->LblInfo2()->text().startsWith("Error leyendo el archivo"); };
+        const struct {
+            const char *What;
+            std::function<void()> Meanwhile; // done while the first picture is on show
+            std::function<bool()> Then;      // after one step on
+        } cases[] = {
+            {"a link loop and a name that is not UTF-8", [] {},
+             [&] { V->GoToIndex(3); return V->Pictures().size() == 4 && shows("40x30") && !fails(); }},
+            {"an unreadable picture",
+             [&] { platform::SetFailureInjector([&](platform::TFileOp op, const QString &path) {
+                       return op == platform::TFileOp::Read && path.endsWith("c.jpg"); }); },
+             [&] { V->GoToIndex(2); return fails(); }},
+            {"the shown picture truncated", [&] { QVERIFY(QFile::resize(d + "a.jpg", 300)); },
+             [&] { V->GoPrevious(); return V->Index() == 0 && !V->LblInfo2()->text().isEmpty(); }},
+            {"the prepared neighbour replaced", [&] { QVERIFY(V->Prefetch().Holds()); WriteJpeg(d + "b.jpg", 70, 30, 3); },
+             [&] { return shows("70x30"); }},
+            {"the folder removed", [&] { QVERIFY(remove()); },
+             [&] { const bool gone = fails(); V->GoToIndex(0); return gone && fails(); }},
+        };
+        for (const auto &c : cases) {
+            reset();
+            Open(d);
+            QVERIFY2(V->Pictures().size() == 4 && shows("40x30"), c.What);
+            c.Meanwhile();
+            V->GoNext();
+            const bool ok = c.Then();
+            platform::SetFailureInjector({});
+            QVERIFY2(ok, qPrintable(QString("%1: %2").arg(c.What, V->LblInfo2()->text())));
+        }
+        // A folder no one may read lists nothing.
+        reset();
+        platform::SetFailureInjector([&](platform::TFileOp op, const QString &) { return op == platform::TFileOp::List; });
+        Open(d);
+        platform::SetFailureInjector({});
+        QVERIFY(V->Pictures().isEmpty());
+        QVERIFY(V->LblInfo2()->text().startsWith("No hay arhivos en"));
     }
 
     void emptyListOpensNoMenuFromTheBox() {
