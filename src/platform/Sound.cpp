@@ -1,45 +1,12 @@
 #include "platform/Sound.h"
 
 #include "platform/Files.h"
-#include "platform/GstCommon.h"
+#include "platform/MediaLoader.h"
 
 #include <QByteArray>
 #include <QUrl>
 
 namespace platform {
-
-namespace {
-
-GstElement *gCue = nullptr;
-QByteArray gCueUri;
-bool gInitFailed = false;
-
-constexpr GstClockTime kPrerollLimit = 3 * GST_SECOND;
-constexpr GstClockTime kEndMargin = GST_SECOND;
-constexpr GstClockTime kUnknownLength = 10 * GST_SECOND;
-
-GstElement *CuePlayer() {
-    if (gCue || gInitFailed)
-        return gCue;
-    gCue = gstcommon::MakeAudioPlaybin("cue");
-    gInitFailed = !gCue;
-    return gCue;
-}
-
-// Waits on the cue's own bus for one of Types; false on an error or when Limit passes.
-bool WaitFor(GstElement *p, GstMessageType types, GstClockTime limit) {
-    GstBus *bus = gst_element_get_bus(p);
-    bool ok = false;
-    const GstMessageType want = GstMessageType(types | GST_MESSAGE_ERROR);
-    if (GstMessage *m = gst_bus_timed_pop_filtered(bus, limit, want)) {
-        ok = GST_MESSAGE_TYPE(m) != GST_MESSAGE_ERROR;
-        gst_message_unref(m);
-    }
-    gst_object_unref(bus);
-    return ok;
-}
-
-} // namespace
 
 bool PlaySoundFile(const QString &path, bool wait) {
     const QString real = ResolveCase(path);
@@ -47,65 +14,24 @@ bool PlaySoundFile(const QString &path, bool wait) {
         StopSound();
         return false;
     }
-    GstElement *p = CuePlayer();
-    if (!p)
-        return false;
-    const QByteArray uri = QUrl::fromLocalFile(real).toEncoded();
-
-    if (uri == gCueUri) {
-        // The same cue again: it is still prerolled, so a seek back to its start is enough.
-        gstcommon::DropMessages(p);
-        gst_element_set_state(p, GST_STATE_PAUSED);
-        gst_element_seek_simple(p, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
-    } else {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gstcommon::DropMessages(p);
-        g_object_set(p, "uri", uri.constData(), nullptr);
-        gCueUri = uri;
-    }
-    if (gst_element_set_state(p, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
-        return false;
-    }
-    if (!wait)
-        return true;
-
-    // Bound the wait by the sound's own length, so nothing can hang it.
-    GstState state;
-    if (gst_element_get_state(p, &state, nullptr, kPrerollLimit) == GST_STATE_CHANGE_FAILURE) {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
-        return false;
-    }
-    gint64 length = -1;
-    GstClockTime limit = kUnknownLength;
-    if (gst_element_query_duration(p, GST_FORMAT_TIME, &length) && length > 0)
-        limit = GstClockTime(length) + kEndMargin;
-    const bool ended = WaitFor(p, GST_MESSAGE_EOS, limit);
-    if (!ended) {
-        gst_element_set_state(p, GST_STATE_NULL);
-        gCueUri.clear();
-    }
-    return ended;
+    const media::TTable *media = MediaTable();
+    return media && media->PlayCue(QUrl::fromLocalFile(real).toEncoded().constData(), wait);
 }
 
-void PrepareSound() { CuePlayer(); }
+void PrepareSound() {
+    if (const media::TTable *media = MediaTable())
+        media->PrepareCue();
+}
 
+// Neither stopping nor freeing loads the media layer: with nothing played there is nothing to do.
 void StopSound() {
-    if (!gCue)
-        return;
-    gst_element_set_state(gCue, GST_STATE_NULL);
-    gCueUri.clear();
+    if (const media::TTable *media = LoadedMediaTable())
+        media->StopCue();
 }
 
 void ShutdownSound() {
-    if (!gCue)
-        return;
-    gst_element_set_state(gCue, GST_STATE_NULL);
-    gst_object_unref(gCue);
-    gCue = nullptr;
-    gCueUri.clear();
+    if (const media::TTable *media = LoadedMediaTable())
+        media->FreeCue();
 }
 
 } // namespace platform
