@@ -2,8 +2,11 @@
 
 #include <QFile>
 
+#include <atomic>
 #include <cstdio>
 #include <dlfcn.h>
+#include <mutex>
+#include <thread>
 
 namespace platform {
 
@@ -17,7 +20,17 @@ struct TLoad {
     QString Error;
 };
 
-const TLoad *gLoaded = nullptr;
+std::once_flag gLoadOnce;
+std::atomic<const TLoad *> gLoaded{nullptr}; // a preload may write it while the GUI thread reads
+// Joined at the latest when the program ends: a thread left running then would end it.
+struct TPreload {
+    std::thread Thread;
+    ~TPreload() { Join(); }
+    void Join() {
+        if (Thread.joinable())
+            Thread.join();
+    }
+} gPreload;
 
 } // namespace
 
@@ -43,18 +56,41 @@ const media::TTable *LoadMediaTable(const QString &file, QString *error) {
 }
 
 const media::TTable *MediaTable() {
-    if (!gLoaded) {
+    // Once, whichever thread asks first; a second caller waits for the first one's answer.
+    std::call_once(gLoadOnce, [] {
         auto *load = new TLoad; // kept for the life of the process, as the module is
         load->Table = LoadMediaTable(QString::fromLatin1(kModuleName), &load->Error);
         if (!load->Table)
             std::fprintf(stderr, "telvaro: sin sonido: %s\n", qPrintable(load->Error));
         gLoaded = load;
-    }
-    return gLoaded->Table;
+    });
+    return gLoaded.load()->Table;
 }
 
-const media::TTable *LoadedMediaTable() { return gLoaded ? gLoaded->Table : nullptr; }
+const media::TTable *LoadedMediaTable() {
+    const TLoad *load = gLoaded.load();
+    return load ? load->Table : nullptr;
+}
 
-QString MediaLoadError() { return gLoaded ? gLoaded->Error : QString(); }
+QString MediaLoadError() {
+    const TLoad *load = gLoaded.load();
+    return load ? load->Error : QString();
+}
+
+void PreloadMedia() {
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    // Loading GStreamer, reading its registry and the playback plugin take tens of
+    // milliseconds: on a thread of their own, between the pointer reaching the window and the
+    // click, they hold neither the window nor the first cue.
+    gPreload.Thread = std::thread([] {
+        if (const media::TTable *media = MediaTable())
+            media->Available();
+    });
+}
+
+void JoinMediaPreload() { gPreload.Join(); }
 
 } // namespace platform

@@ -12,6 +12,10 @@ namespace platform {
 const media::TTable *MediaTable();
 // The table when an earlier call loaded it; never loads.
 const media::TTable *LoadedMediaTable();
+// Starts loading the media layer (and its playback plugin) on a thread of its own; once.
+void PreloadMedia();
+// Waits for a preload under way (before the program ends).
+void JoinMediaPreload();
 // Why MediaTable gave null; empty when it did not (or was not asked yet).
 QString MediaLoadError();
 

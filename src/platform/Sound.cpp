@@ -23,6 +23,8 @@ void PrepareSound() {
         media->PrepareCue();
 }
 
+void PreloadSound() { PreloadMedia(); }
+
 // Neither stopping nor freeing loads the media layer: with nothing played there is nothing to do.
 void StopSound() {
     if (const media::TTable *media = LoadedMediaTable())
@@ -30,6 +32,7 @@ void StopSound() {
 }
 
 void ShutdownSound() {
+    JoinMediaPreload();
     if (const media::TTable *media = LoadedMediaTable())
         media->FreeCue();
 }
