@@ -1,7 +1,9 @@
 // Starts a program in the current X server and watches the screen from outside: the time from
 // exec to the mapping of its 432 x 384 window, the time to its first complete paint (the first
 // screen grab from which the window's area no longer changes), and its resident memory once idle.
-// One run per call; prints one line of key=value pairs.
+// With --click X,Y --cue FILE it then presses the button at X,Y of the window and reports the time
+// from the press to the first bytes of the cue in FILE (the program's audio output must write
+// there). One run per call; prints one line of key=value pairs.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -13,6 +15,7 @@
 #include <ctime>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -38,6 +41,32 @@ uint64_t Hash(const XImage *img) {
     return h;
 }
 
+off_t FileSize(const char *path) {
+    struct stat st {};
+    return stat(path, &st) == 0 ? st.st_size : 0;
+}
+
+// A press and a release of the first button at X,Y of the window, sent to it directly (the
+// server's input extension for faking devices is not always there to be linked).
+void Click(Display *dpy, Window win, int x, int y) {
+    XEvent ev{};
+    ev.xbutton.display = dpy;
+    ev.xbutton.window = win;
+    ev.xbutton.root = DefaultRootWindow(dpy);
+    ev.xbutton.x = x;
+    ev.xbutton.y = y;
+    ev.xbutton.same_screen = True;
+    ev.type = MotionNotify;
+    XSendEvent(dpy, win, True, PointerMotionMask, &ev);
+    ev.type = ButtonPress;
+    ev.xbutton.button = Button1;
+    XSendEvent(dpy, win, True, ButtonPressMask, &ev);
+    ev.type = ButtonRelease;
+    ev.xbutton.state = Button1Mask;
+    XSendEvent(dpy, win, True, ButtonReleaseMask, &ev);
+    XFlush(dpy);
+}
+
 long RssKb(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
@@ -50,8 +79,20 @@ long RssKb(pid_t pid) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [ARGS...]\n", argv[0]);
+    int clickX = -1, clickY = -1;
+    const char *cueFile = nullptr;
+    while (argc > 2 && argv[1][0] == '-') {
+        if (std::strcmp(argv[1], "--click") == 0 && std::sscanf(argv[2], "%d,%d", &clickX, &clickY) == 2)
+            ;
+        else if (std::strcmp(argv[1], "--cue") == 0)
+            cueFile = argv[2];
+        else
+            break;
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc < 2 || (clickX >= 0) != (cueFile != nullptr)) {
+        std::fprintf(stderr, "usage: %s [--click X,Y --cue FILE] PROGRAM [ARGS...]\n", argv[0]);
         return 2;
     }
     const double watchSeconds = 2.5, idleSeconds = 1.5;
@@ -120,10 +161,24 @@ int main(int argc, char **argv) {
     usleep(useconds_t(idleSeconds * 1e6));
     const long rss = RssKb(pid);
 
+    double cue = -1;
+    if (cueFile) {
+        unlink(cueFile);
+        Click(dpy, win, clickX, clickY);
+        const double pressed = Now();
+        while (Now() - pressed < 3 && FileSize(cueFile) == 0)
+            usleep(250);
+        if (FileSize(cueFile) > 0)
+            cue = (Now() - pressed) * 1e3;
+    }
+
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     XCloseDisplay(dpy);
-    std::printf("map_ms=%.1f paint_ms=%.1f rss_kb=%ld grabs=%zu\n", (mapped - start) * 1e3, (painted - start) * 1e3, rss,
+    std::printf("map_ms=%.1f paint_ms=%.1f rss_kb=%ld grabs=%zu", (mapped - start) * 1e3, (painted - start) * 1e3, rss,
                 grabs.size());
+    if (cueFile)
+        std::printf(" cue_ms=%.1f", cue);
+    std::printf("\n");
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
 #include "lib/Cue.h"
+#include "platform/Sound.h"
 #include "viewer/GVisor.h"
 
 #include "ui_MainFrm.h"
@@ -505,7 +506,12 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == THSRegionPressEvent::EventType())
             return IsDragRegion(static_cast<THSRegionPressEvent *>(event)->Id);
         switch (event->type()) {
+        case QEvent::Enter:
+            // The pointer has come to the buttons: a click, and its cue, may follow.
+            platform::PreloadSound();
+            return false;
         case QEvent::KeyPress:
+            platform::PreloadSound();
             return HotKey(static_cast<QKeyEvent *>(event));
         case QEvent::MouseMove:
         case QEvent::MouseButtonPress:

@@ -89,7 +89,8 @@ int main(int argc, char **argv) {
             mainFrm->SetAboutBox(aboutFrm.get());
             visorFrm = std::make_unique<TVisorFrm>();
             mainFrm->SetViewer(visorFrm.get());
-            platform::PrepareSound();
+            // The sound system is not started here: it loads with the first cue or track, and
+            // until then the menu does not carry GStreamer and its plugins (about 5 MiB).
         });
         QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
         mainFrm->show();

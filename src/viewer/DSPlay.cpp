@@ -25,6 +25,13 @@ void TDSPlayer::Probe() const {
     FMp3Supported = TMediaPlayer::Mp3Supported();
 }
 
+void TDSPlayer::Resolve() const {
+    if (!FGraph.IsPreparing() || FGraph.FinishOpen() == TMediaPlayer::TOpenResult::Opened)
+        return;
+    FFileName.clear();
+    FState = stClosed;
+}
+
 void TDSPlayer::Close() {
     if (!MayHoldTrack())
         return;
@@ -40,7 +47,8 @@ void TDSPlayer::Open(const QString &fileName) {
     Close();
     if (fileName.isEmpty())
         return;
-    switch (FGraph.Open(fileName)) {
+    switch (FGraph.BeginOpen(fileName)) {
+    case TMediaPlayer::TOpenResult::Preparing:
     case TMediaPlayer::TOpenResult::Opened:
         FState = stStopped;
         FFileName = fileName;
@@ -64,6 +72,7 @@ void TDSPlayer::Play() {
 }
 
 void TDSPlayer::SetPosition(double seconds) {
+    Resolve();
     if (!MayHoldTrack() || FState == stClosed)
         return;
     FGraph.Seek(seconds);
@@ -80,7 +89,7 @@ void TDSPlayer::StopAndRewind() {
         Close();
 }
 
-double TDSPlayer::Position() const { return FState == stClosed ? -1 : FGraph.Position(); }
+double TDSPlayer::Position() const { return State() == stClosed ? -1 : FGraph.Position(); }
 
 void TDSPlayer::DoComplete() {
     if (!FOnComplete)
@@ -102,7 +111,8 @@ void TDSPlayer::HandleNotices() {
             DoComplete();
             break;
         case TMediaPlayer::TNotice::Failed:
-            // A track that breaks while it plays ends like one that never started: silently.
+            // A track that breaks while it plays, or turns out unplayable once prepared, ends
+            // like one that never started: silently.
             Close();
             break;
         }

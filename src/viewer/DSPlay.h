@@ -3,6 +3,11 @@
 // and a completion event raised on the GUI thread when a track has played to its end. A track
 // that cannot be prepared, run or played to its end leaves the player closed, silently, without
 // the event.
+//
+// Open returns at once: the track is prepared on the media framework's threads, so switching
+// tracks never holds the window. Play on a track still being prepared starts it once it is
+// ready. Reading the state, the file name or the position, or seeking, waits for the answer
+// (at most TMediaPlayer::kOpenLimitMs), so a caller that looks sees what a finished Open gives.
 #include "platform/Media.h"
 
 #include <QObject>
@@ -31,7 +36,10 @@ public:
     // Stops a playing track and seeks it to its start; the file stays open.
     void StopAndRewind();
 
-    TPlayerState State() const { return FState; }
+    TPlayerState State() const {
+        Resolve();
+        return FState;
+    }
     // The platform can play music; when false every operation does nothing. The sound system
     // is asked the first time, not when the player is made: starting it costs the menu's
     // first appearance time that no picture needs.
@@ -49,7 +57,10 @@ public:
         FMp3Supported = supported;
     }
     // The open track, exactly as it was given to Open; empty when closed.
-    const QString &FileName() const { return FFileName; }
+    const QString &FileName() const {
+        Resolve();
+        return FFileName;
+    }
     // Seconds from the start of the open track; -1 when closed or not known yet.
     double Position() const;
 
@@ -63,14 +74,17 @@ protected:
 private:
     void HandleNotices();
     void Probe() const;
+    // Waits for a track still being prepared, and closes the player when it cannot be played.
+    void Resolve() const;
     // Something is open only after Open, which probes: before that there is nothing to stop.
     bool MayHoldTrack() const { return FProbed && FAvailable; }
 
-    TPlayerState FState = stClosed;
+    // Mutable: reading them settles a track still being prepared (Resolve).
+    mutable TPlayerState FState = stClosed;
     mutable bool FProbed = false;
     mutable bool FAvailable = false;
     mutable bool FMp3Supported = false;
-    QString FFileName;
-    platform::TMediaPlayer FGraph;
+    mutable QString FFileName;
+    mutable platform::TMediaPlayer FGraph;
     TNotifyEvent FOnComplete;
 };

@@ -400,7 +400,7 @@ def check_maps(pid, root, patterns, what):
     stray = [p for p in outside if p not in allowed and not re.search(r"/(gconv|alsa-lib)/", p)]
     check(not stray, f"{what}: every library mapped from outside the bundle is one it leaves to the host "
           f"({len(mapped) - len(outside)} from the bundle, {len(outside)} from the host{', stray: ' + ', '.join(stray) if stray else ''})")
-    for lib in ("libQt6Core.so.6", "libglib-2.0.so.0", "libgstreamer-1.0.so.0", "libjpeg.so.62"):
+    for lib in ("libQt6Core.so.6", "libglib-2.0.so.0", "libgstreamer-1.0.so.0", "libjpeg.so.62", "libtelvaro_media.so"):
         check(any(p == bundle + "lib/" + lib for p in mapped), f"{what}: {lib} is mapped from the bundle")
     # Qt maps the translation it loaded: the bundle's Spanish one, wherever the kernel says the
     # program file is.

@@ -1,6 +1,7 @@
 // The music player's own choices for MIDI; how tracks open, play, end and fail is tested through
 // TDSPlayer in tests/viewer.
 #include "platform/Media.h"
+#include "platform/MediaLoader.h"
 
 #include "MusicFixtures.h"
 
@@ -14,8 +15,41 @@ using platform::TMediaPlayer;
 class TestMedia : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void mediaLayerLoadsOnFirstUse();
+    void unloadableModuleIsReported_data();
+    void unloadableModuleIsReported();
     void midiIsAsLoudAsATrack();
 };
+
+namespace {
+bool Mapped(const char *library) {
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+} // namespace
+
+void TestMedia::mediaLayerLoadsOnFirstUse() {
+    QVERIFY(!Mapped("libgstreamer-1.0"));
+    QVERIFY(!platform::LoadedMediaTable());
+    QVERIFY(TMediaPlayer::Available());
+    QVERIFY(Mapped("libgstreamer-1.0") && platform::LoadedMediaTable());
+    QVERIFY(platform::MediaLoadError().isEmpty());
+}
+
+void TestMedia::unloadableModuleIsReported_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("missing") << "/nonexistent/libtelvaro_media.so" << "no se pudo cargar /nonexistent/libtelvaro_media.so";
+    QTest::newRow("another library") << "libz.so.1" << "libz.so.1 no es el módulo de sonido";
+}
+
+void TestMedia::unloadableModuleIsReported() {
+    QFETCH(QString, file);
+    QFETCH(QString, says);
+    QString error;
+    QVERIFY(!platform::LoadMediaTable(file, &error));
+    QVERIFY2(error.startsWith(says), qPrintable(error));
+}
 
 void TestMedia::midiIsAsLoudAsATrack() {
     QTemporaryDir dir;

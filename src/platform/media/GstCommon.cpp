@@ -1,6 +1,6 @@
-#include "platform/GstCommon.h"
+#include "platform/media/GstCommon.h"
 
-#include <QByteArray>
+#include <cstdlib>
 
 namespace platform::gstcommon {
 
@@ -16,11 +16,11 @@ bool Init() {
 }
 
 GstElement *MakeAudioSink() {
-    const QByteArray description = qgetenv("TELVARO_AUDIO_SINK");
-    if (description.isEmpty())
+    const char *description = std::getenv("TELVARO_AUDIO_SINK");
+    if (!description || !*description)
         return nullptr;
     GError *error = nullptr;
-    GstElement *bin = gst_parse_bin_from_description(description.constData(), TRUE, &error);
+    GstElement *bin = gst_parse_bin_from_description(description, TRUE, &error);
     if (error) {
         // A description with an unknown element may still give a partial bin; playing into it
         // would be silent in a way nobody could tell from the default sink's silence.

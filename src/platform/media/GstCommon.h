@@ -1,7 +1,7 @@
 #pragma once
 // What the cue player and the music player share: one GStreamer start for the process and an
 // audio-only playbin that plays into the sink TELVARO_AUDIO_SINK describes. Internal to the
-// platform layer; nothing outside src/platform/ includes it.
+// media module (libtelvaro_media.so); nothing outside it includes GStreamer.
 #include <gst/gst.h>
 
 namespace platform::gstcommon {
