@@ -166,6 +166,7 @@ bool TJpegDecoder::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
     FFileOrientation = h.Orientation;
     FIcc = h.Icc;
     FOrientation = 1;
+    FColour.reset();
     FHalf = false;
     FDecoded = false;
     FWarnings = false;
@@ -194,24 +195,35 @@ void TJpegDecoder::SetOrientation(int orientation) {
     FRowsDone = 0;
 }
 
+void TJpegDecoder::SetColourTransform(std::shared_ptr<const TColourTransform> transform) {
+    if (FDecoding || transform == FColour)
+        return;
+    FColour = std::move(transform);
+    FDecoded = false;
+    FBitmap = QImage();
+    FRowsDone = 0;
+}
+
 // Stored rows First to First + Count - 1 (RGB, one after the other in Rows) go to their places
-// in the turned bitmap. Column by column: turned by a quarter, the pixels of one stored column
-// lie side by side in one row of the bitmap, so the writes stay together.
+// in the turned bitmap. Turned by a quarter, the pixels of one stored column lie side by side in
+// one row of the bitmap: a tile of kTile stored columns writes to kTile rows of the bitmap, a few
+// cache lines each, which stay in the cache while the band's rows fill them one pixel at a time.
 void TJpegDecoder::PutRows(const uchar *rows, int first, int count) {
+    constexpr int kTile = 32;
     const int w = StoredWidth(), h = StoredHeight();
     const qsizetype bpl = FBitmap.bytesPerLine(), stride = qsizetype(w) * 3;
     const TOrientedPlace p = OrientedPlace(FOrientation, 0, first, w, h);
     const TOrientedPlace next = OrientedPlace(FOrientation, 0, first + 1, w, h);
     const qsizetype columnStep = qsizetype(p.StepX) * 3 + qsizetype(p.StepY) * bpl;
     const qsizetype rowStep = qsizetype(next.X - p.X) * 3 + qsizetype(next.Y - p.Y) * bpl;
-    uchar *column = FBitmap.bits() + qsizetype(p.Y) * bpl + qsizetype(p.X) * 3;
-    for (int x = 0; x < w; ++x, column += columnStep) {
-        const uchar *src = rows + qsizetype(x) * 3;
-        uchar *dst = column;
-        for (int i = 0; i < count; ++i, src += stride, dst += rowStep) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
+    uchar *const origin = FBitmap.bits() + qsizetype(p.Y) * bpl + qsizetype(p.X) * 3;
+    for (int x0 = 0; x0 < w; x0 += kTile) {
+        const int end = std::min(w, x0 + kTile);
+        for (int i = 0; i < count; ++i) {
+            const uchar *src = rows + i * stride + qsizetype(x0) * 3;
+            uchar *dst = origin + i * rowStep + x0 * columnStep;
+            for (int x = x0; x < end; ++x, src += 3, dst += columnStep)
+                std::memcpy(dst, src, 3);
         }
     }
 }
@@ -321,6 +333,9 @@ int TJpegDecoder::RunDecode() {
             for (int i = 0; i < got; ++i)
                 CmykToRgb(rows[i], turned ? st->Turned.data() + size_t(i) * size_t(w) * 3 : FBitmap.scanLine(first + i),
                           w, info->saw_Adobe_marker);
+        if (FColour)
+            FColour->ApplyRows(turned ? st->Turned.data() : FBitmap.scanLine(first), w, got,
+                               turned ? qsizetype(w) * 3 : FBitmap.bytesPerLine());
         if (turned)
             PutRows(st->Turned.data(), first, got);
         FRowsDone = first + got;

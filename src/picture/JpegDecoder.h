@@ -1,6 +1,7 @@
 #pragma once
 // JPEG pictures through the JPEG library: the header at load, the pixels in an explicit decode
 // step at full or half size, with throttled progress and rows readable while decoding goes on.
+#include "picture/Colour.h"
 #include "picture/Orientation.h"
 #include "picture/PictureLimits.h"
 
@@ -53,6 +54,10 @@ public:
     // land turned and mirrored as the tag says, so the bitmap stands as it is shown.
     int Orientation() const { return FOrientation; }
     void SetOrientation(int orientation);
+    // The conversion of the pixels' colours to the screen's, chosen before decoding: each band
+    // is converted as it comes out of the library, while it is in the cache, so that rows read
+    // during decoding are final too. Null leaves the file's colours.
+    void SetColourTransform(std::shared_ptr<const TColourTransform> transform);
     // The decoded size (the file's, or half of it rounded up), turned by the orientation.
     int Width() const { return SwapsAxes(FOrientation) ? StoredHeight() : StoredWidth(); }
     int Height() const { return SwapsAxes(FOrientation) ? StoredWidth() : StoredHeight(); }
@@ -72,8 +77,6 @@ public:
 
     // The output picture: rows [0, RowsDone()) are final; the rest is black while decoding.
     const QImage &Bitmap() const { return FBitmap; }
-    // The decoded pixels, for a conversion made once decoding has ended.
-    QImage &EditBitmap() { return FBitmap; }
     int RowsDone() const { return FRowsDone; }
 
     struct TState;
@@ -108,5 +111,6 @@ private:
     quint32 FLastReport = 0;
     const TProgressCallback *FProgress = nullptr;
     QImage FBitmap;
+    std::shared_ptr<const TColourTransform> FColour;
     std::unique_ptr<TState> FState;
 };

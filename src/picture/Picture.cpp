@@ -53,8 +53,6 @@ bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
         return false;
     }
     FFormat = format;
-    FColour.reset();
-    FColourApplied = false;
     ++FGeneration;
     return true;
 }
@@ -62,8 +60,6 @@ bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
 void TPicture::Clear() {
     FJpeg.reset();
     FGif.reset();
-    FColour.reset();
-    FColourApplied = false;
     FFormat = TPictureFormat::None;
     ++FGeneration;
 }
@@ -71,11 +67,8 @@ void TPicture::Clear() {
 void TPicture::Adopt(TPicture &other) {
     FJpeg = std::move(other.FJpeg);
     FGif = std::move(other.FGif);
-    FColour = std::move(other.FColour);
-    FColourApplied = other.FColourApplied;
     FFormat = other.FFormat;
     other.FFormat = TPictureFormat::None;
-    other.FColourApplied = false;
     ++FGeneration;
     ++other.FGeneration;
 }
@@ -98,17 +91,8 @@ void TPicture::SetOrientation(int orientation) {
 }
 
 void TPicture::SetColourTransform(std::shared_ptr<const TColourTransform> transform) {
-    if (IsDecoding())
-        return;
-    FColour = FJpeg ? std::move(transform) : nullptr;
-    FColourApplied = false;
-}
-
-void TPicture::ApplyColour() {
-    if (!ColourPending() || !FJpeg)
-        return;
-    FColour->Apply(FJpeg->EditBitmap());
-    FColourApplied = true;
+    if (FJpeg)
+        FJpeg->SetColourTransform(std::move(transform));
 }
 
 bool TPicture::IsDecoded() const { return FJpeg ? FJpeg->IsDecoded() : FGif != nullptr; }

@@ -72,13 +72,11 @@ public:
     int Orientation() const { return FJpeg ? FJpeg->Orientation() : 1; }
     void SetOrientation(int orientation);
 
-    // The conversion of the picture's colours to the screen's, chosen before Decode. The
-    // decoded pixels keep the file's colours (progress shows them so) until ApplyColour, once.
-    // Converting the fitted picture instead would be quicker but is not the same: a colour
-    // outside the screen's range is clipped, and clipping does not commute with resampling.
+    // The conversion of a JPEG's colours to the screen's, chosen before Decode: the rows are
+    // converted as they are decoded, so progress shows them as they will stay. Nothing for a GIF.
+    // (Converting the fitted picture instead would be quicker but is not the same: a colour
+    // outside the screen's range is clipped, and clipping does not commute with resampling.)
     void SetColourTransform(std::shared_ptr<const TColourTransform> transform);
-    bool ColourPending() const { return FColour && !FColourApplied && IsDecoded(); }
-    void ApplyColour();
 
     // Decodes the pixels when they are not decoded yet, reporting progress to the handler.
     // Called outside any paint handler: the handler may repaint and dispatch events, and may
@@ -108,8 +106,6 @@ private:
     quint64 FGeneration = 0;
     std::shared_ptr<TJpegDecoder> FJpeg;
     std::unique_ptr<TGifImage> FGif;
-    std::shared_ptr<const TColourTransform> FColour;
-    bool FColourApplied = false;
     // Tells a decode running inside a progress report whether the holder still exists.
     std::shared_ptr<char> FLife;
 };

@@ -26,7 +26,6 @@ bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat fo
         placed();
     if (!picture.IsDecoded() && !picture.Decode())
         return false;
-    picture.ApplyColour();
     if (fitted && fitBox.isValid() && picture.Width() > 0 && picture.Height() > 0)
         *fitted = FittedImage(picture, FittedRect(picture.Width(), picture.Height(), fitBox.width(), fitBox.height()).size());
     return true;

@@ -12,13 +12,12 @@
 // Loads Bytes (a picture of Format) into Picture, under Picture's limits, and readies it:
 //  1. the header is read (a GIF is decoded whole); a JPEG of more than kHalfScaleAbovePixels
 //     is set to decode at half size, into the orientation its tag gives, and to be converted
-//     from its embedded colour profile to the screen's;
+//     from its embedded colour profile to the screen's as its rows come;
 //  2. a GIF's transparency is switched off, and a 1-bit GIF turns grey;
 //  3. Placed, when given, runs with the size known and the pixels still to come (the viewer
 //     places the picture there, so that progress paints where the picture will be);
 //  4. the pixels are decoded, reporting progress through Picture's handler;
-//  5. the decoded pixels are converted to the screen's colours;
-//  6. with a valid FitBox, Fitted gets the picture resampled to the rectangle it fills fitted
+//  5. with a valid FitBox, Fitted gets the picture resampled to the rectangle it fills fitted
 //     into a box of that size (FittedRect).
 // False when the bytes are no such picture or break the limits (Picture keeps what it held,
 // Placed does not run), or when the decode fails or is overtaken by a newer load.

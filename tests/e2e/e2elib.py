@@ -323,10 +323,12 @@ class Program:
     def main_window(self, timeout=10.0):
         """The program's viewable window of the skin's size, polled for; None when it never comes
         (then what is known of the program is logged)."""
+        scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))  # the skin's size in device pixels
+
         def find():
             for wid in windows_of(self.proc.pid):
                 info = window_info(wid)
-                if info and info["viewable"] and (info["w"], info["h"]) == (WIDTH, HEIGHT):
+                if info and info["viewable"] and (info["w"], info["h"]) == (round(WIDTH * scale), round(HEIGHT * scale)):
                     return wid
             return None
         wid = poll(find, timeout)
