@@ -1,7 +1,8 @@
-// The GIF decoder on any bytes: every frame composited, the grey conversion, the still picture.
+// The GIF decoder on any bytes: every frame composited, then the still picture prepared for the
+// viewer's box (transparency off, a 1-bit picture in grey, fitted).
 #include "picture/GifAnimation.h"
 #include "picture/GifDecoder.h"
-#include "picture/Resample.h"
+#include "picture/Prepare.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int k = 0; k < animation.FrameCount(); ++k)
         animation.Composite(k);
     animation.Composite(0);
-    gif.SetTransparent(false);
-    if (gif.BitsPerPixel() == 1)
-        gif.ConvertToGrey();
-    const QImage still = gif.Bitmap24();
-    QImage fitted(17, 11, QImage::Format_RGB888);
-    ResampleBilinear(still, fitted);
+    // The still picture as the viewer's box gets it, fitted into a small box.
+    TPicture picture;
+    picture.SetLimits(limits);
+    QImage fitted;
+    PrepareForBox(picture, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)), TPictureFormat::Gif,
+                  QSize(17, 11), &fitted);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "platform/Text.h"
 #include "picture/GifAnimation.h"
 #include "picture/Picture.h"
+#include "picture/Prepare.h"
 #include "picture/Resample.h"
 
 #include <QDir>
@@ -122,13 +123,13 @@ TCheckRun PictureCommand(const QStringList &args) {
         return Usage(QStringLiteral("falta el archivo de imagen"));
 
     const QString readError = QStringLiteral("Error leyendo el archivo %1").arg(file);
+    // The picture as the viewer's box gets it: half size for a large JPEG, upright, in the
+    // screen's colours, a GIF without transparency and a 1-bit one in grey.
     TPicture picture;
-    if (!picture.LoadFromFile(file))
-        return Failure(readError);
-    // The viewer's rule: a large JPEG is decoded at half size.
-    const bool half = picture.Format() == TPictureFormat::Jpeg && NeedsHalfScale(picture.FileWidth(), picture.FileHeight());
-    picture.SetHalfScale(half);
-    if (!picture.Decode())
+    QByteArray bytes;
+    const platform::TFoundFile found = platform::FindFile(file);
+    if (!ReadPictureFile(found, picture.Limits(), bytes) ||
+        !PrepareForBox(picture, bytes, FormatForPath(file), QSize(), nullptr))
         return Failure(readError);
 
     TJson out = TJson::Object();
@@ -151,8 +152,10 @@ TCheckRun PictureCommand(const QStringList &args) {
         const auto frameFile = [&](int k) {
             return QDir(framesDir).filePath(QStringLiteral("frame-%1.png").arg(k, 3, 10, QLatin1Char('0')));
         };
-        if (const TGifImage *gif = picture.Gif()) {
-            TGifAnimation animation(*gif);
+        // An animation's frames as the animation area composites them, from the file as it is.
+        TPicture raw;
+        if (picture.Gif() && raw.LoadFromData(bytes, TPictureFormat::Gif) && raw.Gif()) {
+            TGifAnimation animation(*raw.Gif());
             for (int k = 0; k < animation.FrameCount(); ++k)
                 if (!SavePng(animation.Composite(k), frameFile(k)))
                     return Failure(QStringLiteral("no se puede escribir %1").arg(frameFile(k)));
