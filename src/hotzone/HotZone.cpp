@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QtMath>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -685,14 +686,41 @@ void TCustomHotZone::RepeatTick() {
         FRepeatTimer.stop();
 }
 
+int PaintedPixel(qreal logical, qreal ratio) {
+    const auto edge = [ratio](int x) { return qFloor(x * ratio + 0.5); };
+    // The pointer sits on a whole device pixel; its logical position only approximates it.
+    const int device = qFloor(logical * ratio + 0.5);
+    int x = qFloor(device / ratio);
+    while (edge(x + 1) <= device)
+        ++x;
+    while (edge(x) > device)
+        --x;
+    return x;
+}
+
+QPoint TCustomHotZone::PixelAt(const QMouseEvent &event) const {
+    const QPoint rounded = event.position().toPoint();
+    const qreal ratio = devicePixelRatio();
+    if (ratio == 1)
+        return rounded;
+    // Qt hands a widget its position rounded to whole logical pixels; the position in the window
+    // keeps the fraction that tells which device pixel the pointer is on. An event made without
+    // one (its window position is its local one) tells no more than the rounded position.
+    const QPoint origin = mapTo(window(), QPoint(0, 0));
+    const QPointF inWindow = event.scenePosition();
+    if (inWindow.toPoint() - origin != rounded)
+        return rounded;
+    return QPoint(PaintedPixel(inWindow.x(), ratio), PaintedPixel(inWindow.y(), ratio)) - origin;
+}
+
 void TCustomHotZone::mousePressEvent(QMouseEvent *event) {
-    event->setAccepted(Press(event->button(), event->position().toPoint()));
+    event->setAccepted(Press(event->button(), PixelAt(*event)));
 }
 
 void TCustomHotZone::mouseReleaseEvent(QMouseEvent *event) { event->setAccepted(Release(event->button())); }
 
 void TCustomHotZone::mouseMoveEvent(QMouseEvent *event) {
-    PointerMove(event->position().toPoint());
+    PointerMove(PixelAt(*event));
     // Moves are only watched: the window may want them too.
     event->ignore();
 }
@@ -708,7 +736,7 @@ void TCustomHotZone::mouseDoubleClickEvent(QMouseEvent *event) {
         if (!self)
             return;
     }
-    handled = Press(event->button(), event->position().toPoint()) || handled;
+    handled = Press(event->button(), PixelAt(*event)) || handled;
     if (self)
         event->setAccepted(handled);
 }

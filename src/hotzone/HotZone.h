@@ -119,6 +119,15 @@ public:
     quint64 Generation; // the region list it was meant for; a rebuilt list ignores it
 };
 
+// The pixel, counted from the window's origin, that is painted over the device pixel under a
+// pointer at `logical` (a window coordinate). At a fractional device pixel ratio Qt paints
+// pixel x, and shapes the window, over the device pixels from qRound(x * ratio) up to
+// qRound((x + 1) * ratio); rounding the logical position instead hits the painted pixel's
+// neighbour in some device rows and columns (one in three at 1.5, one in two at 2).
+int PaintedPixel(qreal logical, qreal ratio);
+
+class QMouseEvent;
+
 // A child control laying a region list over its area. It does not know what it draws: the
 // four abstract operations say whether there is a normal and a highlighted picture and draw a
 // rectangle of either.
@@ -172,6 +181,9 @@ public:
     // pointer next enters a region.
     void SetRegionsCursor(qint16 cursor);
     void HighlightRegion(const QString &id);
+    // The control pixel painted under the pointer of a mouse event sent to this control: what a
+    // region must contain for the pointer to be over it.
+    QPoint PixelAt(const QMouseEvent &event) const;
 
     const THSRgnList &RgnList() const { return FRgnList; }
     const THSRgn *HotRgn() const { return FHotRgn; }

@@ -451,7 +451,7 @@ bool TMainFrm::HotPointer(QEvent *event) {
     // While a region is held, the hot image owns the pointer.
     if (Hot()->Pressing())
         return false;
-    const bool inBox = OverDragRegion(me->position().toPoint());
+    const bool inBox = OverDragRegion(Hot()->PixelAt(*me));
     if (event->type() == QEvent::MouseMove) {
         if (inBox && !FInDragBox) {
             // To the hot image the pointer has left: it unlights what it lit and says so.

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -398,6 +399,19 @@ private Q_SLOTS:
         f.Hot.resize(150, 60);
         QCOMPARE(f.Pixel(QPoint(149, 59)), f.Hot.Img().pixel(149, 59));
         QCOMPARE(f.Pixel(QPoint(0, 0)), f.Hot.Img().pixel(0, 0));
+    }
+
+    // At a fractional ratio a pointer is over the pixel that Qt paints under it, column and row.
+    void pointerOverThePaintedPixel() {
+        for (const qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+            QImage device((QSizeF(kSkin) * ratio).toSize(), QImage::Format_RGB32);
+            device.setDevicePixelRatio(ratio);
+            QPainter(&device).drawImage(0, 0, Pattern(kSkin, false));
+            for (int d = 0; d < device.width(); ++d)
+                QCOMPARE(PaintedPixel(d / ratio, ratio), qRed(device.pixel(d, 0)));
+            for (int d = 0; d < device.height(); ++d)
+                QCOMPARE(PaintedPixel(d / ratio, ratio), qGreen(device.pixel(d, d)));
+        }
     }
 
     void shippedMapOnTheSkin() {
