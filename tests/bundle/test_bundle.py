@@ -414,6 +414,16 @@ def at(box):
     return PLACE[0] + (box[0] + box[2]) // 2, PLACE[1] + (box[1] + box[3]) // 2
 
 
+def open_pictures():
+    """Presses the Imagen topic and Enter on its first item, a picture folder: the viewer's
+    window, or None."""
+    click_topic("IMAGEN")
+    time.sleep(0.5)
+    before = e.visible_windows()
+    e.keys_to_focused("Return")
+    return e.wait_for_window(re.compile("Visor.*"), before, 10)[0]
+
+
 def click_topic(name):
     e.pointer_at(*at(e.BOXES[name]))
     e.button("click")
@@ -455,12 +465,7 @@ def sound_server(root, autorun, env, work):
         check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu has the focus")
         click_topic("VARIOS")
         check(bool(e.poll(lambda: server.loudest() > 1000, 5)), "a topic's click is heard through the sound server")
-        click_topic("IMAGEN")
-        time.sleep(0.5)
-        before = e.visible_windows()
-        e.keys_to_focused("Return")
-        visor, _ = e.wait_for_window(re.compile("Visor.*"), before, 10)
-        if check(visor is not None, "the picture item opens the viewer"):
+        if check(open_pictures() is not None, "the picture item opens the viewer"):
             start = server.seconds()
             music.menu_item(3)
             time.sleep(3.0)
@@ -566,12 +571,7 @@ def run_case(src, work, wm):
         check(bool(e.poll(lambda: recorded(root) > 0, 5)), f"a topic's click is heard ({recorded(root)} bytes recorded)")
 
         # Pictures: a GIF pixel for pixel, then a JPEG.
-        click_topic("IMAGEN")
-        time.sleep(0.5)
-        before = e.visible_windows()
-        e.keys_to_focused("Return")
-        visor, _ = e.wait_for_window(re.compile("Visor.*"), before, 10)
-        if check(visor is not None, "the picture item opens the viewer"):
+        if check(open_pictures() is not None, "the picture item opens the viewer"):
             fotos = root.path(DISC_IN_ROOT + "/FOTOS")
             ctx = type("C", (), {"path": staticmethod(lambda n: os.path.join(work, n))})()
             a = viewer.rows_of(os.path.join(fotos, "a.gif"), ctx, "a")
