@@ -53,6 +53,14 @@ def rows_of(path, c, name):
     return e.read_ppm(ppm)
 
 
+def program_fit(c, path, w, h):
+    """Path fitted to W x H by the program's own resampler (telvaro-check picture --fit)."""
+    out = c.path("fit.png")
+    checker = os.path.join(os.path.dirname(c.exe), "..", "check", "telvaro-check")
+    e.run([checker, "picture", path, "--fit", f"{w}x{h}", out], timeout=60, check_rc=True)
+    return rows_of(out, c, "fit")
+
+
 def mismatches(shot, origin, ref):
     ox, oy = origin
     return sum(1 for y in range(ref.height) for x in range(ref.width) if shot.pixel(ox + x, oy + y) != ref.pixel(x, y))
@@ -114,10 +122,7 @@ def run(c):
 
     # Enter: fitted, exactly as the program's own fitting computes it.
     fw, fh = fitted_size(cc.width, cc.height, BOX[2], BOX[3])
-    fit_png = c.path("fit.png")
-    checker = os.path.join(os.path.dirname(c.exe), "..", "check", "telvaro-check")
-    e.run([checker, "picture", os.path.join(fotos, "c.gif"), "--fit", f"{fw}x{fh}", fit_png], timeout=60, check_rc=True)
-    fit = rows_of(fit_png, c, "fit")
+    fit = program_fit(c, os.path.join(fotos, "c.gif"), fw, fh)
     origin_fit = (BOX[0] + (BOX[2] - fw) // 2, BOX[1] + (BOX[3] - fh) // 2)
     e.keys_to_focused("Return")
     check(bool(e.poll(lambda: shows(fit, origin_fit), 8, 0.3)),

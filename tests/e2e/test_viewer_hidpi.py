@@ -6,7 +6,7 @@ import os
 
 import e2elib as e
 from e2elib import check
-from test_viewer import fitted_size, make_disc, mismatches, rows_of
+from test_viewer import fitted_size, make_disc, mismatches, program_fit, rows_of
 
 SCALE = 2
 BOX = tuple(SCALE * v for v in (13, 13, 1024 - 26, 768 - 49))  # the picture area in device pixels
@@ -34,10 +34,7 @@ def run(c):
 
     cc = rows_of(os.path.join(fotos, "c.gif"), c, "c")
     fw, fh = fitted_size(cc.width, cc.height, BOX[2], BOX[3])
-    fit_png = c.path("fit.png")
-    checker = os.path.join(os.path.dirname(c.exe), "..", "check", "telvaro-check")
-    e.run([checker, "picture", os.path.join(fotos, "c.gif"), "--fit", f"{fw}x{fh}", fit_png], timeout=60, check_rc=True)
-    fit = rows_of(fit_png, c, "fit")
+    fit = program_fit(c, os.path.join(fotos, "c.gif"), fw, fh)
     at = (BOX[0] + (BOX[2] - fw) // 2, BOX[1] + (BOX[3] - fh) // 2)
     e.keys_to_focused("End")
     e.keys_to_focused("Return")
