@@ -1,6 +1,7 @@
 // The hot-zone control and the hot image, driven by pointer events as a window delivers them.
 #include "hotzone/HotImg.h"
 #include "hotzone/ShippedMap.h"
+#include "support/TestPictures.h"
 
 #include <QApplication>
 #include <QDir>
@@ -101,10 +102,7 @@ struct TFixture {
     bool Plain(QPoint p) { return Pixel(p) == Hot.Img().pixel(p); }
 };
 
-void WriteBmp(const QString &path, QSize size) {
-    QDir().mkpath(QFileInfo(path).path());
-    QVERIFY(Pattern(size, false).save(path, "BMP"));
-}
+void WriteBmp(const QString &path, QSize size) { QVERIFY(testpictures::WritePicture(path, Pattern(size, false), "BMP")); }
 
 } // namespace
 
@@ -357,17 +355,10 @@ private Q_SLOTS:
         const QString good = tmp.filePath("skin.bmp"), bad = tmp.filePath("bad.bmp"), png = tmp.filePath("png.bmp"),
                       cut = tmp.filePath("cut.bmp");
         WriteBmp(good, {457, 417});
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("BM this is no bitmap at all");
-        }
+        QVERIFY(testfiles::WriteFile(bad, "BM this is no bitmap at all"));
         QVERIFY(Pattern({8, 8}, true).save(png, "PNG"));
-        {
-            QFile in(good), out(cut);
-            QVERIFY(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly));
-            out.write(in.read(60)); // a header promising far more than follows
-        }
+        // A header promising far more than follows.
+        QVERIFY(testfiles::WriteFile(cut, testfiles::ReadFile(good).left(60)));
         THotImg hot;
         QVERIFY(hot.SetImgName(good));
         QCOMPARE(hot.size(), QSize(640, 480));

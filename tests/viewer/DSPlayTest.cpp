@@ -1,6 +1,7 @@
 #include "viewer/DSPlay.h"
 
 #include "MusicFixtures.h"
+#include "support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -45,8 +46,7 @@ void TestDSPlay::initTestCase() {
     FShort2 = fx::Tone(dir, "short2.wav", 0.3);
     FLong = fx::Tone(dir, "long.wav", 3.0);
     FJunk = dir.filePath("corrupt.mp3");
-    QFile junk(FJunk);
-    QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'j')) == 8192);
+    QVERIFY(testfiles::WriteFile(FJunk, QByteArray(8192, 'j')));
     QVERIFY(!FShort.isEmpty() && !FShort2.isEmpty() && !FLong.isEmpty());
 }
 

@@ -14,6 +14,9 @@
 #include <gif_lib.h>
 
 using namespace testsupport;
+using testfiles::ReadFile;
+using testfiles::WriteFile;
+using testpictures::TGifWriter;
 
 namespace {
 
@@ -152,7 +155,7 @@ void TGifTest::againstMagick() {
                       &delays));
 
     TGifImage gif;
-    QVERIFY2(gif.Load(ReadAll(gifPath)), qPrintable(gif.Error()));
+    QVERIFY2(gif.Load(ReadFile(gifPath)), qPrintable(gif.Error()));
     const QStringList refs = QDir(dir.path()).entryList({QStringLiteral("ref-*.png")}, QDir::Files, QDir::Name);
     QCOMPARE(gif.FrameCount(), int(refs.size()));
     QCOMPARE(gif.BitsPerPixel(), bits);
@@ -201,7 +204,7 @@ void TGifTest::otherEncoders() {
     for (const QString &name : files) {
         const QString path = folder + QLatin1Char('/') + name;
         TGifImage gif;
-        QVERIFY2(gif.Load(ReadAll(path)), qPrintable(name + QStringLiteral(": ") + gif.Error()));
+        QVERIFY2(gif.Load(ReadFile(path)), qPrintable(name + QStringLiteral(": ") + gif.Error()));
         CompareRawFrames(gif, path);
         TGifAnimation animation(gif);
         for (int k = 0; k < gif.FrameCount(); ++k)
@@ -438,9 +441,9 @@ void TGifTest::holderChoosesByExtension() {
     w.Image(0, 0, 6, 4, std::vector<unsigned char>(24, 1));
     w.Image(1, 1, 2, 2, std::vector<unsigned char>(4, 0));
     const QByteArray bytes = w.Finish();
-    QVERIFY(WriteAll(dir.filePath(QStringLiteral("Anim.GIF")), bytes));
-    QVERIFY(WriteAll(dir.filePath(QStringLiteral("anim.jpg")), bytes));
-    QVERIFY(WriteAll(dir.filePath(QStringLiteral("anim.png")), bytes));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("Anim.GIF")), bytes));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("anim.jpg")), bytes));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("anim.png")), bytes));
     TPicture picture;
     QVERIFY(!picture.LoadFromFile(dir.filePath(QStringLiteral("anim.jpg"))));
     QVERIFY(!picture.LoadFromFile(dir.filePath(QStringLiteral("anim.png"))));

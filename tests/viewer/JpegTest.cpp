@@ -13,6 +13,8 @@
 #include <memory>
 
 using namespace testsupport;
+using testfiles::ReadFile;
+using testfiles::WriteFile;
 
 namespace {
 
@@ -153,7 +155,7 @@ void TJpegTest::truncatedAndCorrupt() {
                               QStringLiteral("-seed 4 -size 64x128 plasma:red-yellow "
                                              "( -size 64x128 xc:blue ) -append -quality 95"));
     QVERIFY(!path.isEmpty());
-    const QByteArray whole = ReadAll(path);
+    const QByteArray whole = ReadFile(path);
     TPicture picture;
 
     // Cut after the top quarter's data: the rows that exist, grey below.
@@ -215,14 +217,14 @@ void TJpegTest::colourSpaces() {
 
 void TJpegTest::extensions() {
     const QString path = Make(QStringLiteral("e.jpg"), QStringLiteral("-size 8x8 xc:white"));
-    const QByteArray bytes = ReadAll(path);
+    const QByteArray bytes = ReadFile(path);
     const struct {
         const char *name;
         bool loads;
     } cases[] = {{"A.JPG", true}, {"b.Jpeg", true}, {"c.jpe", false}, {"d.gif", false}, {"e.png", false}, {"jpg", false}};
     for (const auto &c : cases) {
         const QString file = FDir.filePath(QString::fromLatin1(c.name));
-        QVERIFY(WriteAll(file, bytes));
+        QVERIFY(WriteFile(file, bytes));
         TPicture picture;
         QVERIFY2(picture.LoadFromFile(file) == c.loads, c.name);
         QCOMPARE(picture.Format(), c.loads ? TPictureFormat::Jpeg : TPictureFormat::None);

@@ -13,10 +13,7 @@
 
 namespace {
 
-QByteArray Encoded(const QImage &img) {
-    QBuffer buf;
-    return buf.open(QIODevice::WriteOnly) && img.save(&buf, "JPEG", 95) ? buf.data() : QByteArray();
-}
+QByteArray Encoded(const QImage &img) { return testpictures::Encoded(img, "JPEG", 95); }
 
 // A 48 x 32 picture, every block its own colour so that any turn or mirror shows.
 QByteArray PlainJpeg(bool blocks = true) {
@@ -55,7 +52,7 @@ QList<QPair<uchar, QByteArray>> Icc(const QByteArray &profile, int chunk) {
 
 // Ghostscript's Adobe RGB profile, or Qt's own when Ghostscript is not installed.
 QByteArray AdobeRgbProfile() {
-    const QByteArray shipped = testsupport::ReadAll(QStringLiteral("/usr/share/color/icc/ghostscript/a98.icc"));
+    const QByteArray shipped = testfiles::ReadFile(QStringLiteral("/usr/share/color/icc/ghostscript/a98.icc"));
     return shipped.isEmpty() ? QColorSpace(QColorSpace::AdobeRgb).iccProfile() : shipped;
 }
 
@@ -141,7 +138,7 @@ private Q_SLOTS:
         QImage img(4000, 3000, QImage::Format_RGB888);
         img.fill(Qt::darkCyan);
         const QString path = dir.path() + QStringLiteral("/turned.jpg");
-        QVERIFY(testsupport::WriteAll(path, WithSegments(Encoded(img), {{0xe1, Exif(6)}})));
+        QVERIFY(testfiles::WriteFile(path, WithSegments(Encoded(img), {{0xe1, Exif(6)}})));
         TVisorFrm viewer;
         viewer.show();
         viewer.OpenPath(path);

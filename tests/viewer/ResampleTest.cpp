@@ -164,7 +164,7 @@ void TResampleTest::drawFitted() {
     QCOMPARE(canvas.pixel(20, 20), qRgb(0, 0, 0));
 
     // A one-frame GIF: the resampled first frame lands at the rectangle's corner.
-    testsupport::TGifWriter w(7, 5, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    testpictures::TGifWriter w(7, 5, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
     std::vector<unsigned char> pixels(35);
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = uchar(i % 4);

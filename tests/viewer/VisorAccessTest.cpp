@@ -23,18 +23,6 @@ QTemporaryDir *gDir = nullptr;
 
 QString Dir(const QString &rel) { return gDir->path() + u'/' + rel; }
 
-void WriteJpeg(const QString &path, int seed) {
-    QDir().mkpath(QFileInfo(path).path());
-    QImage img(48, 48, QImage::Format_RGB32);
-    quint32 r = 777u + quint32(seed);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x) {
-            r = r * 1103515245u + 12345u;
-            img.setPixel(x, y, (r >> 8) | 0xff000000u);
-        }
-    QVERIFY(img.save(path, "JPEG", 95));
-}
-
 QAccessibleInterface *Iface(QWidget *w) { return QAccessible::queryAccessibleInterface(w); }
 
 } // namespace
@@ -54,9 +42,9 @@ class TestVisorAccess : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         for (const char *name : {"uno.jpg", "dos.jpg", "tres.jpg"})
-            WriteJpeg(Dir(QString("fotos/") + name), int(qHash(QByteArray(name))));
+            QVERIFY(testpictures::WriteBusyJpeg(Dir(QString("fotos/") + name), 48, 48, 777u + quint32(qHash(QByteArray(name)))));
         // Passes the size filter, but is no picture.
-        testsupport::WriteAll(Dir("fotos/zz-rota.jpg"), QByteArray(4096, 'x'));
+        testfiles::WriteFile(Dir("fotos/zz-rota.jpg"), QByteArray(4096, 'x'));
         QDir().mkpath(Dir("vacia"));
         InitPaths(gDir->path(), QCoreApplication::applicationFilePath());
     }

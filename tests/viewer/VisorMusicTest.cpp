@@ -7,6 +7,7 @@
 #include "viewer/ViewerSettings.h"
 
 #include "MusicFixtures.h"
+#include "support/TestPictures.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -131,9 +132,7 @@ private Q_SLOTS:
 
     void corruptTrackThenNewTrack() {
         const QDir d = Folder("corrupt");
-        QFile junk(d.filePath("roto.mid"));
-        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'j')) == 8192);
-        junk.close();
+        QVERIFY(testfiles::WriteFile(d.filePath("roto.mid"), QByteArray(8192, 'j')));
         mf::Midi(d, "bueno.mid", 400);
         Show(d);
         Item("miMusica")->trigger();
@@ -163,13 +162,7 @@ private Q_SLOTS:
     void savingPausesTheMusic() {
         const QDir d = Folder("save");
         mf::Midi(d, "a.mid", 400);
-        QImage img(64, 64, QImage::Format_RGB32);
-        quint32 r = 1;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                img.setPixel(x, y, (r = r * 1103515245u + 12345u) >> 8);
-        d.mkpath("fotos");
-        QVERIFY(img.save(d.filePath("fotos/f.jpg"), "JPEG", 95));
+        QVERIFY(testpictures::WriteBusyJpeg(d.filePath("fotos/f.jpg"), 64, 64, 1));
         Show(d);
         Item("miMusica")->trigger();
         V->OpenPath(d.filePath("fotos/"));

@@ -29,7 +29,7 @@
 #include <functional>
 #include <QTest>
 
-using testsupport::TGifWriter;
+using testpictures::TGifWriter;
 
 namespace {
 
@@ -37,18 +37,8 @@ QTemporaryDir *gDir = nullptr;
 
 QString Dir(const QString &rel) { return gDir->path() + u'/' + rel; }
 
-// A JPEG of W x H whose content is busy enough to pass the 2048-byte minimum.
 void WriteJpeg(const QString &path, int w, int h, int seed = 0) {
-    QDir().mkpath(QFileInfo(path).path());
-    QImage img(w, h, QImage::Format_RGB32);
-    quint32 r = 12345u + quint32(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            r = r * 1103515245u + 12345u;
-            img.setPixel(x, y, (r >> 8) | 0xff000000u);
-        }
-    QVERIFY(img.save(path, "JPEG", 95));
-    QVERIFY2(QFileInfo(path).size() >= kMinPictureBytes, qPrintable(path + " " + QString::number(QFileInfo(path).size())));
+    QVERIFY(testpictures::WriteBusyJpeg(path, w, h, 12345u + quint32(seed)));
 }
 
 // Runs Answer on the next modal dialog, as a person would answer it.
@@ -78,8 +68,8 @@ private Q_SLOTS:
         WriteJpeg(Dir("fotos/b.jpg"), 64, 48);
         WriteJpeg(Dir("fotos/sub/a.jpg"), 64, 48, 1);
         WriteJpeg(Dir("fotos/A.JPG"), 64, 48, 2);
-        testsupport::WriteAll(Dir("fotos/tiny.jpg"), QByteArray(100, 'x'));
-        testsupport::WriteAll(Dir("small/a.jpg"), testsupport::ReadAll(Dir("fotos/b.jpg")).left(2047));
+        testfiles::WriteFile(Dir("fotos/tiny.jpg"), QByteArray(100, 'x'));
+        testfiles::WriteFile(Dir("small/a.jpg"), testfiles::ReadFile(Dir("fotos/b.jpg")).left(2047));
         InitPaths(gDir->path(), QCoreApplication::applicationFilePath());
     }
     void init() {
@@ -241,10 +231,9 @@ private Q_SLOTS:
         QFETCH(QString, fitted);
         const QString path = Dir(QString("big%1/p.jpg").arg(w));
         if (!QFile::exists(path)) {
-            QDir().mkpath(QFileInfo(path).path());
             QImage img(w, h, QImage::Format_RGB32);
             img.fill(QColor(30, 90, 160));
-            QVERIFY(img.save(path, "JPEG", 50));
+            QVERIFY(testpictures::WritePicture(path, img, "JPEG", 50));
         }
         Open(path);
         QCOMPARE(QSize(V->Picture().Width(), V->Picture().Height()), decoded);
@@ -326,10 +315,10 @@ private Q_SLOTS:
 
     void brokenPictures() {
         WriteJpeg(Dir("broken/a.jpg"), 300, 200);
-        const QByteArray good = testsupport::ReadAll(Dir("broken/a.jpg"));
-        testsupport::WriteAll(Dir("broken/b.jpg"), QByteArray(4096, '\x5a'));
-        testsupport::WriteAll(Dir("broken/c.gif"), "GIF89a" + QByteArray(4096, '\xff'));
-        testsupport::WriteAll(Dir("broken/d.jpg"), good.left(good.size() / 2));
+        const QByteArray good = testfiles::ReadFile(Dir("broken/a.jpg"));
+        testfiles::WriteFile(Dir("broken/b.jpg"), QByteArray(4096, '\x5a'));
+        testfiles::WriteFile(Dir("broken/c.gif"), "GIF89a" + QByteArray(4096, '\xff'));
+        testfiles::WriteFile(Dir("broken/d.jpg"), good.left(good.size() / 2));
         Open(Dir("broken/*.jpg;*.gif"));
         for (int i = 1; i < 3; ++i) {
             Key(Qt::Key_Right);
@@ -376,11 +365,11 @@ private Q_SLOTS:
         // Pictures of every kind in a row: a JPEG, a broken one, one decoded at half size, a
         // GIF, another JPEG.
         WriteJpeg(Dir("walk/p0.jpg"), 300, 200);
-        testsupport::WriteAll(Dir("walk/p1.jpg"), QByteArray(4096, 'x'));
+        testfiles::WriteFile(Dir("walk/p1.jpg"), QByteArray(4096, 'x'));
         WriteJpeg(Dir("walk/p2.jpg"), 2000, 1200, 2);
         TGifWriter gif(60, 40, {0x102030, 0xffcc00});
         gif.Image(0, 0, 60, 40, std::vector<unsigned char>(2400, 1));
-        testsupport::WriteAll(Dir("walk/p3.gif"), gif.Finish() + QByteArray(2048, '\0'));
+        testfiles::WriteFile(Dir("walk/p3.gif"), gif.Finish() + QByteArray(2048, '\0'));
         WriteJpeg(Dir("walk/p4.jpg"), 500, 400, 4);
         TVisorFrm plain;
         plain.show();
@@ -434,7 +423,7 @@ private Q_SLOTS:
             QByteArray Bytes;
         } files[] = {{"p2.gif", oneBit.Finish() + QByteArray(2048, '\0')},
                      {"p2.gif", keyed.Finish() + QByteArray(2048, '\0')},
-                     {"p2.jpg", testsupport::ReadAll(Dir("ahead/half.jpg"))},
+                     {"p2.jpg", testfiles::ReadFile(Dir("ahead/half.jpg"))},
                      {"p2.jpg", QByteArray(4096, 'x')}};
         const char *kinds[] = {"1-bit GIF", "transparent GIF", "half-size JPEG", "broken"};
         for (int i = 0; i < 4; ++i)
@@ -449,7 +438,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         WriteJpeg(folder.filePath("p0.jpg"), 40, 30);
         WriteJpeg(folder.filePath("p1.jpg"), 40, 30, 1);
-        QVERIFY(testsupport::WriteAll(folder.filePath(name), bytes));
+        QVERIFY(testfiles::WriteFile(folder.filePath(name), bytes));
         TVisorFrm direct;
         direct.show();
         direct.OpenPath(folder.path() + '/');
@@ -476,7 +465,7 @@ private Q_SLOTS:
             gif.Image(0, 0, 40, 40, std::vector<unsigned char>(1600, (unsigned char)(1 + delay % 3)));
         }
         QDir().mkpath(Dir("anim"));
-        testsupport::WriteAll(Dir("anim/a.gif"), gif.Finish());
+        testfiles::WriteFile(Dir("anim/a.gif"), gif.Finish());
         Open(Dir("anim/"));
         TGifAnimator *a = V->GIFAnimator();
         QVERIFY2(a->isVisible(), qPrintable(V->LblInfo2()->text()));
@@ -515,7 +504,7 @@ private Q_SLOTS:
         });
         V->PopupMenu()->findChild<QAction *>("miGuardar")->trigger();
         QVERIFY(!V->Busy());
-        QCOMPARE(testsupport::ReadAll(target), testsupport::ReadAll(V->Pictures()[0]));
+        QCOMPARE(testfiles::ReadFile(target), testfiles::ReadFile(V->Pictures()[0]));
         V->GoNext();
         QCOMPARE(V->Index(), 1);
     }
@@ -579,7 +568,7 @@ private Q_SLOTS:
             QVERIFY(QFile::link(d, d + "bucle")); // a folder that holds itself
             QFile out;
             QVERIFY(out.open(::open(odd.constData(), O_CREAT | O_WRONLY, 0644), QIODevice::WriteOnly, QFile::AutoCloseHandle));
-            out.write(testsupport::ReadAll(d + "a.jpg"));
+            out.write(testfiles::ReadFile(d + "a.jpg"));
         };
         const auto shows = [this](const char *size) { return V->LblInfo2()->text().contains(QLatin1String(size)); };
         const auto fails = [this] { return V->LblInfo2()->text().startsWith("Error leyendo el archivo"); };
