@@ -2,9 +2,8 @@
 // A desktop made for tests: XDG folders in a temporary directory whose default applications
 // (documents, WAV sound, mail links, AVI video) are one script that records its working folder
 // and arguments. Create it before the application object, so GIO reads these folders.
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "support/TestFiles.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -32,22 +31,12 @@ public:
     }
 
     QStringList Recorded() const {
-        QFile f(Path("record.txt"));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(testfiles::ReadFile(Path("record.txt"))).split(u'\n', Qt::SkipEmptyParts);
     }
     void ClearRecord() const { QFile::remove(Path("record.txt")); }
 
     static void WriteFile(const QString &path, const QByteArray &bytes, bool exec = false) {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            return;
-        f.write(bytes);
-        f.close();
-        if (exec)
-            f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
+        testfiles::WriteFile(path, bytes, exec);
     }
 
 private:

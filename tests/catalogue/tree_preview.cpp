@@ -5,6 +5,7 @@
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 #include "lib/DiscPaths.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,12 +14,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-static void Write(const QString &path, const QByteArray &text) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(text);
-}
+using testfiles::WriteFile;
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -28,18 +24,18 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     InitPaths(dir.path(), dir.path() + QStringLiteral("/telvaro"));
     const QString base = BaseDir;
-    Write(base + "GRES/GES.INI", "[Temas]\nVarios=menu\\VARIOS.INI\n");
-    Write(base + "menu/VARIOS.INI",
+    WriteFile(base + "GRES/GES.INI", "[Temas]\nVarios=menu\\VARIOS.INI\n");
+    WriteFile(base + "menu/VARIOS.INI",
           "[Juegos]\n[Juegos\\Arcade]\nExe=juegos\\arcade\n[Juegos\\Tablero]\nExe=juegos\\tablero.sh\n"
           "[Fotos del viaje]\nExe=fotos\\*.jpg\n[Animaciones]\nExe=fotos\\*.GIF\n[Documentos]\n"
           "[Manual]\nCarpeta=Documentos\nExe=doc\\manual.pdf\n[Notas]\nCarpeta=Documentos\nExe=doc\\notas.txt\n"
           "[Video perdido]\nExe=video\\perdido.avi\n[Canción]\nExe=musica\\cancion.mp3\n"
           "[Página web]\nExe=doc\\index.htm\n");
-    Write(base + "menu/doc/manual.pdf", "%PDF-1.4\n");
-    Write(base + "menu/doc/notas.txt", "notas\n");
-    Write(base + "menu/doc/index.htm", "<html></html>\n");
-    Write(base + "menu/musica/cancion.mp3", "ID3");
-    Write(base + "menu/juegos/tablero.sh", "#!/bin/sh\n");
+    WriteFile(base + "menu/doc/manual.pdf", "%PDF-1.4\n");
+    WriteFile(base + "menu/doc/notas.txt", "notas\n");
+    WriteFile(base + "menu/doc/index.htm", "<html></html>\n");
+    WriteFile(base + "menu/musica/cancion.mp3", "ID3");
+    WriteFile(base + "menu/juegos/tablero.sh", "#!/bin/sh\n");
 
     if (argc > 3 && QByteArray(argv[3]) == "style")
         InitTreeIcons(TIconSource::Style);

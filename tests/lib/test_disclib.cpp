@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,16 +19,9 @@
 #include <unistd.h>
 
 namespace {
-void Write(const QString &path, qint64 size, char fill = 'x') {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(size, fill));
-}
-QByteArray Read(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+// A file of Size bytes of Fill: the listings look at sizes, the copies at contents.
+void Write(const QString &path, qint64 size, char fill = 'x') { testfiles::WriteFile(path, QByteArray(size, fill)); }
+using testfiles::ReadFile;
 } // namespace
 
 class TestGLib : public QObject {
@@ -329,13 +323,13 @@ void TestGLib::copyAsksBeforeReplacing() {
     ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/DST.JPG"));
     QCOMPARE(asked.size(), 1);
     QVERIFY(asked[0].contains("DST.JPG"));
-    QCOMPARE(Read(P("copy/out/dst.jpg")), QByteArray(10, 'o'));
+    QCOMPARE(ReadFile(P("copy/out/dst.jpg")), QByteArray(10, 'o'));
     answer = true;
     ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/dst.jpg"));
-    QCOMPARE(Read(P("copy/out/dst.jpg")), QByteArray(5000, 'n'));
+    QCOMPARE(ReadFile(P("copy/out/dst.jpg")), QByteArray(5000, 'n'));
     ShellCopyFile(nullptr, P("copy/src.jpg"), P("copy/out/new.jpg"));
     QCOMPARE(asked.size(), 2); // a new file needs no question
-    QCOMPARE(Read(P("copy/out/new.jpg")), QByteArray(5000, 'n'));
+    QCOMPARE(ReadFile(P("copy/out/new.jpg")), QByteArray(5000, 'n'));
 }
 
 void TestGLib::copyRefusesItself() {
@@ -345,7 +339,7 @@ void TestGLib::copyRefusesItself() {
                               [&](QWidget *, const QString &m) { errors << m; }});
     ShellCopyFile(nullptr, P("self/a.jpg"), P("self/A.JPG"));
     QCOMPARE(errors.size(), 1);
-    QCOMPARE(Read(P("self/a.jpg")), QByteArray(5000, 's'));
+    QCOMPARE(ReadFile(P("self/a.jpg")), QByteArray(5000, 's'));
 }
 
 void TestGLib::copyFailureIsReported() {
@@ -359,7 +353,7 @@ void TestGLib::copyFailureIsReported() {
     platform::SetFailureInjector({});
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].startsWith("No se puede copiar"));
-    QCOMPARE(Read(P("fail/out/a.jpg")), QByteArray(3, 'o'));
+    QCOMPARE(ReadFile(P("fail/out/a.jpg")), QByteArray(3, 'o'));
     QCOMPARE(QDir(P("fail/out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 

@@ -12,9 +12,7 @@ static TRecordingDesktop *gDesk = nullptr;
 
 static QString Desk(const QString &rel) { return gDesk->Path(rel); }
 static QStringList Recorded() { return gDesk->Recorded(); }
-static void WriteFile(const QString &path, const QByteArray &bytes, bool exec = false) {
-    TRecordingDesktop::WriteFile(path, bytes, exec);
-}
+using testfiles::WriteFile;
 
 class TestGExec : public QObject {
     Q_OBJECT

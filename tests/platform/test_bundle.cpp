@@ -2,6 +2,7 @@
 // at the bundle, whether the kernel started it or it was started through the dynamic loader (a
 // copy that lost its execute bits), from a folder whose name has blanks and accents.
 #include "platform/Bundle.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,22 +108,15 @@ void TestBundle::folderWithoutMarkerIsNoBundle() {
 QString TestBundle::MakeBundle(bool marker, bool executable) {
     static int n = 0;
     const QString folder = FDir.filePath(QStringLiteral("disco %1 ñ/.telvaro").arg(++n));
-    QDir().mkpath(folder + "/libexec");
+    for (const char *helper : {"gst-plugin-scanner", "gio-launch-desktop"})
+        testfiles::WriteFile(folder + "/libexec/" + helper, {}, executable);
+    if (marker)
+        testfiles::WriteFile(folder + "/bundle.txt", {});
     const QString program = folder + "/telvaro";
     QFile::copy(QStringLiteral(TELVARO_BUNDLE_PROBE), program);
     const QFile::Permissions rw = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
     const QFile::Permissions x = executable ? QFile::ExeOwner | QFile::ExeUser : QFile::Permissions();
     QFile::setPermissions(program, rw | x);
-    for (const char *helper : {"gst-plugin-scanner", "gio-launch-desktop"}) {
-        QFile f(folder + "/libexec/" + helper);
-        f.open(QIODevice::WriteOnly);
-        f.close();
-        f.setPermissions(rw | x);
-    }
-    if (marker) {
-        QFile m(folder + "/bundle.txt");
-        m.open(QIODevice::WriteOnly);
-    }
     return program;
 }
 

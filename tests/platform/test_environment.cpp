@@ -114,21 +114,21 @@ void TestEnvironment::firstChangeRemembersTheUsersValue() {
 void TestEnvironment::programStartedDirectlyGetsTheUsersValues() {
     const QString dump = FDesk.Path("direct.env");
     const QString script = FDesk.Path("bin/dump-env.sh");
-    TRecordingDesktop::WriteFile(script, "#!/bin/sh\nenv > \"$1\"; : > \"$1.done\"\n", true);
+    testfiles::WriteFile(script, "#!/bin/sh\nenv > \"$1\"; : > \"$1.done\"\n", true);
     QVERIFY(platform::RunCommandLine(script + " " + dump));
     QCOMPARE(OurLines(WaitForDump(dump)), ExpectedLines());
 }
 
 void TestEnvironment::documentHandlerGetsTheUsersValues() {
     const QString dump = FDesk.Path("handler.env");
-    TRecordingDesktop::WriteFile(FDesk.Path("bin/handler.sh"),
-                                 ("#!/bin/sh\nenv > \"" + dump + "\"; : > \"" + dump + ".done\"\n").toUtf8(), true);
-    TRecordingDesktop::WriteFile(FDesk.Path("data/applications/env-doc.desktop"),
-                                 ("[Desktop Entry]\nType=Application\nName=env-doc\nExec=" + FDesk.Path("bin/handler.sh") +
-                                  " %f\nMimeType=text/plain;\n").toUtf8());
-    TRecordingDesktop::WriteFile(FDesk.Path("config/mimeapps.list"), "[Default Applications]\ntext/plain=env-doc.desktop\n");
+    testfiles::WriteFile(FDesk.Path("bin/handler.sh"),
+                         ("#!/bin/sh\nenv > \"" + dump + "\"; : > \"" + dump + ".done\"\n").toUtf8(), true);
+    testfiles::WriteFile(FDesk.Path("data/applications/env-doc.desktop"),
+                         ("[Desktop Entry]\nType=Application\nName=env-doc\nExec=" + FDesk.Path("bin/handler.sh") +
+                          " %f\nMimeType=text/plain;\n").toUtf8());
+    testfiles::WriteFile(FDesk.Path("config/mimeapps.list"), "[Default Applications]\ntext/plain=env-doc.desktop\n");
     const QString doc = FDesk.Path("LEEME.TXT");
-    TRecordingDesktop::WriteFile(doc, "Hola.\n");
+    testfiles::WriteFile(doc, "Hola.\n");
     QVERIFY(platform::OpenTarget(doc));
     QCOMPARE(OurLines(WaitForDump(dump)), ExpectedLines());
 }

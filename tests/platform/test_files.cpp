@@ -1,5 +1,6 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,18 +13,8 @@
 
 using namespace platform;
 
-namespace {
-void Write(const QString &path, const QByteArray &bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-QByteArray Read(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-} // namespace
+using testfiles::ReadFile;
+using testfiles::WriteFile;
 
 class TestFiles : public QObject {
     Q_OBJECT
@@ -60,8 +51,8 @@ void TestFiles::resolveCase_data() {
 void TestFiles::resolveCase() {
     QFETCH(QString, written);
     QFETCH(QString, found);
-    Write(P("menu/video.ini"), "x");
-    Write(P("Fotos/árbol.jpg"), "x");
+    WriteFile(P("menu/video.ini"), "x");
+    WriteFile(P("Fotos/árbol.jpg"), "x");
     const QString got = ResolveCase(P(written));
     QCOMPARE(got, found.isEmpty() ? QString() : P(found));
     QCOMPARE(PathExists(P(written)), !found.isEmpty());
@@ -69,9 +60,9 @@ void TestFiles::resolveCase() {
 
 void TestFiles::listingOrderAndKinds() {
     const QString d = P("list");
-    Write(d + "/b.jpg", "1");
-    Write(d + "/A.jpg", "22");
-    Write(d + "/.hidden", "333");
+    WriteFile(d + "/b.jpg", "1");
+    WriteFile(d + "/A.jpg", "22");
+    WriteFile(d + "/.hidden", "333");
     QDir().mkpath(d + "/c");
     QVERIFY(::mkfifo(QFile::encodeName(d + "/fifo.jpg").constData(), 0644) == 0);
     QVERIFY(::symlink("nowhere", QFile::encodeName(d + "/dangling.jpg").constData()) == 0);
@@ -96,13 +87,13 @@ void TestFiles::symlinkedFoldersAreMarked() {
 }
 
 void TestFiles::renameNeverReplaces() {
-    Write(P("r/pic.jpg"), "picture");
-    Write(P("r/other.BAD"), "keep me");
+    WriteFile(P("r/pic.jpg"), "picture");
+    WriteFile(P("r/other.BAD"), "keep me");
     QVERIFY(!RenameNoReplace(P("r/pic.jpg"), P("r/other.bad"))); // exists in another case
     QVERIFY(!RenameNoReplace(P("r/pic.jpg"), P("r/other.BAD")));
-    QCOMPARE(Read(P("r/other.BAD")), QByteArray("keep me"));
+    QCOMPARE(ReadFile(P("r/other.BAD")), QByteArray("keep me"));
     QVERIFY(RenameNoReplace(P("r/PIC.JPG"), P("r/pic.BAD")));
-    QCOMPARE(Read(P("r/pic.BAD")), QByteArray("picture"));
+    QCOMPARE(ReadFile(P("r/pic.BAD")), QByteArray("picture"));
     QVERIFY(!PathExists(P("r/pic.jpg")));
     QVERIFY(!RenameNoReplace(P("r/gone.jpg"), P("r/gone.BAD")));
 }
@@ -111,7 +102,7 @@ void TestFiles::copyIsAtomicAndByteIdentical() {
     QByteArray data(3 * 1024 * 1024 + 17, '\0');
     for (int i = 0; i < data.size(); ++i)
         data[i] = char(i * 31 + (i >> 9));
-    Write(P("c/src.jpg"), data);
+    WriteFile(P("c/src.jpg"), data);
     QDir().mkpath(P("out"));
     const mode_t old = ::umask(022);
     int calls = 0;
@@ -121,14 +112,14 @@ void TestFiles::copyIsAtomicAndByteIdentical() {
              }),
              TCopyResult::Ok);
     ::umask(old);
-    QCOMPARE(Read(P("out/copy.jpg")), data);
+    QCOMPARE(ReadFile(P("out/copy.jpg")), data);
     QVERIFY(calls >= 3);
     struct stat st;
     QVERIFY(::stat(QFile::encodeName(P("out/copy.jpg")).constData(), &st) == 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0644)); // not a temporary file's 0600
     QCOMPARE(QDir(P("out")).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
     QCOMPARE(CopyFileAtomically(P("c/src.jpg"), P("c/./SRC.jpg")), TCopyResult::SameFile);
-    QCOMPARE(Read(P("c/src.jpg")), data);
+    QCOMPARE(ReadFile(P("c/src.jpg")), data);
 }
 
 void TestFiles::copyFailuresLeaveTargetAlone_data() {
@@ -143,18 +134,18 @@ void TestFiles::copyFailuresLeaveTargetAlone_data() {
 void TestFiles::copyFailuresLeaveTargetAlone() {
     QFETCH(int, failing);
     QFETCH(int, expected);
-    Write(P("f/src.jpg"), QByteArray(100000, 's'));
-    Write(P("f/out/target.jpg"), "old");
+    WriteFile(P("f/src.jpg"), QByteArray(100000, 's'));
+    WriteFile(P("f/out/target.jpg"), "old");
     SetFailureInjector([failing](TFileOp op, const QString &) { return int(op) == failing; });
     const auto r = CopyFileAtomically(P("f/src.jpg"), P("f/out/target.jpg"),
                                       [failing](qint64, qint64) { return failing != -1; });
     QCOMPARE(int(r), expected);
-    QCOMPARE(Read(P("f/out/target.jpg")), QByteArray("old"));
+    QCOMPARE(ReadFile(P("f/out/target.jpg")), QByteArray("old"));
     QCOMPARE(QDir(P("f/out")).entryList(QDir::Files | QDir::Hidden), QStringList({"target.jpg"}));
 }
 
 void TestFiles::injectedReadFailure() {
-    Write(P("i/a.ini"), "[S]\nk=1\n");
+    WriteFile(P("i/a.ini"), "[S]\nk=1\n");
     QByteArray bytes;
     QVERIFY(ReadFileBytes(P("i/A.INI"), bytes, 1000));
     QCOMPARE(bytes, QByteArray("[S]\nk=1\n"));
@@ -200,7 +191,7 @@ void TestFiles::opticalDetection() {
     SetMountInfoForTesting(&sysfsOnly);
     QCOMPARE(FirstOpticalRoot(), QString());
     QTemporaryDir sys;
-    Write(sys.path() + "/dev/block/8:48/device/type", "5\n");
+    WriteFile(sys.path() + "/dev/block/8:48/device/type", "5\n");
     SetSysfsRootForTesting(sys.path());
     QCOMPARE(FirstOpticalRoot(), QString("/media/dvd/"));
     SetSysfsRootForTesting("/sys");
@@ -228,13 +219,13 @@ void TestFiles::fullAndReadOnlyFileSystems() {
     QByteArray big(200 * 1024, 'x');
     for (int i = 0; i < big.size(); i += 7)
         big[i] = char(i);
-    Write(P("big.jpg"), big);
-    Write(m + "/old.jpg", "the copy kept from before");
+    WriteFile(P("big.jpg"), big);
+    WriteFile(m + "/old.jpg", "the copy kept from before");
     QCOMPARE(CopyFileAtomically(P("big.jpg"), m + "/new.jpg", {}), TCopyResult::TargetUnwritable);
     QCOMPARE(CopyFileAtomically(P("big.jpg"), m + "/old.jpg", {}), TCopyResult::TargetUnwritable);
     QCOMPARE(QDir(m).entryList(QDir::Files | QDir::Hidden), QStringList{"old.jpg"}); // no partial, no temporary
-    QCOMPARE(Read(m + "/old.jpg"), QByteArray("the copy kept from before"));
-    QCOMPARE(Read(P("big.jpg")), big);
+    QCOMPARE(ReadFile(m + "/old.jpg"), QByteArray("the copy kept from before"));
+    QCOMPARE(ReadFile(P("big.jpg")), big);
 
     QVERIFY(!IsOnReadOnlyMount(m + "/old.jpg"));
     QVERIFY(mount({"-o", "remount,ro", m}));

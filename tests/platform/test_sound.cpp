@@ -1,4 +1,5 @@
 #include "platform/Sound.h"
+#include "support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -57,13 +58,11 @@ void TestSound::asyncReturnsAtOnceAndIsCutOff() {
 }
 
 void TestSound::unplayableIsSilent() {
-    QFile junk(FDir.filePath("junk.wav"));
-    QVERIFY(junk.open(QIODevice::WriteOnly));
-    junk.write(QByteArray(4096, 'j'));
-    junk.close();
+    const QString junk = FDir.filePath("junk.wav");
+    QVERIFY(testfiles::WriteFile(junk, QByteArray(4096, 'j')));
     QElapsedTimer t;
     t.start();
-    QVERIFY(!platform::PlaySoundFile(junk.fileName(), true));
+    QVERIFY(!platform::PlaySoundFile(junk, true));
     QVERIFY(!platform::PlaySoundFile(FDir.filePath("missing.wav"), true));
     QVERIFY(t.elapsed() < 5000);
 }
