@@ -11,6 +11,7 @@
 #include "hotzone/HotZone.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -28,11 +29,6 @@ namespace {
 
 QString Top() { return qEnvironmentVariable("TELVARO_SOURCE_DIR"); }
 QString Disc() { return Top() + QStringLiteral("/sample-disc/"); }
-
-QByteArray ReadAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 uint32_t Le(const QByteArray &b, int at, int n) {
     uint32_t v = 0;
@@ -129,7 +125,7 @@ void TestArtwork::mapReader() {
 
 // The main window's design must hold the thirteen lines of the main window's design, giving these boxes.
 void TestArtwork::shippedMapBoxes() {
-    const QStringList text = MapTextFromDesign(ReadAll(Top() + QStringLiteral("/resources/MainFrm.ui")));
+    const QStringList text = MapTextFromDesign(testfiles::ReadFile(Top() + QStringLiteral("/resources/MainFrm.ui")));
     QCOMPARE(text.size(), 13);
     QCOMPARE(text.first(), QString("#$FORMAT:ncsa"));
     QVERIFY(text.contains("circle MOVER  277,341 310,374"));
@@ -147,9 +143,9 @@ void TestArtwork::shippedMapBoxes() {
 }
 
 void TestArtwork::skinFiles() {
-    const QByteArray normalBytes = ReadAll(Disc() + QStringLiteral("GRES/menul.bmp"));
-    const QByteArray litBytes = ReadAll(Disc() + QStringLiteral("GRES/menuh.bmp"));
-    const QByteArray maskBytes = ReadAll(Top() + QStringLiteral("/resources/mask.bmp"));
+    const QByteArray normalBytes = testfiles::ReadFile(Disc() + QStringLiteral("GRES/menul.bmp"));
+    const QByteArray litBytes = testfiles::ReadFile(Disc() + QStringLiteral("GRES/menuh.bmp"));
+    const QByteArray maskBytes = testfiles::ReadFile(Top() + QStringLiteral("/resources/mask.bmp"));
     for (const QByteArray *b : {&normalBytes, &litBytes, &maskBytes}) {
         QVERIFY(b->size() > 54);
         QVERIFY(b->startsWith("BM"));
@@ -215,7 +211,7 @@ void TestArtwork::generatorMatchesCommittedMask() {
     const QImage committed = QImage(Top() + QStringLiteral("/resources/mask.bmp")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(a.Mask.convertToFormat(QImage::Format_RGB32), committed);
     // Byte for byte, padding included: the committed file is what the generator writes.
-    QCOMPARE(art::BmpBytes(a.Mask), ReadAll(Top() + QStringLiteral("/resources/mask.bmp")));
+    QCOMPARE(art::BmpBytes(a.Mask), testfiles::ReadFile(Top() + QStringLiteral("/resources/mask.bmp")));
     QCOMPARE(art::BmpBytes(a.Normal), art::BmpBytes(b.Normal));
 
     // A region the shape cannot hold is refused.
@@ -238,7 +234,7 @@ void TestArtwork::viewerFrameTiles_data() {
 // along its length, and the bottom band's tray separate from the picture's black opening.
 void TestArtwork::viewerFrameTiles() {
     QFETCH(QSize, screen);
-    const QByteArray bytes = ReadAll(Top() + QStringLiteral("/resources/visor-frame.bmp"));
+    const QByteArray bytes = testfiles::ReadFile(Top() + QStringLiteral("/resources/visor-frame.bmp"));
     QVERIFY(bytes.startsWith("BM"));
     QCOMPARE(Le(bytes, 18, 4), 48u);
     QCOMPARE(Le(bytes, 22, 4), 48u);
@@ -294,7 +290,7 @@ void TestArtwork::viewerGlyphs() {
     const std::map<QString, const QImage *> painted = {
         {"prev", &fresh.Prev}, {"next", &fresh.Next}, {"opc", &fresh.Opc}, {"salir", &fresh.Salir}};
 
-    const QByteArray qrc = ReadAll(Top() + QStringLiteral("/resources/visor.qrc"));
+    const QByteArray qrc = testfiles::ReadFile(Top() + QStringLiteral("/resources/visor.qrc"));
     QVERIFY(qrc.contains("prefix=\"/telvaro/visor\""));
     QVERIFY(qrc.contains("<file alias=\"frame.bmp\">visor-frame.bmp</file>"));
     for (const char *name : {"prev", "next", "opc", "salir"}) {
@@ -479,7 +475,7 @@ void TestArtwork::discCatalogue() {
     for (const QString &topic : config.KeyNames(QStringLiteral("Temas"))) {
         const QString file = Disc() + config.ReadString(QStringLiteral("Temas"), topic);
         QVERIFY2(platform::IsRegularFile(file), qPrintable(file));
-        const QByteArray bytes = ReadAll(platform::ResolveCase(file));
+        const QByteArray bytes = testfiles::ReadFile(platform::ResolveCase(file));
         // Written by a Windows author: Western code page and CRLF line ends.
         QVERIFY2(!platform::IsValidUtf8(bytes.constData(), bytes.size()), qPrintable(file));
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
@@ -526,9 +522,9 @@ void TestArtwork::discMedia() {
     // The viewer's music: an MP3, a MIDI file and a WAV large enough to be listed (512 KiB).
     const QString music = Disc() + QStringLiteral("MUSICA/");
     QVERIFY(QFileInfo(music + QStringLiteral("amanecer.mp3")).size() > 1);
-    QVERIFY(ReadAll(music + QStringLiteral("vals.mid")).startsWith("MThd"));
+    QVERIFY(testfiles::ReadFile(music + QStringLiteral("vals.mid")).startsWith("MThd"));
     QVERIFY(QFileInfo(music + QStringLiteral("brisa.wav")).size() >= 524288);
-    const QByteArray click = ReadAll(Disc() + QStringLiteral("GRES/BOTON.WAV"));
+    const QByteArray click = testfiles::ReadFile(Disc() + QStringLiteral("GRES/BOTON.WAV"));
     QVERIFY(click.startsWith("RIFF") && click.mid(8, 4) == "WAVE");
     QCOMPARE(qsizetype(Le(click, 4, 4)) + 8, click.size());
     QVERIFY(click.size() < 8000); // a click, not a tune

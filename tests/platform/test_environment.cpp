@@ -47,13 +47,9 @@ QStringList ExpectedLines() {
 
 // Waits for a launched program to have written its environment.
 QList<QByteArray> WaitForDump(const QString &path) {
-    QList<QByteArray> lines;
     if (!QTest::qWaitFor([&] { return QFile::exists(path + ".done"); }, 10000))
-        return lines;
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly))
-        lines = f.readAll().split('\n');
-    return lines;
+        return {};
+    return testfiles::ReadFile(path).split('\n');
 }
 
 } // namespace
