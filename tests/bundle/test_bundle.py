@@ -10,7 +10,7 @@ the running menu has mapped, ldd on every bundled file, a document handler's env
 the same start once the program has lost its execute bit. Prints make-disc's measures and the
 start-up time in the root beside the build's own binary on the host; asserts no speed.
 
-    test_bundle.py SOURCE_DIR      (as root, in an X server: see run.sh)
+    test_bundle.py TELVARO_CHECK_EXE SOURCE_DIR      (as root, in an X server: see run.sh)
 """
 
 import fcntl
@@ -21,7 +21,6 @@ import os
 import re
 import shutil
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
@@ -30,7 +29,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "e2e"))
 import e2elib as e  # noqa: E402
-from e2elib import check  # noqa: E402
+from e2elib import check, testdisc  # noqa: E402
 import test_music as music  # noqa: E402  (the recording's tone analysis)
 import test_sound_server as sound  # noqa: E402  (a PulseAudio server of the test's own)
 import test_viewer as viewer  # noqa: E402  (the picture comparisons)
@@ -45,6 +44,7 @@ EXTRA_PACKAGES = ["fonts-dejavu-core", "x11-utils", "shared-mime-info"]
 # What the root must not hold at all: the bundle carries these.
 NOT_IN_ROOT = {"Qt": "libQt6*", "GStreamer": "libgst*", "libjpeg": "libjpeg*"}
 DISC_IN_ROOT = "/media/disco de prueba ñ"
+BROCHURE = "folleto de la coleccion con un nombre largo, mas de sesenta y cuatro letras.pdf"
 USER_PLUGINS = "/opt/complementos-del-usuario"
 RECORD = "/tmp/sonido.raw"
 ENV_DUMP = "/tmp/entorno-del-visor.txt"
@@ -73,54 +73,18 @@ def sh(args, timeout=600, **kw):
 
 # --- the test disc -----------------------------------------------------------------------------
 
-def midi_file(path, note=69, program=73, seconds=7):
-    """One long note (A4, 440 Hz) on a flute, whose tone is nearly pure: the recording tells it
-    from the MP3's 660 Hz sine."""
-    def vlq(n):
-        out = [n & 0x7F]
-        while n > 0x7F:
-            n >>= 7
-            out.insert(0, (n & 0x7F) | 0x80)
-        return bytes(out)
-    ticks = 480 * 2 * seconds  # 480 ticks a beat at the default 120 beats a minute
-    track = (b"\x00\xc0" + bytes([program]) + b"\x00\x90" + bytes([note, 110]) +
-             vlq(ticks) + b"\x80" + bytes([note, 64]) + b"\x00\xff\x2f\x00")
-    with open(path, "wb") as f:
-        f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 480) + b"MTrk" + struct.pack(">I", len(track)) + track)
-
-
 def make_disc(src, work):
-    disc = os.path.join(work, "Disco de prueba")
-    gres = os.path.join(disc, "GRES")
-    os.makedirs(gres)
-    for name in ("menul.bmp", "menuh.bmp"):
-        shutil.copy(os.path.join(src, "sample-disc", "GRES", name), gres)
-    # A click of 0.4 s: a sound server's new stream may lose its first few hundredths of a second,
-    # all of the sample disc's short click.
-    e.run(["sox", "-n", "-r", "22050", "-c", "1", "-b", "16", os.path.join(gres, "BOTON.WAV"),
-           "synth", "0.4", "sine", "880"], timeout=60, check_rc=True)
-    with open(os.path.join(gres, "GES.INI"), "wb") as f:
-        f.write(b"[Temas]\r\nImagen=menu\\IMAGEN.INI\r\nVarios=menu\\VARIOS.INI\r\n[Visor]\r\nMusica=MUSICA\r\n")
-    os.makedirs(os.path.join(disc, "menu"))
-    with open(os.path.join(disc, "menu", "IMAGEN.INI"), "wb") as f:
-        f.write(b"[Fotos]\r\nExe=.\\FOTOS\\*.gif;*.jpg\r\n")
-    with open(os.path.join(disc, "menu", "VARIOS.INI"), "wb") as f:
-        f.write(b"[Folleto]\r\nExe=.\\DOCUMENTOS\\folleto de la coleccion con un nombre largo, mas de sesenta y cuatro letras.pdf\r\n")
-    fotos = os.path.join(disc, "FOTOS")
-    os.makedirs(fotos)
-    viewer.magick("-size", "300x200", "plasma:fractal", "-seed", "7", "-colors", "200", os.path.join(fotos, "a.gif"))
-    viewer.magick("-size", "800x600", "-seed", "3", "plasma:red-blue", "-quality", "92", os.path.join(fotos, "b.jpg"))
-    docs = os.path.join(disc, "DOCUMENTOS")
-    os.makedirs(docs)
-    with open(os.path.join(docs, "folleto de la coleccion con un nombre largo, mas de sesenta y cuatro letras.pdf"), "wb") as f:
-        f.write(b"%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n")
-    tracks = os.path.join(disc, "MUSICA")
-    os.makedirs(tracks)
-    wav = os.path.join(work, "agudo.wav")
-    e.run(["sox", "-n", "-r", "44100", "-c", "1", "-b", "16", wav, "synth", "7", "sine", "660"], timeout=60, check_rc=True)
-    e.run(["lame", "--quiet", wav, os.path.join(tracks, "agudo.mp3")], timeout=60, check_rc=True)
-    midi_file(os.path.join(tracks, "flauta.mid"))
-    return disc
+    d = testdisc.Disc(os.path.join(work, "Disco de prueba"), os.path.join(src, "sample-disc"))
+    d.click()
+    d.topics([("Imagen", "IMAGEN.INI", [("Fotos", ".\\FOTOS\\*.gif;*.jpg")]),
+              ("Varios", "VARIOS.INI", [("Folleto", ".\\DOCUMENTOS\\" + BROCHURE)])], music="MUSICA")
+    d.picture("FOTOS/a.gif", testdisc.PLASMA_GIF)
+    d.picture("FOTOS/b.jpg", testdisc.PLASMA_JPEG)
+    d.write("DOCUMENTOS/" + BROCHURE, b"%PDF-1.4\n1 0 obj << /Type /Catalog >> endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n")
+    # The MP3 at 660 Hz and the MIDI flute at 440 Hz: the recording tells them apart.
+    d.tone("MUSICA/agudo.mp3", 660)
+    d.write("MUSICA/flauta.mid", testdisc.midi_bytes())
+    return d.root
 
 
 # --- make-disc -------------------------------------------------------------------------------
@@ -484,9 +448,10 @@ def sound_server(root, autorun, env, work):
         del os.environ["TELVARO_PULSE_DIR"]
 
 
-def run_case(src, work, wm):
+def run_case(src, checker, work, wm):
     exe_host = os.path.join(src, "build", "release", "src", "main", "telvaro")
     disc = make_disc(src, work)
+    e.BOXES.update(e.map_boxes(checker, disc))
     out, iso = os.path.join(work, "disco"), os.path.join(work, "disco.iso")
     ok, first_seconds = make_disc_run(src, disc, out, iso)
     if not ok:
@@ -723,9 +688,9 @@ def run_case(src, work, wm):
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: test_bundle.py SOURCE_DIR")
-    src = os.path.abspath(sys.argv[1])
+    if len(sys.argv) != 3:
+        sys.exit("usage: test_bundle.py TELVARO_CHECK_EXE SOURCE_DIR")
+    checker, src = (os.path.abspath(a) for a in sys.argv[1:3])
     report = os.environ.get("TELVARO_BUNDLE_REPORT")
     if report and os.path.exists(report):
         os.unlink(report)
@@ -735,7 +700,7 @@ def main():
         if not wm.start():
             sys.exit("bundle: the window manager did not start")
         e.pointer_at(5, 5)
-        run_case(src, work, wm)
+        run_case(src, checker, work, wm)
     finally:
         wm.stop()
         if os.environ.get("TELVARO_BUNDLE_KEEP"):

@@ -10,15 +10,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from e2elib import check, finish  # noqa: E402
+
 TOOLS = ["patchelf", "readelf", "strip", "ldd", "cmake", "qtpaths6", "pkg-config", "xorriso"]
-FAILURES = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    if not ok:
-        FAILURES.append(what)
-
 
 def snapshot(folder):
     """Every path below a folder with its size: what a failed run must leave as it was."""
@@ -104,10 +99,7 @@ def main():
             check(f.read() == "mine\n", "a folder make-disc did not make keeps its files")
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if FAILURES:
-        print(f"{len(FAILURES)} expectation(s) failed")
-        sys.exit(1)
-    print("all expectations held")
+    finish()
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ asks), find its windows, drive the pointer and the keyboard with xdotool, and re
 pixels as a person sees them (a root screenshot, read here without ImageMagick's converters),
 next to the skin bitmaps and the mask they should show."""
 
+import json
 import os
 import re
 import shutil
@@ -14,23 +15,15 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import testdisc  # noqa: E402,F401  (the cases make their discs with it)
+
 SCREEN = (1024, 768)
 WIDTH, HEIGHT = 432, 384
 
-# Boxes of the shipped map, in window pixels: left, top, right, bottom (right and bottom outside).
-BOXES = {
-    "VIDEO": (364, 31, 431, 49),
-    "MUSICA": (364, 50, 431, 67),
-    "VARIOS": (363, 86, 430, 104),
-    "SALIR": (87, 4, 119, 27),
-    "MINIMIZAR": (120, 4, 152, 27),
-    "IMAGEN": (363, 68, 430, 86),
-    "MOVER": (244, 308, 310, 374),
-    "LUP": (347, 164, 359, 175),
-    "LDOWN": (340, 185, 351, 195),
-    "CREDITOS": (250, 5, 269, 26),
-    "EJECUTAR": (370, 127, 390, 147),
-}
+# Boxes of the map's regions by id, in window pixels: left, top, right, bottom (right and bottom
+# outside), as the program's checker reads them (map_boxes); filled in when a case starts.
+BOXES = {}
 TREE = (79, 41, 297, 233)
 
 FAILURES = []
@@ -56,6 +49,16 @@ def finish():
         sys.exit(1)
     log("all expectations held")
     sys.exit(0)
+
+
+def map_boxes(checker, disc):
+    """The boxes of the regions of the window's map, by id, as telvaro-check reports them for Disc."""
+    out = run([checker, "--json", disc], timeout=60)
+    try:
+        regions = json.loads(out)["map"]["regions"]
+    except (ValueError, KeyError, TypeError):
+        sys.exit(f"e2e: telvaro-check gave no map for {disc}: {out[-500:]!r}")
+    return {r["id"]: tuple(r["box"]) for r in regions}
 
 
 def run(args, timeout=10, check_rc=False):
@@ -523,11 +526,11 @@ class Case:
     """Sets up one test script: paths from the command line, a scratch folder, and the skin."""
 
     def __init__(self, wm=True):
-        if len(sys.argv) < 3:
-            sys.exit("usage: CASE.py TELVARO_EXE SOURCE_DIR")
-        self.exe = os.path.abspath(sys.argv[1])
-        self.src = os.path.abspath(sys.argv[2])
+        if len(sys.argv) < 4:
+            sys.exit("usage: CASE.py TELVARO_EXE TELVARO_CHECK_EXE SOURCE_DIR")
+        self.exe, self.checker, self.src = (os.path.abspath(a) for a in sys.argv[1:4])
         self.disc = os.path.join(self.src, "sample-disc")
+        BOXES.update(map_boxes(self.checker, self.disc))
         self.work = tempfile.mkdtemp(prefix="telvaro-e2e-")
         self.keep = os.environ.get("TELVARO_E2E_KEEP")  # a folder to keep screenshots in
         self.normal = read_bmp(os.path.join(self.disc, "GRES", "menul.bmp"))

@@ -5,41 +5,18 @@ different pitches, so the recording tells which one played."""
 
 import math
 import os
-import shutil
 import struct
 import time
 
 import e2elib as e
-from e2elib import check
+from e2elib import check, testdisc
 
 RATE = 8000
 TONES = {"grave.wav": 440, "agudo.mp3": 660}
 
 
-def make_disc(c):
-    disc = c.path("disco musical")
-    gres = os.path.join(disc, "GRES")
-    os.makedirs(gres)
-    # No click: only the music reaches the recording.
-    for name in ("menul.bmp", "menuh.bmp"):
-        shutil.copy(os.path.join(c.disc, "GRES", name), gres)
-    with open(os.path.join(gres, "GES.INI"), "wb") as f:
-        f.write(b"[Temas]\r\nImagen=menu\\IMAGEN.INI\r\n[Visor]\r\nMusica=MUSICA\r\n")
-    os.makedirs(os.path.join(disc, "menu"))
-    with open(os.path.join(disc, "menu", "IMAGEN.INI"), "wb") as f:
-        f.write(b"[Fotos]\r\nExe=.\\FOTOS\\*.jpg\r\n")
-    os.makedirs(os.path.join(disc, "FOTOS"))
-    e.run(["convert", "-size", "400x300", "-seed", "2", "plasma:", os.path.join(disc, "FOTOS", "a.jpg")],
-          timeout=60, check_rc=True)
-    music = os.path.join(disc, "MUSICA")
-    os.makedirs(music)
-    # A WAV joins the music from 512 KiB: 7 s of 44.1 kHz mono 16-bit is 617 kB.
-    e.run(["sox", "-n", "-r", "44100", "-c", "1", "-b", "16", os.path.join(music, "grave.wav"),
-           "synth", "7", "sine", "440"], timeout=60, check_rc=True)
-    src = c.path("agudo.wav")
-    e.run(["sox", "-n", "-r", "44100", "-c", "1", "-b", "16", src, "synth", "7", "sine", "660"], timeout=60, check_rc=True)
-    e.run(["lame", "--quiet", src, os.path.join(music, "agudo.mp3")], timeout=60, check_rc=True)
-    return disc
+def make_disc(c, click=False):
+    return testdisc.music_disc(c.path("disco musical"), c.disc, click)
 
 
 def samples(path):

@@ -77,10 +77,7 @@ def click(wid, name):
 
 
 def run(c):
-    disc = music.make_disc(c)
-    # A click of 0.4 s: a new stream to the server may lose its first few hundredths of a second.
-    e.run(["sox", "-n", "-r", "22050", "-c", "1", "-b", "16", os.path.join(disc, "GRES", "BOTON.WAV"),
-           "synth", "0.4", "sine", "880"], timeout=60, check_rc=True)
+    disc = music.make_disc(c, click=True)
     server = Server(c)
     if not check(server.start(), "the sound server starts"):
         return

@@ -4,10 +4,9 @@ for pixel; Right and End page on; Enter fits the picture exactly as the program'
 does; Escape closes the viewer and leaves the menu as it was."""
 
 import os
-import shutil
 
 import e2elib as e
-from e2elib import check
+from e2elib import check, testdisc
 
 SCREEN = (1024, 768)
 BOX = (13, 13, SCREEN[0] - 26, SCREEN[1] - 49)  # left, top, width, height of the picture area
@@ -19,23 +18,7 @@ def magick(*args):
 
 def make_disc(c):
     """A disc with one topic whose first item lists three pictures, a.gif, b.jpg and c.gif."""
-    disc = c.path("disco con fotos")
-    gres = os.path.join(disc, "GRES")
-    os.makedirs(gres)
-    for name in ("menul.bmp", "menuh.bmp", "BOTON.WAV"):
-        shutil.copy(os.path.join(c.disc, "GRES", name), gres)
-    with open(os.path.join(gres, "GES.INI"), "wb") as f:
-        f.write(b"[Temas]\r\nImagen=menu\\IMAGEN.INI\r\n")
-    os.makedirs(os.path.join(disc, "menu"))
-    with open(os.path.join(disc, "menu", "IMAGEN.INI"), "wb") as f:
-        f.write(b"[Fotos]\r\nExe=.\\FOTOS\\*.gif;*.jpg\r\n")
-    fotos = os.path.join(disc, "FOTOS")
-    os.makedirs(fotos)
-    # Pictures with detail everywhere, so that any misplaced pixel shows.
-    magick("-size", "300x200", "plasma:fractal", "-seed", "7", "-colors", "200", os.path.join(fotos, "a.gif"))
-    magick("-size", "800x600", "-seed", "3", "plasma:red-blue", "-quality", "92", os.path.join(fotos, "b.jpg"))
-    magick("-size", "1600x1000", "-seed", "5", "plasma:green-yellow", "-colors", "240", os.path.join(fotos, "c.gif"))
-    return disc
+    return testdisc.picture_disc(c.path("disco con fotos"), c.disc)
 
 
 def fitted_size(w, h, bw, bh):
@@ -56,8 +39,7 @@ def rows_of(path, c, name):
 def program_fit(c, path, w, h):
     """Path fitted to W x H by the program's own resampler (telvaro-check picture --fit)."""
     out = c.path("fit.png")
-    checker = os.path.join(os.path.dirname(c.exe), "..", "check", "telvaro-check")
-    e.run([checker, "picture", path, "--fit", f"{w}x{h}", out], timeout=60, check_rc=True)
+    e.run([c.checker, "picture", path, "--fit", f"{w}x{h}", out], timeout=60, check_rc=True)
     return rows_of(out, c, "fit")
 
 
