@@ -378,10 +378,6 @@ def check_maps(pid, root, patterns, what):
     return mapped
 
 
-def at(box):
-    return PLACE[0] + (box[0] + box[2]) // 2, PLACE[1] + (box[1] + box[3]) // 2
-
-
 def open_pictures():
     """Presses the Imagen topic and Enter on its first item, a picture folder: the viewer's
     window, or None."""
@@ -393,7 +389,7 @@ def open_pictures():
 
 
 def click_topic(name):
-    e.pointer_at(*at(e.BOXES[name]))
+    e.pointer_at(*e.centre(e.BOXES[name], PLACE))
     e.button("click")
     e.pointer_at(PLACE[0] + 320, PLACE[1] + 130)
 

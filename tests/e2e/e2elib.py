@@ -505,6 +505,11 @@ def keys_to_focused(*keys):
 
 # --- comparisons ----------------------------------------------------------------------------
 
+def centre(box, origin=(0, 0)):
+    """The middle of a box of window pixels; on the screen when the window lies at Origin."""
+    return origin[0] + (box[0] + box[2]) // 2, origin[1] + (box[1] + box[3]) // 2
+
+
 def box_pixels(box):
     l, t, r, b = box
     return [(x, y) for y in range(t, b) for x in range(l, r)]
@@ -569,6 +574,12 @@ class Case:
             shutil.copy(path, dest)
             save_png(dest)
         return img
+
+    def lit_share(self, shot, origin, box):
+        """How much of a box of the window at Origin shows the highlighted bitmap, counted where
+        the two bitmaps differ."""
+        points = differing_from_both(self.normal, self.lit, box_pixels(box))
+        return share_equal(shot, origin, self.lit, points)
 
     def open_viewer(self, disc):
         """Starts the menu on Disc and presses Enter on its first node, a picture item: the

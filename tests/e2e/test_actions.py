@@ -7,20 +7,15 @@ import e2elib as e
 from e2elib import check
 
 
-def at(c, box):
-    return c.ox + (box[0] + box[2]) // 2, c.oy + (box[1] + box[3]) // 2
-
-
 def click(c, box):
-    e.pointer_at(*at(c, box))
+    e.pointer_at(*e.centre(box, (c.ox, c.oy)))
     e.button("click")
     # Off every region again, so that no hover light is mistaken for a change.
     e.pointer_at(c.ox + 320, c.oy + 130)
 
 
 def lit_share(c, shot, box):
-    points = e.differing_from_both(c.normal, c.lit, e.box_pixels(box))
-    return e.share_equal(shot, (c.ox, c.oy), c.lit, points)
+    return c.lit_share(shot, (c.ox, c.oy), box)
 
 
 def tree_pixels(c, shot):

@@ -71,8 +71,8 @@ class Server:
 
 
 def click(wid, name):
-    place, box = e.window_info(wid), e.BOXES[name]
-    e.pointer_at(place["x"] + (box[0] + box[2]) // 2, place["y"] + (box[1] + box[3]) // 2)
+    place = e.window_info(wid)
+    e.pointer_at(*e.centre(e.BOXES[name], (place["x"], place["y"])))
     e.button("click")
 
 

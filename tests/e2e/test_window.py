@@ -100,24 +100,18 @@ def check_tree(c, shot, origin):
     check(same > 0.98, f"under the last node the tree shows the skin's own panel ({same:.1%} of its bottom rows)")
 
 
-def lit_share(c, shot, origin, box):
-    """How much of a box shows the highlighted bitmap, counted where the two bitmaps differ."""
-    points = e.differing_from_both(c.normal, c.lit, e.box_pixels(box))
-    return e.share_equal(shot, origin, c.lit, points) if points else 0.0
-
-
 def check_hover(c, origin):
     ox, oy = origin
     box = e.BOXES["MUSICA"]
-    check(lit_share(c, c.shot("before-hover"), origin, box) < 0.05, "the Música button is dark before the pointer comes")
-    e.pointer_at(ox + (box[0] + box[2]) // 2, oy + (box[1] + box[3]) // 2)
-    share = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(lit_share(c, c.shot("hover-musica"), origin, box)), 5, 0.2)
+    check(c.lit_share(c.shot("before-hover"), origin, box) < 0.05, "the Música button is dark before the pointer comes")
+    e.pointer_at(*e.centre(box, origin))
+    share = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(c.lit_share(c.shot("hover-musica"), origin, box)), 5, 0.2)
     check(share > 0.95, f"hovering the Música button lights its box from the highlighted skin ({share:.1%})")
     e.pointer_at(ox + BARE_SKIN[0], oy + BARE_SKIN[1])
-    dark = e.poll(lambda: lit_share(c, c.shot("hover-left"), origin, box) < 0.05, 5, 0.2)
+    dark = e.poll(lambda: c.lit_share(c.shot("hover-left"), origin, box) < 0.05, 5, 0.2)
     check(dark, "the Música button goes dark again when the pointer leaves it")
     # The current topic stays lit all along.
-    check(lit_share(c, c.shot("hover-left"), origin, e.BOXES["VIDEO"]) > 0.95, "the current topic's button stays lit")
+    check(c.lit_share(c.shot("hover-left"), origin, e.BOXES["VIDEO"]) > 0.95, "the current topic's button stays lit")
 
 
 def new_small_windows(before):
@@ -155,7 +149,7 @@ def check_hint(c, origin):
     for region, wanted in walk:
         if region:
             box = e.BOXES[region]
-            x, y = (box[0] + box[2]) // 2, (box[1] + box[3]) // 2
+            x, y = e.centre(box)
             where = f"the {region} button"
         else:
             x, y = BARE_SKIN
@@ -230,13 +224,13 @@ def check_drag(c, prog, wid, origin):
     grab = (246, 310)
     e.pointer_at(ox + grab[0] - 20, oy + grab[1] - 20)
     e.pointer_at(ox + grab[0], oy + grab[1])
-    lit = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(lit_share(c, c.shot("drag-hover"), origin, e.BOXES["MOVER"])), 5, 0.2)
+    lit = e.poll(lambda: (lambda s: s if s > 0.95 else 0)(c.lit_share(c.shot("drag-hover"), origin, e.BOXES["MOVER"])), 5, 0.2)
     check(lit > 0.95, f"the drag handle lights while the pointer is over its box ({lit:.1%})")
     # Leaving the window straight from the handle: nothing on the window sees the pointer go,
     # so the handle stays lit until the pointer next moves over the window.
     e.pointer_at(5, 5)
     time.sleep(0.5)
-    check(lit_share(c, c.shot("drag-left-window"), origin, e.BOXES["MOVER"]) > 0.95,
+    check(c.lit_share(c.shot("drag-left-window"), origin, e.BOXES["MOVER"]) > 0.95,
           "the handle stays lit when the pointer leaves the window straight from it")
     dx, dy = 60, 40
     if c.wm is not None:
@@ -265,7 +259,7 @@ def check_drag(c, prog, wid, origin):
           "after the button is let go, moving the pointer leaves the window where it was dropped")
     check(info is not None and (info["w"], info["h"]) == (e.WIDTH, e.HEIGHT), "the dragged window keeps its size")
     moved_to = (ox + dx, oy + dy)
-    dark = e.poll(lambda: lit_share(c, c.shot("dragged"), moved_to, e.BOXES["MOVER"]) < 0.05, 5, 0.2)
+    dark = e.poll(lambda: c.lit_share(c.shot("dragged"), moved_to, e.BOXES["MOVER"]) < 0.05, 5, 0.2)
     check(dark, "the handle goes dark once the pointer moves on over the skin")
     shot = c.shot("dragged")
     tree = e.box_pixels(e.TREE)
