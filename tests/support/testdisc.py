@@ -37,54 +37,47 @@ def midi_bytes(note=69, program=73, seconds=7):
 
 
 class Disc:
-    """A disc folder being made; paths inside it are given with forward slashes."""
+    """A disc folder being made, with the sample disc's skin; paths inside it use forward slashes."""
 
     def __init__(self, folder, sample, skin=("menul.bmp", "menuh.bmp")):
         self.root = folder
-        os.makedirs(self.path("GRES"))
         for name in skin:
-            shutil.copy(os.path.join(sample, "GRES", name), self.path("GRES"))
+            shutil.copy(os.path.join(sample, "GRES", name), self.path("GRES/" + name))
 
     def path(self, rel):
-        return os.path.join(self.root, *rel.split("/"))
-
-    def write(self, rel, data):
-        """Data (bytes) as the file Rel, its folder made; the file's path."""
-        path = self.path(rel)
+        """Where Rel goes, its folder made."""
+        path = os.path.join(self.root, *rel.split("/"))
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(data)
         return path
 
+    def write(self, rel, data):
+        with open(self.path(rel), "wb") as f:
+            f.write(data)
+
     def topics(self, topics, music=None):
-        """GES.INI listing the topics, each with its item file under menu/, and the viewer's music
-        folder when given. Topics: (topic, item file, [(caption, target)...]) in order."""
+        """GES.INI listing Topics, (topic, item file under menu/, [(caption, target)...]), each item
+        file written, and the viewer's music folder when given."""
         ges = "[Temas]\r\n" + "".join(f"{topic}=menu\\{ini}\r\n" for topic, ini, _ in topics)
-        if music:
-            ges += f"[Visor]\r\nMusica={music}\r\n"
-        self.write("GRES/GES.INI", ges.encode())
+        self.write("GRES/GES.INI", (ges + (f"[Visor]\r\nMusica={music}\r\n" if music else "")).encode())
         for _, ini, items in topics:
             self.write("menu/" + ini, "".join(f"[{caption}]\r\nExe={target}\r\n" for caption, target in items).encode())
 
     def picture(self, rel, args):
-        """A picture ImageMagick makes from Args."""
-        os.makedirs(os.path.dirname(self.path(rel)), exist_ok=True)
         tool("convert", *args, self.path(rel))
 
     def tone(self, rel, hz, seconds=7.0, rate=44100):
         """A sine tone, mono 16-bit, as WAV or (by Rel's extension) MP3."""
         path = self.path(rel)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
         wav = path + ".wav" if rel.endswith(".mp3") else path
         tool("sox", "-n", "-r", str(rate), "-c", "1", "-b", "16", wav, "synth", str(seconds), "sine", str(hz))
         if wav != path:
             tool("lame", "--quiet", wav, path)
             os.unlink(wav)
 
-    def click(self, seconds=0.4):
-        """The button's click: 0.4 s, as a sound server's new stream may lose its first hundredths
-        of a second, all of a short click."""
-        self.tone("GRES/BOTON.WAV", 880, seconds, 22050)
+    def click(self):
+        """The button's click, 0.4 s long: a sound server's new stream may lose its first
+        hundredths of a second, all of a short click."""
+        self.tone("GRES/BOTON.WAV", 880, 0.4, 22050)
 
 
 def picture_disc(folder, sample):

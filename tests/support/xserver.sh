@@ -1,11 +1,9 @@
 # Sourced by the run.sh of the tests that start the menu in an X server of their own: a private
-# runtime folder, none of the developer's desktop session, and the helpers below.
-
+# runtime folder, none of the developer's desktop session, and the two helpers below.
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR=$runtime
-# No desktop session of the developer's may leak in.
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 export PYTHONDONTWRITEBYTECODE=1
 
@@ -14,22 +12,17 @@ require_tools() {
   local test=$1 tool
   shift
   for tool; do
-    if ! command -v "$tool" >/dev/null; then
-      echo "$test: $tool is missing (scripts/install-deps installs it)" >&2
-      exit 1
-    fi
+    command -v "$tool" >/dev/null || { echo "$test: $tool is missing (scripts/install-deps installs it)" >&2; exit 1; }
   done
 }
 
-# in_xserver SECONDS WIDTHxHEIGHT COMMAND...: runs Command in a private X server with one screen
-# of that size, killed after Seconds so that a stuck program or server fails the test instead of
-# hanging it.
+# in_xserver SECONDS WIDTHxHEIGHT COMMAND...: Command in a private X server with one screen of that
+# size, killed after Seconds, so that a stuck program or server fails the test instead of hanging
+# it. Without -noreset the server resets whenever its last client leaves (a screenshot tool, a
+# killed menu), and turns away a program connecting meanwhile. The search for a free display
+# starts at a random number, away from the crowded first ones, so two runs rarely try the same.
 in_xserver() {
   local seconds=$1 screen=$2
   shift 2
-  # Without -noreset the server resets whenever its last client leaves (a screenshot tool, a
-  # killed menu), and a program connecting during that reset is turned away. Several X servers
-  # may run on one machine: the search for a free display number starts at a random place, away
-  # from the crowded first numbers, so that two runs rarely even try the same.
   timeout -k 10 "$seconds" xvfb-run -n $((1000 + RANDOM % 8000)) -a -s "-screen 0 ${screen}x24 -noreset" "$@"
 }
