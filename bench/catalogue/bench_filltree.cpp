@@ -1,10 +1,8 @@
 // FillTree of a 2,000-item topic with three levels of folders: the items file read, every
 // node's parent found (through the fill's index of names) and the nodes numbered.
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
+#include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
-#include "lib/DiscPaths.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,8 +29,7 @@ void Write(const QString &path, const QByteArray &text) {
 class TBigDisc {
 public:
     TBigDisc() {
-        InitPaths(FDir.path(), FDir.path() + QStringLiteral("/telvaro"));
-        InitItems();
+        const QString base = FDir.path() + u'/';
         QByteArray ini;
         QStringList leaves;
         for (int a = 0; a < kTop; ++a) {
@@ -67,48 +64,49 @@ public:
                 ini += "[X\\" + name + "]\nExe=" + exe + '\n'; // top-level unless a folder X exists
         }
         for (int i = 0; i < 50; ++i)
-            Write(BaseDir + "menu/files/f" + QString::number(i) + ".txt", "x");
-        Write(BaseDir + "menu/GRANDE.INI", ini);
-        Write(BaseDir + "GRES/GES.INI", "[Temas]\nGrande=menu\\GRANDE.INI\n");
-        LoadTopics();
-    }
-    ~TBigDisc() {
-        DoneTopics();
-        DoneItems();
-        DonePaths();
+            Write(base + "menu/files/f" + QString::number(i) + ".txt", "x");
+        Write(base + "menu/GRANDE.INI", ini);
+        Write(base + "GRES/GES.INI", "[Temas]\nGrande=menu\\GRANDE.INI\n");
+        Disc = LoadDisc(FDir.path(), base + QStringLiteral("telvaro"));
     }
 
 private:
     QTemporaryDir FDir;
+
+public:
+    TDisc Disc;
+    TCatalogue Catalogue{Disc};
 };
 
-TBigDisc *Disc = nullptr;
+TBigDisc *Big = nullptr;
 
 void BM_LoadItems(benchmark::State &state) {
-    const QString path = TopicPath(QStringLiteral("Grande"));
+    const QString path = Big->Disc.TopicList.TopicPath(QStringLiteral("Grande"));
     for (auto _ : state)
-        benchmark::DoNotOptimize(LoadItems(path, QString()));
-    state.counters["items"] = ItemList->Count();
+        benchmark::DoNotOptimize(Big->Catalogue.LoadItems(path, QString()));
+    state.counters["items"] = Big->Catalogue.ItemList.Count();
 }
 BENCHMARK(BM_LoadItems)->Unit(benchmark::kMillisecond);
 
 void BM_FillTree(benchmark::State &state) {
     TGTreeView view;
     view.resize(218, 192);
+    TFillResult fill;
     for (auto _ : state)
-        benchmark::DoNotOptimize(FillTree(QStringLiteral("Grande"), &view));
-    state.counters["nodes"] = ItemList->Count();
-    state.counters["numbered"] = ItemCount;
+        benchmark::DoNotOptimize(fill = Big->Catalogue.FillTree(QStringLiteral("Grande"), &view));
+    state.counters["nodes"] = Big->Catalogue.ItemList.Count();
+    state.counters["numbered"] = fill.ItemCount;
 }
 BENCHMARK(BM_FillTree)->Unit(benchmark::kMillisecond);
 
 // The parent lookups alone, over the filled tree: one per item, as the fill does.
 void BM_FindParentNode(benchmark::State &state) {
     TGTreeView view;
-    FillTree(QStringLiteral("Grande"), &view);
+    TCatalogue &catalogue = Big->Catalogue;
+    catalogue.FillTree(QStringLiteral("Grande"), &view);
     for (auto _ : state)
-        for (int i = 0; i < ItemList->Count(); ++i)
-            benchmark::DoNotOptimize(FindParentNode(&view, *ItemList->Item(i)));
+        for (int i = 0; i < catalogue.ItemList.Count(); ++i)
+            benchmark::DoNotOptimize(catalogue.FindParentNode(&view, *catalogue.ItemList.Item(i)));
 }
 BENCHMARK(BM_FindParentNode)->Unit(benchmark::kMillisecond);
 
@@ -120,8 +118,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     TBigDisc disc;
-    Disc = &disc;
-    InitTreeIcons();
+    Big = &disc;
+    disc.Catalogue.Icons.RoleIcon(TIconRole::Folder); // the icons are fetched before any fill is timed
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

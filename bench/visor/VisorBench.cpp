@@ -4,7 +4,6 @@
 // figures and ratios; asserts nothing.
 //
 //   bench_visor [RUNS]
-#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
 #include "picture/Picture.h"
 #include "picture/Prepare.h"
@@ -127,7 +126,6 @@ int main(int argc, char **argv) {
         return 0;
     }
     const int runs = argc > 1 ? std::max(3, atoi(argv[1])) : 7;
-    InitPaths(dir.path(), QCoreApplication::applicationFilePath());
 
     const struct {
         const char *Name;

@@ -2,11 +2,9 @@
 // of our own, then FillTree loads it (LoadItems) and builds the nodes, once in file order and
 // once sorted, and the tree is browsed and painted over a skin. Besides not crashing or
 // hanging, the tree must hold each item once, and number the items with a target in tree order.
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
+#include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
-#include "lib/DiscPaths.h"
 
 #include "FuzzWidgets.h"
 
@@ -32,7 +30,13 @@ QString FoldAscii(const QString &s) {
 
 // A disc with a topic "T" whose items file the inputs replace, and a few real targets for the
 // items to name: a document, a picture folder, a program and a description.
-TGTreeView *Setup() {
+struct TScratch {
+    TDisc Disc;
+    TCatalogue Catalogue{Disc};
+    TGTreeView *Tree = nullptr;
+};
+
+TScratch *Setup() {
     fuzzsupport::EnsureApplication();
     const QString disc = fuzzsupport::Scratch() + QStringLiteral("disco/");
     fuzzsupport::WriteFile(disc + QStringLiteral("GRES/GES.INI"), "[General]\nOrdenar=0\n[Temas]\nT=menu\\T.INI\n");
@@ -41,12 +45,10 @@ TGTreeView *Setup() {
     fuzzsupport::WriteFile(disc + QStringLiteral("DOCS/manual.txt"), "manual");
     fuzzsupport::WriteFile(disc + QStringLiteral("FOTOS/a.jpg"), QByteArray(16, '\xff'));
     fuzzsupport::WriteFile(disc + QStringLiteral("PROGRAMAS/demo.sh"), "#!/bin/sh\n");
-    InitPaths(disc, disc + QStringLiteral("telvaro"));
-    InitItems();
-    LoadTopics();
-    Check(IsTopic(QStringLiteral("T")), "the scratch topic is listed");
+    auto *scratch = new TScratch{LoadDisc(disc, disc + QStringLiteral("telvaro"))};
+    Check(scratch->Disc.TopicList.IsTopic(QStringLiteral("T")), "the scratch topic is listed");
 
-    auto *tree = new TGTreeView;
+    auto *tree = scratch->Tree = new TGTreeView;
     tree->resize(180, 240);
     QPixmap back(tree->size());
     back.fill(QColor(200, 180, 120));
@@ -54,10 +56,10 @@ TGTreeView *Setup() {
     tree->SetColor(QColor(128, 128, 0));
     tree->SetNoScroll(true);
     tree->SetSingleExpand(true);
-    return tree;
+    return scratch;
 }
 
-void CheckTree(QTreeWidget *tree) {
+void CheckTree(QTreeWidget *tree, const TItemList &items, qint32 itemCount) {
     int nodes = 0, withTarget = 0;
     QSet<const TItem *> seen;
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
@@ -74,8 +76,8 @@ void CheckTree(QTreeWidget *tree) {
         if (const TItem *parent = NodeItem((*it)->parent()))
             Check(FoldAscii(FullName(*parent)) == FoldAscii(ParentPath(*item)), "a child sits under its parent path");
     }
-    Check(nodes == ItemList->Count(), "every item has a node");
-    Check(withTarget == ItemCount, "ItemCount counts the items with a target");
+    Check(nodes == items.Count(), "every item has a node");
+    Check(withTarget == itemCount, "ItemCount counts the items with a target");
 }
 
 // Selects the last node in tree order and then the first, as the arrow keys would reach them
@@ -99,17 +101,18 @@ void BrowseAndPaint(TGTreeView *tree) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static TGTreeView *tree = Setup();
-    fuzzsupport::WriteFile(TopicPath(QStringLiteral("T")), fuzzsupport::Bytes(data, size));
+    static TScratch *scratch = Setup();
+    TGTreeView *tree = scratch->Tree;
+    fuzzsupport::WriteFile(scratch->Disc.TopicList.TopicPath(QStringLiteral("T")), fuzzsupport::Bytes(data, size));
     for (bool sorted : {false, true}) {
-        SortItems = sorted;
-        const bool shown = FillTree(QStringLiteral("T"), tree);
-        Check(shown == !ItemList->IsEmpty(), "the topic shows exactly when it has items");
-        if (!shown) {
+        scratch->Disc.SortItems = sorted;
+        const TFillResult fill = scratch->Catalogue.FillTree(QStringLiteral("T"), tree);
+        Check(fill.Shown == !scratch->Catalogue.ItemList.IsEmpty(), "the topic shows exactly when it has items");
+        if (!fill) {
             Check(tree->topLevelItemCount() == 0, "no nodes are left pointing at freed items");
             continue;
         }
-        CheckTree(tree);
+        CheckTree(tree, scratch->Catalogue.ItemList, fill.ItemCount);
         BrowseAndPaint(tree);
     }
     return 0;

@@ -3,7 +3,6 @@
 // leave unread after their end), then the window opens the folder and pages as a person
 // would: next, previous, End, Home, and fitting in and out. Loading, decoding, animating and
 // painting any bytes must not crash or hang, and the window must stay in a consistent state.
-#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
 #include "viewer/PictureBox.h"
 #include "viewer/PictureList.h"
@@ -27,7 +26,6 @@ const QString &Folder() {
 
 bool Setup() {
     fuzzsupport::EnsureApplication();
-    InitPaths(fuzzsupport::Scratch(), fuzzsupport::Scratch() + QStringLiteral("telvaro"));
     QDir().mkpath(Folder());
     return true;
 }

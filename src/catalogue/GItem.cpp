@@ -9,51 +9,21 @@
 
 #include <algorithm>
 
-TItemList *ItemList = nullptr;
-bool SortItems = false;
-
-void ReadSortItems() {
-    const auto ini = platform::TProfile::Load(GresDir + QStringLiteral("GES.INI"));
-    SortItems = ini.ReadBool(QStringLiteral("General"), QStringLiteral("Ordenar"), false);
+bool ReadSortItems(const QString &gresDir) {
+    const auto ini = platform::TProfile::Load(gresDir + QStringLiteral("GES.INI"));
+    return ini.ReadBool(QStringLiteral("General"), QStringLiteral("Ordenar"), false);
 }
 
-void InitItems() {
-    if (ItemList)
-        return;
-    ItemList = new TItemList;
-    ReadSortItems();
-}
-
-void DoneItems() {
-    if (!ItemList)
-        return;
-    ClearItems();
-    delete ItemList;
-    ItemList = nullptr;
-}
-
-void ClearItems() {
-    if (ItemList)
-        ItemList->Clear();
-}
-
-TItem *ItemAt(int index) {
-    if (!ItemList || index < 0 || index >= ItemList->Count())
-        return nullptr;
-    return ItemList->Item(index);
-}
-
-bool LoadItems(const QString &path, const QString &base) {
-    if (!ItemList)
-        ItemList = new TItemList;
+bool LoadItems(TItemList &items, const QString &path, const QString &base, const QString &baseDir,
+               bool sortItems) {
     if (!platform::IsRegularFile(path))
         return false;
-    ClearItems();
+    items.Clear();
     const QString folder = base.isEmpty() ? FolderPart(platform::ToSlashes(path)) : base;
     const auto ini = platform::TProfile::Load(platform::ResolveCase(path));
 
     QStringList sections = ini.SectionNames();
-    if (SortItems) {
+    if (sortItems) {
         QCollator collator{QLocale()};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         std::stable_sort(sections.begin(), sections.end(),
@@ -72,13 +42,13 @@ bool LoadItems(const QString &path, const QString &base) {
         item->ScreenMask = ini.ReadString(section, QStringLiteral("Pantalla"));
 
         // A parent has to come earlier in the order; anything else goes to the top level.
-        if (!item->Folder.isEmpty() && ItemList->IndexOf(item->Folder) < 0)
+        if (!item->Folder.isEmpty() && items.IndexOf(item->Folder) < 0)
             item->Folder.clear();
-        item->Exe = ResolvePath(item->Exe, folder);
+        item->Exe = ResolvePath(item->Exe, folder, baseDir);
         if (!item->TextFile.isEmpty())
-            item->TextFile = ResolvePath(item->TextFile, folder);
+            item->TextFile = ResolvePath(item->TextFile, folder, baseDir);
         else
-            item->TextFile = ResolvePath(QStringLiteral("leame.htm"), FolderPart(item->Exe));
+            item->TextFile = ResolvePath(QStringLiteral("leame.htm"), FolderPart(item->Exe), baseDir);
         if (!platform::IsRegularFile(item->TextFile))
             item->TextFile.clear();
         if (!item->Exe.isEmpty()) {
@@ -87,9 +57,9 @@ bool LoadItems(const QString &path, const QString &base) {
             else if (item->ScreenMask == u"0")
                 item->ScreenMask.clear();
         }
-        ItemList->Add(section, std::move(item));
+        items.Add(section, std::move(item));
     }
-    return !ItemList->IsEmpty();
+    return !items.IsEmpty();
 }
 
 bool IsCollection(const TItem &item) {

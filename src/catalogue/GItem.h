@@ -1,5 +1,5 @@
 #pragma once
-// The current topic's items: one record per section of the topic's items file.
+// A topic's items: one record per section of the topic's items file.
 #include "catalogue/NamedList.h"
 
 #include <QString>
@@ -26,26 +26,16 @@ public:
     TItem *Item(int i) const { return At(i); }
 };
 
-// Holds the items of the most recently loaded items file while the item module is started.
-extern TItemList *ItemList;
+// Whether items are taken in alphabetical order of their section names: "Ordenar" of section
+// "General" in GresDir + "GES.INI" (and from nowhere else).
+bool ReadSortItems(const QString &gresDir);
 
-// Items are taken in alphabetical order of their section names ("General"/"Ordenar").
-extern bool SortItems;
-
-// Reads "Ordenar" from GresDir + "GES.INI" (and from nowhere else).
-void ReadSortItems();
-
-// Start-up and shutdown of the item module; each runs its body once however often it is called.
-void InitItems();
-void DoneItems();
-
-// Reads the items file at Path into ItemList; paths in it resolve against Base, or against the
-// file's own folder when Base is empty. A missing file leaves ItemList as it was and gives
-// false; otherwise the result says whether any item was read.
-bool LoadItems(const QString &path, const QString &base);
-void ClearItems();
-// The item at Index of ItemList, or none.
-TItem *ItemAt(int index);
+// Reads the items file at Path into Items, sorted when SortItems; paths in it resolve
+// against Base, or against the file's own folder when Base is empty ("./" against BaseDir). A
+// missing file leaves Items as they were and gives false; otherwise the result says whether any
+// item was read.
+bool LoadItems(TItemList &items, const QString &path, const QString &base, const QString &baseDir,
+               bool sortItems);
 
 // A target that names a folder or a mask rather than one file.
 bool IsCollection(const TItem &item);

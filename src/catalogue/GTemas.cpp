@@ -9,10 +9,6 @@
 #include <QApplication>
 #include <QMessageBox>
 
-TTopicList *TopicList = nullptr;
-QString TopicsConfigFile;
-QString CurrentTopic;
-
 namespace {
 
 const QString kConfigName = QStringLiteral("GES.INI");
@@ -28,29 +24,26 @@ QString BaseNameOf(const QString &value) {
 
 } // namespace
 
-QString LocateTopicsFile() {
-    const QString first = GresDir + kConfigName;
+QString LocateTopicsFile(const QString &gresDir) {
+    const QString first = gresDir + kConfigName;
     if (platform::IsRegularFile(first))
         return platform::ResolveCase(first);
     // Without an optical disc there is nothing more to try: the system disk is never walked.
     const QString cdRoot = FindCDROMRoot();
     if (cdRoot.isEmpty())
         return {};
-    const QString volume = platform::VolumeRoot(GresDir);
+    const QString volume = platform::VolumeRoot(gresDir);
     const QString second = cdRoot + first.mid(volume.size());
     if (platform::IsRegularFile(second))
         return platform::ResolveCase(second);
     return FindFileInTree(cdRoot, kConfigName);
 }
 
-void LoadTopics() {
-    ClearTopics();
-    if (!TopicList)
-        TopicList = new TTopicList;
-    TopicsConfigFile = LocateTopicsFile();
-    if (TopicsConfigFile.isEmpty())
-        return;
-    const auto ini = platform::TProfile::Load(TopicsConfigFile);
+TTopicList LoadTopics(const QString &configFile, const QString &baseDir) {
+    TTopicList topics;
+    if (configFile.isEmpty())
+        return topics;
+    const auto ini = platform::TProfile::Load(configFile);
     const QString section = QStringLiteral("Temas");
     for (const QString &name : ini.KeyNames(section)) {
         if (name.isEmpty())
@@ -60,24 +53,17 @@ void LoadTopics() {
             continue;
         auto tema = std::make_unique<TTema>();
         // Topic files are always looked for under BaseDir, wherever GES.INI was found.
-        tema->Path = AddBackslash(BaseDir) + platform::ToSlashes(value);
+        tema->Path = AddBackslash(baseDir) + platform::ToSlashes(value);
         tema->BaseName = BaseNameOf(value);
         if (tema->Path.isEmpty() || tema->BaseName.isEmpty() || !platform::IsRegularFile(tema->Path))
             continue;
-        TopicList->Add(name, std::move(tema));
+        topics.Add(name, std::move(tema));
     }
+    return topics;
 }
 
-void ClearTopics() {
-    if (TopicList)
-        TopicList->Clear();
-}
-
-bool InitTopics() {
-    if (!TopicList)
-        TopicList = new TTopicList;
-    LoadTopics();
-    if (!TopicList->IsEmpty())
+bool TopicsLoaded(const TTopicList &topics) {
+    if (!topics.IsEmpty())
         return true;
     const QString title = QApplication::applicationDisplayName();
     if (title.toUpper() != u"QOR")
@@ -85,54 +71,32 @@ bool InitTopics() {
     return false;
 }
 
-void DoneTopics() {
-    ClearTopics();
-    delete TopicList;
-    TopicList = nullptr;
-    TopicsConfigFile.clear();
-    CurrentTopic.clear();
+const TTema *TTopicList::FindTopic(const QString &name) const {
+    const int i = IndexOf(name);
+    return i < 0 ? nullptr : &Topic(i);
 }
 
-namespace {
-
-const TTema *FindTopic(const QString &name) {
-    if (!TopicList)
-        return nullptr;
-    const int i = TopicList->IndexOf(name);
-    return i < 0 ? nullptr : &TopicList->Topic(i);
-}
-
-int TopicIndexForRegion(const QString &regionId) {
-    if (!TopicList)
-        return -1;
-    for (int i = 0; i < TopicList->Count(); ++i)
-        if (TopicList->Topic(i).BaseName.compare(regionId, Qt::CaseInsensitive) == 0)
+int TTopicList::TopicIndexForRegion(const QString &regionId) const {
+    for (int i = 0; i < Count(); ++i)
+        if (Topic(i).BaseName.compare(regionId, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-} // namespace
-
-bool IsTopic(const QString &name) { return FindTopic(name) != nullptr; }
-
-bool HasTopicForRegion(const QString &regionId) { return TopicIndexForRegion(regionId) >= 0; }
-
-QString TopicForRegion(const QString &regionId) {
+QString TTopicList::TopicForRegion(const QString &regionId) const {
     const int i = TopicIndexForRegion(regionId);
-    return i < 0 ? QString() : TopicList->Name(i);
+    return i < 0 ? QString() : Name(i);
 }
 
-QString TopicPath(const QString &name) {
+QString TTopicList::TopicPath(const QString &name) const {
     const TTema *t = FindTopic(name);
     return t ? t->Path : QString();
 }
 
-QString TopicBaseName(const QString &name) {
+QString TTopicList::TopicBaseName(const QString &name) const {
     const TTema *t = FindTopic(name);
     return t ? t->BaseName : QString();
 }
-
-bool IsCurrentTopic(const QString &name) { return name.compare(CurrentTopic, Qt::CaseInsensitive) == 0; }
 
 QString StartupTitle(const QString &programFile) {
     QString name = FileNamePart(programFile);

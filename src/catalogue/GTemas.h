@@ -17,38 +17,32 @@ struct TTema {
 class TTopicList : public TNamedList<TTema> {
 public:
     const TTema &Topic(int i) const { return *At(i); }
+
+    // Lookups by topic name or by region id; all ignore case. The string results are empty
+    // when no topic matches.
+    bool IsTopic(const QString &name) const { return FindTopic(name) != nullptr; }
+    bool HasTopicForRegion(const QString &regionId) const { return TopicIndexForRegion(regionId) >= 0; }
+    // The first topic, in list order, whose BaseName is the region id.
+    QString TopicForRegion(const QString &regionId) const;
+    QString TopicPath(const QString &name) const;
+    QString TopicBaseName(const QString &name) const;
+
+private:
+    const TTema *FindTopic(const QString &name) const;
+    int TopicIndexForRegion(const QString &regionId) const;
 };
 
-extern TTopicList *TopicList;
-// The file the topic list was read from, or empty when none was found.
-extern QString TopicsConfigFile;
+// The three places the topic list's "GES.INI" is looked for, in order: GresDir, the same path
+// on the first optical disc, then a search of that disc. The first that exists is used; empty
+// when there is none.
+QString LocateTopicsFile(const QString &gresDir);
 
-// Fills TopicList from "GES.INI": GresDir first, then the same path on the first optical disc,
-// then a search of that disc.
-void LoadTopics();
-void ClearTopics();
+// The topics of ConfigFile's section "Temas"; their items files lie under BaseDir.
+TTopicList LoadTopics(const QString &configFile, const QString &baseDir);
 
-// The three places LoadTopics looks for "GES.INI", in order; the first that exists is used.
-QString LocateTopicsFile();
-
-// Start-up of the topic list: when no topic can be loaded, shows "Error incializando temas."
+// Start-up of the topic list: when no topic could be loaded, shows "Error incializando temas."
 // (unless the application's title is "QOR") and returns false: the program then ends.
-bool InitTopics();
-// Frees the topic list and forgets the current topic.
-void DoneTopics();
-
-// The topic name last shown successfully by FillTree; empty at start.
-extern QString CurrentTopic;
-
-// Lookups by topic name or by region id; all ignore case. The string results are empty when no
-// topic matches.
-bool IsTopic(const QString &name);
-bool HasTopicForRegion(const QString &regionId);
-// The first topic, in list order, whose BaseName is the region id.
-QString TopicForRegion(const QString &regionId);
-QString TopicPath(const QString &name);
-QString TopicBaseName(const QString &name);
-bool IsCurrentTopic(const QString &name);
+bool TopicsLoaded(const TTopicList &topics);
 
 // The application's title during start-up: the program file's name up to its first dot,
 // first letter as written, the rest in lower case.

@@ -1,7 +1,7 @@
 #include "catalogue/GTree.h"
 
+#include "catalogue/Disc.h"
 #include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
 #include "catalogue/GTreeView.h"
 #include "platform/Bundle.h"
 #include "platform/Files.h"
@@ -19,19 +19,7 @@
 #include <algorithm>
 #include <vector>
 
-qint32 ItemCount = 0;
-
 namespace {
-
-struct TTreeIcons {
-    bool Ready = false;
-    bool FromTheme = false;
-    QIcon Role[5];
-    QHash<QString, QIcon> Files; // by MIME type name
-};
-TTreeIcons Icons;
-
-bool Filling = false;
 
 constexpr int kSizes[] = {16, 32};
 
@@ -71,7 +59,9 @@ QIcon Pair(const QIcon &closed, const QIcon &open, const QIcon &overlay = {}) {
 
 QIcon Same(const QIcon &image) { return Pair(image, image); }
 
-void LoadThemeIcons() {
+} // namespace
+
+void TTreeIcons::LoadThemeIcons() {
     const QIcon folder = QIcon::fromTheme(QStringLiteral("folder"));
     const QIcon folderOpen = ThemeIcon(QStringLiteral("folder-open"), QStringLiteral("folder"));
     const QIcon pictures = QIcon::fromTheme(QStringLiteral("folder-pictures"));
@@ -83,40 +73,42 @@ void LoadThemeIcons() {
             broken = QLatin1String(name);
             break;
         }
-    Icons.Role[int(TIconRole::Folder)] = Pair(folder, folderOpen);
-    Icons.Role[int(TIconRole::Pictures)] = Pair(pictures, picturesOpen);
-    Icons.Role[int(TIconRole::Programs)] = Pair(folder, folderOpen, program);
-    Icons.Role[int(TIconRole::File)] = Same(ThemeIcon(QStringLiteral("text-x-generic"), QStringLiteral("unknown")));
-    Icons.Role[int(TIconRole::Broken)] = Same(QIcon::fromTheme(broken));
+    FRole[int(TIconRole::Folder)] = Pair(folder, folderOpen);
+    FRole[int(TIconRole::Pictures)] = Pair(pictures, picturesOpen);
+    FRole[int(TIconRole::Programs)] = Pair(folder, folderOpen, program);
+    FRole[int(TIconRole::File)] = Same(ThemeIcon(QStringLiteral("text-x-generic"), QStringLiteral("unknown")));
+    FRole[int(TIconRole::Broken)] = Same(QIcon::fromTheme(broken));
 }
 
-void LoadStyleIcons() {
+void TTreeIcons::LoadStyleIcons() {
     QStyle *style = QApplication::style();
-    Icons.Role[int(TIconRole::Folder)] =
+    FRole[int(TIconRole::Folder)] =
         Pair(style->standardIcon(QStyle::SP_DirClosedIcon), style->standardIcon(QStyle::SP_DirOpenIcon));
-    Icons.Role[int(TIconRole::Pictures)] = Same(style->standardIcon(QStyle::SP_FileDialogContentsView));
-    Icons.Role[int(TIconRole::Programs)] = Same(style->standardIcon(QStyle::SP_ComputerIcon));
-    Icons.Role[int(TIconRole::File)] = Same(style->standardIcon(QStyle::SP_FileIcon));
-    Icons.Role[int(TIconRole::Broken)] = Same(style->standardIcon(QStyle::SP_MessageBoxCritical));
+    FRole[int(TIconRole::Pictures)] = Same(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    FRole[int(TIconRole::Programs)] = Same(style->standardIcon(QStyle::SP_ComputerIcon));
+    FRole[int(TIconRole::File)] = Same(style->standardIcon(QStyle::SP_FileIcon));
+    FRole[int(TIconRole::Broken)] = Same(style->standardIcon(QStyle::SP_MessageBoxCritical));
 }
 
-QIcon FileIcon(const QString &file) {
+QIcon TTreeIcons::FileIcon(const QString &file) {
     static const QMimeDatabase mimes;
     const QMimeType type = mimes.mimeTypeForFile(file);
-    if (!Icons.FromTheme || !type.isValid())
-        return Icons.Role[int(TIconRole::File)];
-    auto it = Icons.Files.constFind(type.name());
-    if (it != Icons.Files.constEnd())
+    if (!FFromTheme || !type.isValid())
+        return FRole[int(TIconRole::File)];
+    auto it = FFiles.constFind(type.name());
+    if (it != FFiles.constEnd())
         return *it;
-    QIcon icon = Icons.Role[int(TIconRole::File)];
+    QIcon icon = FRole[int(TIconRole::File)];
     for (const QString &name : {type.iconName(), type.genericIconName()})
         if (!name.isEmpty() && QIcon::hasThemeIcon(name)) {
             icon = Same(QIcon::fromTheme(name));
             break;
         }
-    Icons.Files.insert(type.name(), icon);
+    FFiles.insert(type.name(), icon);
     return icon;
 }
+
+namespace {
 
 inline char16_t UpperAscii(QChar c) {
     const char16_t u = c.unicode();
@@ -148,10 +140,15 @@ QString NameKey(const QString &folder, const QString &name) {
     return key;
 }
 
+} // namespace
+
 // The nodes of the last filled tree by their item's full name, so that finding a parent costs
 // one lookup instead of a walk over every node. It is built as the fill adds nodes and forgotten
 // as soon as anything else changes the tree.
-struct TNodeIndex {
+struct TCatalogue::TNodeIndex {
+    explicit TNodeIndex(const bool &filling) : Filling(filling) {}
+    ~TNodeIndex() { Forget(); }
+    const bool &Filling; // changes made by the fill itself keep the index
     QPointer<QTreeWidget> Tree;
     QHash<QString, std::vector<QTreeWidgetItem *>> Nodes;
     std::vector<QMetaObject::Connection> Watches;
@@ -179,7 +176,8 @@ struct TNodeIndex {
     }
     bool Covers(const QTreeWidget *tree) const { return Tree && Tree == tree; }
 };
-TNodeIndex NodeIndex;
+
+namespace {
 
 // Row numbers from the top of the tree: comparing them orders two nodes as the tree shows them.
 std::vector<int> TreePosition(QTreeWidgetItem *node) {
@@ -192,7 +190,9 @@ std::vector<int> TreePosition(QTreeWidgetItem *node) {
     return rows;
 }
 
-void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
+} // namespace
+
+void TCatalogue::AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
     QTreeWidgetItem *parent = item->Folder.isEmpty() ? nullptr : FindParentNode(tree, *item);
     auto *node = new TItemNode(item, role);
     node->setText(0, item->Name);
@@ -201,11 +201,9 @@ void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) 
         parent->addChild(node);
     else
         tree->addTopLevelItem(node);
-    if (NodeIndex.Covers(tree))
-        NodeIndex.Nodes[NameKey(item->Folder, item->Name)].push_back(node);
+    if (NodeIndex->Covers(tree))
+        NodeIndex->Nodes[NameKey(item->Folder, item->Name)].push_back(node);
 }
-
-} // namespace
 
 TIconRole ItemIconRole(const TItem &item) {
     if (item.Exe.isEmpty())
@@ -221,8 +219,9 @@ namespace {
 // Undoes what a fill changed on the tree and the screen, however the fill ends.
 class TFillGuard {
 public:
-    explicit TFillGuard(QTreeWidget *tree) : FTree(tree), FView(qobject_cast<TGTreeView *>(tree)) {
-        Filling = true;
+    TFillGuard(QTreeWidget *tree, bool &filling)
+        : FTree(tree), FView(qobject_cast<TGTreeView *>(tree)), FFilling(filling) {
+        FFilling = true;
         if (FView) {
             FHandler = std::move(FView->OnChange);
             FView->OnChange = nullptr;
@@ -249,7 +248,7 @@ public:
         }
         if (FBusyPointer)
             QGuiApplication::restoreOverrideCursor();
-        Filling = false;
+        FFilling = false;
     }
     TFillGuard(const TFillGuard &) = delete;
     TFillGuard &operator=(const TFillGuard &) = delete;
@@ -260,6 +259,7 @@ public:
 private:
     QPointer<QTreeWidget> FTree;
     TGTreeView *FView;
+    bool &FFilling;
     TGTreeView::TChangeEvent FHandler;
     bool FWasBlocked = false;
     bool FWasUpdating = true;
@@ -291,18 +291,12 @@ TIconRole NodeRole(const QTreeWidgetItem *node) {
     return static_cast<const TItemNode *>(node)->Role;
 }
 
-void InitTreeIcons(TIconSource source) {
-    if (Icons.Ready)
+void TTreeIcons::Load() {
+    if (FReady)
         return;
-    // Pixmaps must go while the application object still exists, whoever forgets DoneTreeIcons.
-    static bool cleanupRegistered = false;
-    if (!cleanupRegistered) {
-        qAddPostRoutine(DoneTreeIcons);
-        cleanupRegistered = true;
-    }
-    if (source == TIconSource::Style) {
+    FReady = true;
+    if (FSource == TIconSource::Style) {
         LoadStyleIcons();
-        Icons.Ready = true;
         return;
     }
     // A disc's bundle carries its own icons, so that the tree looks the same on every desktop.
@@ -316,95 +310,107 @@ void InitTreeIcons(TIconSource source) {
         if (!ThemeServes())
             QIcon::setThemeName(previous);
     }
-    Icons.FromTheme = ThemeServes();
-    if (Icons.FromTheme)
+    FFromTheme = ThemeServes();
+    if (FFromTheme)
         LoadThemeIcons();
     else
         LoadStyleIcons();
-    Icons.Ready = true;
 }
 
-void DoneTreeIcons() { Icons = TTreeIcons(); }
-
-QIcon RoleIcon(TIconRole role, const QString &file) {
-    InitTreeIcons();
+QIcon TTreeIcons::RoleIcon(TIconRole role, const QString &file) {
+    Load();
     if (role == TIconRole::File && !file.isEmpty())
         return FileIcon(file);
-    return Icons.Role[int(role)];
+    return FRole[int(role)];
 }
 
-QString TreeIconSource() {
-    InitTreeIcons();
-    return Icons.FromTheme ? QStringLiteral("theme") : QStringLiteral("style");
+QString TTreeIcons::Source() {
+    Load();
+    return FFromTheme ? QStringLiteral("theme") : QStringLiteral("style");
 }
 
-bool IsFillingTree() { return Filling; }
+TCatalogue::TCatalogue(const TDisc &disc, TIconSource icons)
+    : Icons(icons), FDisc(disc), NodeIndex(std::make_unique<TNodeIndex>(Filling)) {}
 
-bool FillTree(const QString &topicName, QTreeWidget *tree) {
+TCatalogue::~TCatalogue() = default;
+
+bool TCatalogue::LoadItems(const QString &path, const QString &base) {
+    return ::LoadItems(ItemList, path, base, FDisc.BaseDir, FDisc.SortItems);
+}
+
+TItem *TCatalogue::ItemAt(int index) const {
+    return index < 0 || index >= ItemList.Count() ? nullptr : ItemList.Item(index);
+}
+
+bool TCatalogue::IsCurrentTopic(const QString &name) const {
+    return name.compare(CurrentTopic, Qt::CaseInsensitive) == 0;
+}
+
+TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree) {
     // Pending events are handled while a fill runs; a topic chosen meanwhile must not refill
     // the lists this fill is walking. It is dropped: the user sees the first choice completed.
     if (Filling || !tree)
-        return false;
-    InitTreeIcons();
-    if (!LoadItems(TopicPath(topicName), QString())) {
+        return {};
+    if (!LoadItems(FDisc.TopicList.TopicPath(topicName), QString())) {
         // Nodes must never point at freed items.
-        if (!ItemList || ItemList->IsEmpty())
+        if (ItemList.IsEmpty())
             tree->clear();
-        return false;
+        return {};
     }
-    ItemCount = 0;
+    TFillResult fill;
     CurrentTopic = topicName;
     {
-        TFillGuard guard(tree);
+        TFillGuard guard(tree, Filling);
         tree->clear();
-        NodeIndex.Start(tree);
+        NodeIndex->Start(tree);
 
         // Folders first, so that every folder exists before the items placed into it.
-        const QIcon folderIcon = RoleIcon(TIconRole::Folder);
-        for (int i = 0; i < ItemList->Count(); ++i) {
+        const QIcon folderIcon = Icons.RoleIcon(TIconRole::Folder);
+        for (int i = 0; i < ItemList.Count(); ++i) {
             QCoreApplication::processEvents();
             if (!guard.Alive())
-                return false;
-            TItem *item = ItemList->Item(i);
+                return {};
+            TItem *item = ItemList.Item(i);
             const QString parent = ParentPath(*item);
             item->Name = LeafName(*item);
             item->Folder = parent;
             if (item->Exe.isEmpty())
                 AddNode(tree, item, TIconRole::Folder, folderIcon);
         }
-        for (int i = 0; i < ItemList->Count(); ++i) {
+        for (int i = 0; i < ItemList.Count(); ++i) {
             QCoreApplication::processEvents();
             if (!guard.Alive())
-                return false;
-            TItem *item = ItemList->Item(i);
+                return {};
+            TItem *item = ItemList.Item(i);
             if (item->Exe.isEmpty())
                 continue;
             const TIconRole role = ItemIconRole(*item);
-            const QIcon icon =
-                role == TIconRole::File ? RoleIcon(role, platform::ResolveCase(item->Exe)) : RoleIcon(role);
+            const QIcon icon = role == TIconRole::File ? Icons.RoleIcon(role, platform::ResolveCase(item->Exe))
+                                                       : Icons.RoleIcon(role);
             AddNode(tree, item, role, icon);
         }
 
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {
             TItem *item = NodeItem(*it);
             if (item && !item->Exe.isEmpty())
-                item->Sequence = ItemCount++;
+                item->Sequence = fill.ItemCount++;
         }
     }
     if (auto *view = qobject_cast<TGTreeView *>(tree)) {
         view->MarkScrollBarsPending();
         view->UpdateScrollBars();
     }
-    return true;
+    fill.Shown = true;
+    return fill;
 }
 
-QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) {
+QTreeWidgetItem *TCatalogue::FindParentNode(QTreeWidget *tree, const TItem &item) const {
     if (!tree || item.Name.isEmpty())
         return nullptr;
     const QString parent = ParentPath(item);
-    if (NodeIndex.Covers(tree)) {
-        auto it = NodeIndex.Nodes.constFind(NameKey(QString(), parent));
-        if (it == NodeIndex.Nodes.constEnd() || it->empty())
+    if (NodeIndex->Covers(tree)) {
+        auto it = NodeIndex->Nodes.constFind(NameKey(QString(), parent));
+        if (it == NodeIndex->Nodes.constEnd() || it->empty())
             return nullptr;
         // Names may repeat: the first in tree order, which need not be the first added.
         QTreeWidgetItem *first = it->front();

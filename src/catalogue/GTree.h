@@ -1,12 +1,17 @@
 #pragma once
 // Filling a tree control with the current topic's items, the icons of its nodes, and the node
 // queries with which the main window decides when to show its scroll arrows.
+#include "catalogue/GItem.h"
+
+#include <QHash>
 #include <QIcon>
 #include <QString>
 #include <QTreeWidgetItem>
 
+#include <memory>
+
 class QTreeWidget;
-struct TItem;
+struct TDisc;
 
 // What a node's icon stands for. Every role looks different from the others.
 enum class TIconRole {
@@ -19,8 +24,8 @@ enum class TIconRole {
 // "folder", "pictures", "programs", "file", "broken".
 QString IconRoleName(TIconRole role);
 
-// A tree node of a catalogue item. The item belongs to ItemList and is valid until the next
-// successful LoadItems.
+// A tree node of a catalogue item. The item belongs to its catalogue's ItemList and is valid
+// until the next successful LoadItems.
 class TItemNode : public QTreeWidgetItem {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 1;
@@ -35,34 +40,86 @@ TIconRole ItemIconRole(const TItem &item);
 // The role of the node's icon; Folder for a node that carries no item.
 TIconRole NodeRole(const QTreeWidgetItem *node);
 
-// Fetches the role icons once (the freedesktop theme, falling back to Adwaita when the current
-// theme lacks them and to the style's own icons when no theme is installed). FillTree does it
-// when start-up has not.
 // Style: the style's own icons even when a theme is installed (how a bare system looks).
 enum class TIconSource { Auto, Style };
-void InitTreeIcons(TIconSource source = TIconSource::Auto);
-void DoneTreeIcons();
-// The icon of a role; the closed image is the normal mode, the open one the selected mode. For
-// File, the icon of the given existing file.
-QIcon RoleIcon(TIconRole role, const QString &file = {});
-// Where the role icons came from: "theme", or "style" when no icon theme serves.
-QString TreeIconSource();
 
-// How many items with a target the last successful FillTree numbered.
-extern qint32 ItemCount;
+// The icons of the tree's nodes, fetched on first use (the freedesktop theme, falling back to
+// Adwaita when the current theme lacks them and to the style's own icons when no theme is
+// installed). Its pixmaps must go before the application object does.
+class TTreeIcons {
+public:
+    explicit TTreeIcons(TIconSource source = TIconSource::Auto) : FSource(source) {}
+    // The icon of a role; the closed image is the normal mode, the open one the selected mode.
+    // For File, the icon of the given existing file.
+    QIcon RoleIcon(TIconRole role, const QString &file = {});
+    // Where the role icons came from: "theme", or "style" when no icon theme serves.
+    QString Source();
 
-// Shows the items of a topic in the tree: loads its items file, adds the folder nodes and then
-// the other items, and numbers the items with a target in tree order. An unknown topic or a
-// vanished items file leaves the tree as it is (it is cleared only when no items are loaded).
-// Pending events are handled before every item; a fill asked for meanwhile is ignored and
-// returns false, as does a failed load. True when the topic is now shown.
-bool FillTree(const QString &topicName, QTreeWidget *tree);
-// A fill is running.
-bool IsFillingTree();
+private:
+    void Load();
+    void LoadThemeIcons();
+    void LoadStyleIcons();
+    QIcon FileIcon(const QString &file);
 
-// The first node, in tree order, whose item's full path is the item's parent path (letters a to
-// z compared without case); none for an item without a name.
-QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item);
+    TIconSource FSource;
+    bool FReady = false;
+    bool FFromTheme = false;
+    QIcon FRole[5];
+    QHash<QString, QIcon> FFiles; // by MIME type name
+};
+
+// What a fill did: whether the topic is now shown, and how many items with a target it numbered.
+struct TFillResult {
+    bool Shown = false;
+    qint32 ItemCount = 0;
+    explicit operator bool() const { return Shown; }
+};
+
+// The catalogue of one disc as a tree shows it: the current topic's items, the topic's name and
+// the tree's icons. It reads the disc, which must outlive it.
+class TCatalogue {
+public:
+    explicit TCatalogue(const TDisc &disc, TIconSource icons = TIconSource::Auto);
+    ~TCatalogue();
+    TCatalogue(const TCatalogue &) = delete;
+    TCatalogue &operator=(const TCatalogue &) = delete;
+
+    const TDisc &Disc() const { return FDisc; }
+
+    // The items of the most recently loaded items file.
+    TItemList ItemList;
+    // The topic name last shown successfully by FillTree; empty at start.
+    QString CurrentTopic;
+    TTreeIcons Icons;
+
+    // LoadItems into ItemList with the disc's BaseDir and SortItems.
+    bool LoadItems(const QString &path, const QString &base);
+    // The item at Index of ItemList, or none.
+    TItem *ItemAt(int index) const;
+    bool IsCurrentTopic(const QString &name) const;
+
+    // Shows the items of a topic in the tree: loads its items file, adds the folder nodes and
+    // then the other items, and numbers the items with a target in tree order. An unknown topic
+    // or a vanished items file leaves the tree as it is (it is cleared only when no items are
+    // loaded). Pending events are handled before every item; a fill asked for meanwhile is
+    // ignored and not shown, as is a failed load.
+    TFillResult FillTree(const QString &topicName, QTreeWidget *tree);
+    // A fill is running.
+    bool IsFillingTree() const { return Filling; }
+
+    // The first node, in tree order, whose item's full path is the item's parent path (letters
+    // a to z compared without case); none for an item without a name.
+    QTreeWidgetItem *FindParentNode(QTreeWidget *tree, const TItem &item) const;
+
+private:
+    struct TNodeIndex;
+    void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon);
+
+    const TDisc &FDisc;
+    bool Filling = false;
+    // The nodes of the last filled tree by their item's full name.
+    std::unique_ptr<TNodeIndex> NodeIndex;
+};
 // The item of the selected node, or none.
 TItem *SelectedItem(QTreeWidget *tree);
 

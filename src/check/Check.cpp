@@ -24,7 +24,7 @@ constexpr qint64 kMaxTextBytes = 16 * 1024 * 1024;
 constexpr int kMaxFitSide = 16384;
 
 const char kUsage[] =
-    "Uso: telvaro-check [--json] [DISCO]\n"
+    "Uso: telvaro-check [--json] [DISCO ...]\n"
     "     telvaro-check map ARCHIVO [X,Y ...]\n"
     "     telvaro-check picture ARCHIVO [--frames CARPETA] [--fit ANCHOxALTO SALIDA.png]\n";
 
@@ -173,25 +173,38 @@ TCheckRun PictureCommand(const QStringList &args) {
     return run;
 }
 
+// Several discs give their reports in order (in JSON, an array of them); the run fails when
+// any of them would not start.
 TCheckRun DiscCommand(const QStringList &args) {
     bool json = false;
-    QString disc;
+    QStringList discs;
     for (const QString &a : args) {
         if (a == u"--json")
             json = true;
-        else if (a.startsWith(QLatin1String("--")) || !disc.isEmpty())
+        else if (a.startsWith(QLatin1String("--")))
             return Usage(QStringLiteral("argumento de más: «%1»").arg(a));
         else
-            disc = a;
+            discs << a;
     }
-    if (disc.isEmpty())
-        disc = QDir::currentPath();
-    if (!platform::IsDirectory(platform::ToSlashes(disc)))
-        return Usage(QStringLiteral("no existe la carpeta %1").arg(disc));
-    const TDiscReport report = CheckDisc(disc);
+    if (discs.isEmpty())
+        discs << QDir::currentPath();
+    for (const QString &disc : std::as_const(discs))
+        if (!platform::IsDirectory(platform::ToSlashes(disc)))
+            return Usage(QStringLiteral("no existe la carpeta %1").arg(disc));
     TCheckRun run;
-    run.ExitCode = report.Starts ? kExitStarts : kExitFails;
-    run.Out = json ? report.Json.Write() : report.Text.toUtf8();
+    TJson reports = discs.size() == 1 ? TJson() : TJson::Array();
+    QStringList texts;
+    for (const QString &disc : std::as_const(discs)) {
+        TDiscReport report = CheckDisc(disc);
+        if (!report.Starts)
+            run.ExitCode = kExitFails;
+        if (discs.size() == 1)
+            reports = std::move(report.Json);
+        else
+            reports.Append(std::move(report.Json));
+        texts << report.Text;
+    }
+    run.Out = json ? reports.Write() : texts.join(u'\n').toUtf8();
     return run;
 }
 

@@ -22,8 +22,7 @@ constexpr int kExitFails = 1;
 constexpr int kExitUsage = 2;
 
 // Runs the tool in this process with Arguments (without the program name). Needs a
-// QApplication. The program's globals (BaseDir, the topic and item lists...) are set while it
-// runs and cleared again before it returns.
+// QApplication. Each disc it reads is a value of its own, gone when it returns.
 TCheckRun RunCheck(const QStringList &arguments);
 
 // The main window's map text, from its window design as compiled into the tool.

@@ -2,8 +2,7 @@
 
 #include "check/Check.h"
 
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
+#include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
@@ -17,7 +16,6 @@
 #include "picture/Prepare.h"
 #include "platform/Media.h"
 #include "viewer/PictureList.h"
-#include "viewer/ViewerSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,26 +32,23 @@ const QString kCueName = QStringLiteral("BOTON.WAV");
 
 QString YesNo(bool value) { return value ? QStringLiteral("sí") : QStringLiteral("no"); }
 
-// Clears what a check set up, however it ends.
-struct TGlobalsGuard {
-    ~TGlobalsGuard() {
-        DoneTopics();
-        DoneItems();
-        DoneViewerSettings();
-        DonePaths();
-        ItemCount = 0;
-    }
-};
+// The menu is taken to lie in the disc's own folder: that decides FDisc.RunningFromCD and where the
+// skin bitmaps are looked for.
+TDisc LoadCheckedDisc(const QString &folder) {
+    const QString absolute = QDir::current().absoluteFilePath(platform::ToSlashes(folder));
+    return LoadDisc(folder, AddBackslash(absolute) + QStringLiteral("telvaro"));
+}
 
 class TChecker {
 public:
-    TDiscReport Run(const QString &folder);
+    explicit TChecker(const QString &folder) : FDisc(LoadCheckedDisc(folder)), FCatalogue(FDisc) {}
+    TDiscReport Run();
 
 private:
     // Paths under the disc are shown from its base folder.
     QString Shown(const QString &path) const {
-        return !BaseDir.isEmpty() && path.startsWith(BaseDir) && path.size() > BaseDir.size() ? path.mid(BaseDir.size())
-                                                                                              : path;
+        const QString &base = FDisc.BaseDir;
+        return !base.isEmpty() && path.startsWith(base) && path.size() > base.size() ? path.mid(base.size()) : path;
     }
     void Problem(const QString &where, const QString &what) {
         TJson p = TJson::Object();
@@ -83,6 +78,8 @@ private:
     void CheckCue();
     void CheckMusic();
 
+    const TDisc FDisc;
+    TCatalogue FCatalogue;
     TJson FProblems = TJson::Array();
     QStringList FProblemLines;
     QStringList FText;
@@ -93,20 +90,20 @@ private:
 };
 
 void TChecker::CheckTopicLines() {
-    if (TopicsConfigFile.isEmpty()) {
-        Problem(kConfigName, QStringLiteral("no se encuentra en %1 ni en ningún CD-ROM").arg(GresDir));
+    if (FDisc.TopicsConfigFile.isEmpty()) {
+        Problem(kConfigName, QStringLiteral("no se encuentra en %1 ni en ningún CD-ROM").arg(FDisc.GresDir));
         return;
     }
-    const QString shownConfig = Shown(TopicsConfigFile);
-    if (!platform::SameFile(TopicsConfigFile, GresDir + kConfigName))
+    const QString shownConfig = Shown(FDisc.TopicsConfigFile);
+    if (!platform::SameFile(FDisc.TopicsConfigFile, FDisc.GresDir + kConfigName))
         Problem(shownConfig, QStringLiteral("no está en %1: la lista de temas sale de esta copia, pero "
                                             "«Ordenar» y «Visor» toman sus valores por defecto")
-                                 .arg(GresDir));
-    CaseNote(shownConfig, GresDir + kConfigName);
+                                 .arg(FDisc.GresDir));
+    CaseNote(shownConfig, FDisc.GresDir + kConfigName);
 
     // The topic list says which lines it kept; the lines it dropped are told apart here only to
     // say why.
-    const auto ini = platform::TProfile::Load(TopicsConfigFile);
+    const auto ini = platform::TProfile::Load(FDisc.TopicsConfigFile);
     const QString section = QStringLiteral("Temas");
     if (!ini.HasSection(section)) {
         Problem(shownConfig, QStringLiteral("no tiene la sección [Temas]"));
@@ -127,10 +124,10 @@ void TChecker::CheckTopicLines() {
             Problem(QStringLiteral("%1 [Temas]").arg(shownConfig), QStringLiteral("una línea sin nombre de tema: se descarta"));
             continue;
         }
-        const int kept = TopicList->IndexOf(name);
+        const int kept = FDisc.TopicList.IndexOf(name);
         const QString value = ini.ReadString(section, name);
         if (kept >= 0) {
-            CaseNote(where, TopicList->Topic(kept).Path);
+            CaseNote(where, FDisc.TopicList.Topic(kept).Path);
             continue;
         }
         if (value.isEmpty())
@@ -139,7 +136,7 @@ void TChecker::CheckTopicLines() {
             Problem(where, QStringLiteral("«%1» termina en separador y no nombra ningún archivo: el tema se descarta").arg(value));
         else
             Problem(where, QStringLiteral("no existe el archivo %1: el tema se descarta")
-                               .arg(AddBackslash(BaseDir) + platform::ToSlashes(value)));
+                               .arg(AddBackslash(FDisc.BaseDir) + platform::ToSlashes(value)));
     }
 }
 
@@ -152,9 +149,9 @@ void TChecker::CheckMap() {
 }
 
 void TChecker::CheckTopicRegions() {
-    for (int i = 0; i < TopicList->Count(); ++i) {
-        const QString &name = TopicList->Name(i);
-        const QString &id = TopicList->Topic(i).BaseName;
+    for (int i = 0; i < FDisc.TopicList.Count(); ++i) {
+        const QString &name = FDisc.TopicList.Name(i);
+        const QString &id = FDisc.TopicList.Topic(i).BaseName;
         const QString where = QStringLiteral("tema %1").arg(name);
         if (!FMap.FindById(id))
             Problem(where, i == 0 ? QStringLiteral("el mapa no tiene la región «%1»: se ve al arrancar, pero no se puede "
@@ -162,9 +159,9 @@ void TChecker::CheckTopicRegions() {
                                             .arg(id.toUpper())
                                   : QStringLiteral("el mapa no tiene la región «%1»: el tema no se puede elegir")
                                             .arg(id.toUpper()));
-        else if (TopicForRegion(id).compare(name, Qt::CaseInsensitive) != 0)
+        else if (FDisc.TopicList.TopicForRegion(id).compare(name, Qt::CaseInsensitive) != 0)
             Problem(where, QStringLiteral("la región «%1» ya elige el tema %2: este no se puede elegir")
-                               .arg(id.toUpper(), TopicForRegion(id)));
+                               .arg(id.toUpper(), FDisc.TopicList.TopicForRegion(id)));
     }
 }
 
@@ -248,29 +245,30 @@ void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role
 }
 
 void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
-    const QString name = TopicList->Name(index);
-    const TTema &tema = TopicList->Topic(index);
+    const QString name = FDisc.TopicList.Name(index);
+    const TTema &tema = FDisc.TopicList.Topic(index);
     const QString shownFile = Shown(tema.Path);
 
     // What the file says before the load adjusts it: a dropped "Carpeta", a vanished "Texto".
     const auto ini = platform::TProfile::Load(platform::ResolveCase(tema.Path));
     QHash<QString, QString> droppedFolder, rawText;
-    if (LoadItems(tema.Path, QString()))
-        for (int i = 0; i < ItemList->Count(); ++i) {
-            const QString &section = ItemList->Name(i);
+    if (FCatalogue.LoadItems(tema.Path, QString()))
+        for (int i = 0; i < FCatalogue.ItemList.Count(); ++i) {
+            const QString &section = FCatalogue.ItemList.Name(i);
             const QString carpeta = ini.ReadString(section, QStringLiteral("Carpeta"));
-            if (!carpeta.isEmpty() && ItemList->Item(i)->Folder.isEmpty())
+            if (!carpeta.isEmpty() && FCatalogue.ItemList.Item(i)->Folder.isEmpty())
                 droppedFolder.insert(section, carpeta);
             rawText.insert(section, ini.ReadString(section, QStringLiteral("Texto")));
         }
 
-    const bool loaded = FillTree(name, &tree);
+    const TFillResult fill = FCatalogue.FillTree(name, &tree);
+    const bool loaded = fill.Shown;
     TJson topic = TJson::Object();
     topic.Add(QStringLiteral("name"), name);
     topic.Add(QStringLiteral("path"), tema.Path);
     topic.Add(QStringLiteral("baseName"), tema.BaseName);
     topic.Add(QStringLiteral("loaded"), loaded);
-    topic.Add(QStringLiteral("itemCount"), loaded ? ItemCount : 0);
+    topic.Add(QStringLiteral("itemCount"), fill.ItemCount);
     TJson &items = topic.Add(QStringLiteral("items"), TJson::Array());
 
     FText << QString();
@@ -282,17 +280,17 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
         topics.Append(std::move(topic));
         return;
     }
-    FText.last() += QStringLiteral(": %1 con destino").arg(ItemCount);
+    FText.last() += QStringLiteral(": %1 con destino").arg(fill.ItemCount);
 
     // The section each item came from, to name it in problems; a repeated section is a second
     // item with the first one's values.
     QHash<const TItem *, QString> sectionOf;
     QSet<QString> sectionsSeen;
-    for (int i = 0; i < ItemList->Count(); ++i) {
-        sectionOf.insert(ItemList->Item(i), ItemList->Name(i));
-        const QString folded = ItemList->Name(i).toCaseFolded();
+    for (int i = 0; i < FCatalogue.ItemList.Count(); ++i) {
+        sectionOf.insert(FCatalogue.ItemList.Item(i), FCatalogue.ItemList.Name(i));
+        const QString folded = FCatalogue.ItemList.Name(i).toCaseFolded();
         if (sectionsSeen.contains(folded))
-            Problem(QStringLiteral("%1 [%2]").arg(shownFile, ItemList->Name(i)),
+            Problem(QStringLiteral("%1 [%2]").arg(shownFile, FCatalogue.ItemList.Name(i)),
                     QStringLiteral("la sección se repite: el árbol muestra otro elemento con los valores de la primera"));
         sectionsSeen.insert(folded);
     }
@@ -348,6 +346,7 @@ void TChecker::CheckSkin() {
     if (design.open(QIODevice::ReadOnly))
         xml = design.readAll();
     THotImg hot;
+    hot.SetDiscFolder(FDisc.BaseDir);
     const struct {
         const char *Property;
         bool (THotImg::*Set)(const QString &);
@@ -360,7 +359,7 @@ void TChecker::CheckSkin() {
         if (file.isEmpty()) {
             Problem(name, QStringLiteral("no se encuentra el mapa de bits de la carátula (ni en %1 ni en las otras "
                                          "carpetas de búsqueda): la ventana se verá sin él")
-                              .arg(GresDir));
+                              .arg(FDisc.GresDir));
             continue;
         }
         if (!(hot.*b.Set)(name))
@@ -370,77 +369,68 @@ void TChecker::CheckSkin() {
 }
 
 void TChecker::CheckCue() {
-    const QString cue = GresDir + kCueName;
+    const QString cue = FDisc.GresDir + kCueName;
     if (cue.size() > kMaxCuePath)
         Problem(kCueName, QStringLiteral("la ruta %1 pasa de %2 caracteres: los botones no sonarán").arg(cue).arg(kMaxCuePath));
     else if (!platform::IsRegularFile(cue))
-        Problem(kCueName, QStringLiteral("no existe en %1: los botones no sonarán").arg(GresDir));
+        Problem(kCueName, QStringLiteral("no existe en %1: los botones no sonarán").arg(FDisc.GresDir));
     else
         CaseNote(kCueName, cue);
 }
 
 void TChecker::CheckMusic() {
-    if (MusicFolder.isEmpty())
+    if (FDisc.MusicFolder.isEmpty())
         return;
     const QString where = QStringLiteral("[Visor] Musica");
-    if (!platform::IsDirectory(MusicFolder)) {
-        Problem(where, QStringLiteral("no existe la carpeta %1: no habrá música").arg(MusicFolder));
+    if (!platform::IsDirectory(FDisc.MusicFolder)) {
+        Problem(where, QStringLiteral("no existe la carpeta %1: no habrá música").arg(FDisc.MusicFolder));
         return;
     }
-    CaseNote(where, MusicFolder);
-    const QStringList tracks = ListTracks(MusicFolder, platform::TMediaPlayer::Mp3Supported());
+    CaseNote(where, FDisc.MusicFolder);
+    const QStringList tracks = ListTracks(FDisc.MusicFolder, platform::TMediaPlayer::Mp3Supported());
     QStringList smallWavs;
-    CollectFiles(MusicFolder, QStringLiteral("wav"), 1, smallWavs);
+    CollectFiles(FDisc.MusicFolder, QStringLiteral("wav"), 1, smallWavs);
     for (const QString &wav : std::as_const(smallWavs))
         if (!tracks.contains(wav))
             Problem(Shown(wav), QStringLiteral("tiene menos de %1 bytes: la música de fondo no lo usa").arg(kMinWavBytes));
     if (tracks.isEmpty())
         Problem(where, QStringLiteral("%1 no tiene ninguna pista (mp3, mp2, mid; wav de %2 bytes o más): no habrá música")
-                           .arg(MusicFolder)
+                           .arg(FDisc.MusicFolder)
                            .arg(kMinWavBytes));
 }
 
-TDiscReport TChecker::Run(const QString &folder) {
-    TGlobalsGuard guard;
-    // The menu is taken to lie in the disc's own folder: that decides RunningFromCD and where
-    // the skin bitmaps are looked for.
-    const QString absolute = QDir::current().absoluteFilePath(platform::ToSlashes(folder));
-    InitPaths(folder, AddBackslash(absolute) + QStringLiteral("telvaro"));
-    InitItems();
-    ReadViewerSettings();
-    LoadTopics();
-
+TDiscReport TChecker::Run() {
     TDiscReport report;
     TJson &json = report.Json = TJson::Object();
-    json.Add(QStringLiteral("baseDir"), BaseDir);
-    json.Add(QStringLiteral("gresDir"), GresDir);
-    json.Add(QStringLiteral("runningFromCD"), RunningFromCD);
-    json.Add(QStringLiteral("configFile"), TJson::StringOrNull(TopicsConfigFile));
-    json.Add(QStringLiteral("sortItems"), SortItems);
+    json.Add(QStringLiteral("baseDir"), FDisc.BaseDir);
+    json.Add(QStringLiteral("gresDir"), FDisc.GresDir);
+    json.Add(QStringLiteral("runningFromCD"), FDisc.RunningFromCD);
+    json.Add(QStringLiteral("configFile"), TJson::StringOrNull(FDisc.TopicsConfigFile));
+    json.Add(QStringLiteral("sortItems"), FDisc.SortItems);
     TJson &viewer = json.Add(QStringLiteral("viewer"), TJson::Object());
-    viewer.Add(QStringLiteral("musicFolder"), MusicFolder);
-    viewer.Add(QStringLiteral("autoCaption"), AutoCaption);
-    viewer.Add(QStringLiteral("escCloses"), EscCloses);
+    viewer.Add(QStringLiteral("musicFolder"), FDisc.MusicFolder);
+    viewer.Add(QStringLiteral("autoCaption"), FDisc.AutoCaption);
+    viewer.Add(QStringLiteral("escCloses"), FDisc.EscCloses);
 
-    FText << QStringLiteral("Disco:            %1").arg(BaseDir);
-    FText << QStringLiteral("Recursos:         %1").arg(GresDir);
-    FText << QStringLiteral("Desde CD-ROM:     %1").arg(YesNo(RunningFromCD));
+    FText << QStringLiteral("Disco:            %1").arg(FDisc.BaseDir);
+    FText << QStringLiteral("Recursos:         %1").arg(FDisc.GresDir);
+    FText << QStringLiteral("Desde CD-ROM:     %1").arg(YesNo(FDisc.RunningFromCD));
     FText << QStringLiteral("Configuración:    %1")
-                 .arg(TopicsConfigFile.isEmpty() ? QStringLiteral("no encontrada") : TopicsConfigFile);
-    FText << QStringLiteral("Orden alfabético: %1").arg(YesNo(SortItems));
+                 .arg(FDisc.TopicsConfigFile.isEmpty() ? QStringLiteral("no encontrada") : FDisc.TopicsConfigFile);
+    FText << QStringLiteral("Orden alfabético: %1").arg(YesNo(FDisc.SortItems));
     FText << QStringLiteral("Visor:            música %1; menú «%2»; Esc cierra: %3")
-                 .arg(MusicFolder.isEmpty() ? QStringLiteral("no") : QStringLiteral("en ") + MusicFolder, AutoCaption,
-                      YesNo(EscCloses));
+                 .arg(FDisc.MusicFolder.isEmpty() ? QStringLiteral("no") : QStringLiteral("en ") + FDisc.MusicFolder,
+                      FDisc.AutoCaption, YesNo(FDisc.EscCloses));
 
     CheckTopicLines();
     CheckMap();
     CheckTopicRegions();
 
     TJson &topics = json.Add(QStringLiteral("topics"), TJson::Array());
-    FText << QString() << QStringLiteral("Temas: %1").arg(TopicList->Count());
+    FText << QString() << QStringLiteral("Temas: %1").arg(FDisc.TopicList.Count());
     {
         TGTreeView tree; // never shown: it only gives the fill its nodes
-        for (int i = 0; i < TopicList->Count(); ++i)
+        for (int i = 0; i < FDisc.TopicList.Count(); ++i)
             CheckTopic(i, tree, topics);
     }
 
@@ -452,7 +442,7 @@ TDiscReport TChecker::Run(const QString &folder) {
     CheckMusic();
     json.Add(QStringLiteral("problems"), FProblems);
 
-    report.Starts = !TopicList->IsEmpty();
+    report.Starts = !FDisc.TopicList.IsEmpty();
     FText << QString();
     if (FProblemLines.isEmpty())
         FText << QStringLiteral("Sin problemas.");
@@ -460,7 +450,7 @@ TDiscReport TChecker::Run(const QString &folder) {
         FText << QStringLiteral("Problemas: %1").arg(FProblemLines.size()) << FProblemLines;
     FText << QString();
     if (report.Starts)
-        FText << QStringLiteral("El menú arrancará con el tema %1.").arg(TopicList->Name(0));
+        FText << QStringLiteral("El menú arrancará con el tema %1.").arg(FDisc.TopicList.Name(0));
     else
         FText << QStringLiteral("El menú mostrará «Error incializando temas.» y terminará.");
     report.Text = FText.join(u'\n') + u'\n';
@@ -470,6 +460,6 @@ TDiscReport TChecker::Run(const QString &folder) {
 } // namespace
 
 TDiscReport CheckDisc(const QString &folder) {
-    TChecker checker;
-    return checker.Run(folder);
+    TChecker checker(folder);
+    return checker.Run();
 }

@@ -11,5 +11,5 @@ struct TDiscReport {
 };
 
 // Reads the disc at Folder (its base folder) as the menu would at start-up and when each topic
-// is chosen. The program's globals are cleared again before it returns.
+// is chosen. Each call reads its own disc: nothing of one check is left for the next.
 TDiscReport CheckDisc(const QString &folder);

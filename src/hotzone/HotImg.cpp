@@ -1,7 +1,6 @@
 #include "hotzone/HotImg.h"
 
 #include "lib/DiscPaths.h"
-
 #include "platform/Bundle.h"
 #include "platform/Files.h"
 
@@ -22,20 +21,30 @@ QString WithSlash(const QString &folder) {
     return folder.endsWith(u'/') || folder.endsWith(u'\\') ? folder : folder + u'/';
 }
 
+QStringList FiveFolders(const QString &p) {
+    return QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
+                       p + QStringLiteral("BMP/"), p};
+}
+
 } // namespace
 
 THotImg::THotImg(QWidget *parent) : TCustomHotZone(parent) {
-    const auto fiveFolders = [](const QString &p) {
-        return QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
-                           p + QStringLiteral("BMP/"), p};
-    };
-    const QString p = WithSlash(QFileInfo(platform::ProgramFile()).path());
-    QStringList folders = fiveFolders(p);
+    FSearchPath = FiveFolders(WithSlash(QFileInfo(platform::ProgramFile()).path())).join(u';');
+}
+
+void THotImg::SetDiscFolder(const QString &baseDir) {
     // The program usually lies outside the disc here (a build folder, /usr/bin): the disc's own
     // folders follow the program's.
-    if (!BaseDir.isEmpty() && WithSlash(BaseDir) != p)
-        folders += fiveFolders(WithSlash(BaseDir));
-    FSearchPath = folders.join(u';');
+    const QString p = WithSlash(QFileInfo(platform::ProgramFile()).path());
+    if (baseDir.isEmpty() || WithSlash(baseDir) == p)
+        return;
+    FSearchPath += u';' + FiveFolders(WithSlash(baseDir)).join(u';');
+    // A name found among the program's folders would be found first again: only the names that
+    // found no file are read once more.
+    if (FImg.isNull() && !FImgAsked.isEmpty())
+        SetImgName(FImgAsked);
+    if (FImgH.isNull() && !FImgHAsked.isEmpty())
+        SetImgHName(FImgHAsked);
 }
 
 void THotImg::SetImg(const QImage &img) {
@@ -105,9 +114,15 @@ bool THotImg::LoadPicture(const QString &name, QImage &img, QImage &drawn, QStri
     return true;
 }
 
-bool THotImg::SetImgName(const QString &name) { return LoadPicture(name, FImg, FImgDrawn, FImgName); }
+bool THotImg::SetImgName(const QString &name) {
+    FImgAsked = name;
+    return LoadPicture(name, FImg, FImgDrawn, FImgName);
+}
 
-bool THotImg::SetImgHName(const QString &name) { return LoadPicture(name, FImgH, FImgHDrawn, FImgHName); }
+bool THotImg::SetImgHName(const QString &name) {
+    FImgHAsked = name;
+    return LoadPicture(name, FImgH, FImgHDrawn, FImgHName);
+}
 
 void THotImg::DrawBitmapPart(QPainter &canvas, const QImage &bitmap, const QRect &rect) {
     // Displays here have no palettes, so there is no palette to select around the copy.

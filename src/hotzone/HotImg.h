@@ -42,6 +42,9 @@ public:
     // RES, PRES and BMP subfolders and the program folder itself.
     QString SearchPath() const { return FSearchPath; }
     void SetSearchPath(const QString &path) { FSearchPath = path; }
+    // Adds the disc's GRES, RES, PRES and BMP subfolders and its base folder after the
+    // program's, and reads again the pictures whose names found no file before.
+    void SetDiscFolder(const QString &baseDir);
 
     // The name as given when that file exists; else its file-name part in the current folder,
     // then in each folder of SearchPath in order; empty when none exists. Letter case and the
@@ -68,6 +71,7 @@ private:
     QImage FImgHDrawn;
     QString FImgName;
     QString FImgHName;
+    QString FImgAsked, FImgHAsked; // the names last assigned, as given
     QString FSearchPath;
     QString FLastError;
     bool FLoading = false; // while a file is read, nothing is drawn from the pictures

@@ -25,12 +25,12 @@ void Delay(quint32 ms) {
     }
 }
 
-void PlayCue(const QString &name, bool wait) {
+void PlayCue(const QString &folder, const QString &name, bool wait) {
     if (name.isEmpty()) {
         StopCue();
         return;
     }
-    const QString path = GresDir + platform::ToSlashes(name);
+    const QString path = folder + platform::ToSlashes(name);
     if (path.size() > kMaxCuePath)
         return;
     platform::PlaySoundFile(path, wait);

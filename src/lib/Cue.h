@@ -7,8 +7,8 @@
 // tick count wraps around.
 void Delay(quint32 ms);
 
-// Plays GresDir + Name (an empty name stops the cue playing). Paths over 255 characters are
-// refused, as the original cue buffer could not hold them.
-void PlayCue(const QString &name, bool wait);
+// Plays Folder + Name (an empty name stops the cue playing); Folder is the disc's GresDir.
+// Paths over 255 characters are refused, as the original cue buffer could not hold them.
+void PlayCue(const QString &folder, const QString &name, bool wait);
 void StopCue();
 constexpr int kMaxCuePath = 255;

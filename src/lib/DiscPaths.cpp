@@ -4,16 +4,11 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
-
-QString BaseDir;
-QString GresDir;
-bool RunningFromCD = false;
 
 namespace {
 
@@ -27,12 +22,7 @@ QString FolderPart(const QString &path) { return path.left(LastSeparator(path) +
 
 QString FileNamePart(const QString &path) { return path.mid(LastSeparator(path) + 1); }
 
-void InitPaths() {
-    const QStringList args = QCoreApplication::arguments();
-    InitPaths(args.size() > 1 ? args.at(1) : QString(), platform::ProgramFile());
-}
-
-void InitPaths(const QString &firstArgument, const QString &programFile) {
+TDiscPaths ReadDiscPaths(const QString &firstArgument, const QString &programFile) {
     const QString program = QFileInfo(platform::ToSlashes(programFile)).absoluteFilePath();
     QString base;
     if (!firstArgument.isEmpty()) {
@@ -47,14 +37,11 @@ void InitPaths(const QString &firstArgument, const QString &programFile) {
         base = program;
     }
     // A copy of the disc on a read-only mount is as unchangeable as the disc itself.
-    RunningFromCD = IsOnCDROMDrive(program) || platform::IsOnReadOnlyMount(program);
-    BaseDir = FolderPart(base);
-    GresDir = BaseDir + QStringLiteral("GRES/");
-}
-
-void DonePaths() {
-    BaseDir.clear();
-    GresDir.clear();
+    TDiscPaths paths;
+    paths.RunningFromCD = IsOnCDROMDrive(program) || platform::IsOnReadOnlyMount(program);
+    paths.BaseDir = FolderPart(base);
+    paths.GresDir = paths.BaseDir + QStringLiteral("GRES/");
+    return paths;
 }
 
 bool IsOnCDROMDrive(const QString &path) { return platform::IsOnOpticalMount(path); }
@@ -69,7 +56,7 @@ QString AddBackslash(const QString &path) {
 
 QString AddBackslashChar(const QString &path) { return AddBackslash(path); }
 
-QString ResolvePath(const QString &path, const QString &base) {
+QString ResolvePath(const QString &path, const QString &base, const QString &baseDir) {
     if (path.isEmpty())
         return {};
     const QString p = platform::ToSlashes(path);
@@ -79,7 +66,7 @@ QString ResolvePath(const QString &path, const QString &base) {
         return root + p;
     }
     if (p.startsWith(QLatin1String("./")))
-        return BaseDir + p.mid(2);
+        return baseDir + p.mid(2);
     return platform::ToSlashes(base) + p;
 }
 

@@ -3,16 +3,16 @@
 // every path read from a file or the command line may use "\\" as well. Folder strings end in "/".
 #include <QString>
 
-// The disc content folder, always absolute and ending in "/"; its resource folder; and whether
-// the program file lies on an optical disc. Set once by InitPaths.
-extern QString BaseDir;
-extern QString GresDir;
-extern bool RunningFromCD;
+// Where one disc lies: its content folder, always absolute and ending in "/"; its resource
+// folder; and whether the program file lies on an optical disc.
+struct TDiscPaths {
+    QString BaseDir;
+    QString GresDir;
+    bool RunningFromCD = false;
+};
 
-// From the first command-line argument (a folder), else the program's own folder.
-void InitPaths();
-void InitPaths(const QString &firstArgument, const QString &programFile);
-void DonePaths();
+// From Folder (the first command-line argument), else the program's own folder.
+TDiscPaths ReadDiscPaths(const QString &folder, const QString &programFile);
 
 bool IsOnCDROMDrive(const QString &path);
 // Root of the first optical disc ("/media/cdrom/"), or empty.
@@ -31,7 +31,7 @@ QString FileNamePart(const QString &path);
 
 // Resolves a path written in an items file against Base (a folder ending in "/"): a leading
 // separator means the root of Base's volume, "./" means BaseDir, anything else is appended.
-QString ResolvePath(const QString &path, const QString &base);
+QString ResolvePath(const QString &path, const QString &base, const QString &baseDir);
 
 // Size of the file in bytes (capped at the largest 32-bit value), or -1 when there is none.
 qint32 FileSizeOf(const QString &path);

@@ -1,9 +1,7 @@
 #include "main/MainFrm.h"
 
 #include "about/AboutFrm.h"
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
-#include "catalogue/GTree.h"
+#include "catalogue/Disc.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
@@ -46,16 +44,16 @@ QString HintFor(const QString &id) {
 // What a screen reader says for each region. A disc author names the topic buttons by naming
 // the topics; the fixed ids say what they do. An id that is both keeps its fixed name, since
 // its fixed action runs first.
-THSRgnPresentation PresentRegion(const QString &id) {
+THSRgnPresentation PresentRegion(const TTopicList &topics, const QString &id) {
     static const struct {
         const char16_t *Id;
         const char16_t *Name;
     } fixed[] = {{u"SALIR", u"Salir"},          {u"MINIMIZAR", u"Minimizar"}, {u"CREDITOS", u"Créditos"},
                  {u"EJECUTAR", u"Abrir"},       {u"LUP", u"Subir"},           {u"LDOWN", u"Bajar"},
                  {u"MOVER", u"Mover la ventana"}, {u"MOVER2", u"Mover la ventana"}, {u"EMAIL", u"Correo"}};
-    THSRgnPresentation p{id, HasTopicForRegion(id)};
+    THSRgnPresentation p{id, topics.HasTopicForRegion(id)};
     if (p.Checkable)
-        p.Name = TopicForRegion(id);
+        p.Name = topics.TopicForRegion(id);
     for (const auto &f : fixed)
         if (id == QStringView(f.Id))
             p.Name = QString::fromUtf16(f.Name);
@@ -71,7 +69,8 @@ QAccessibleInterface *MainFrmFactory(const QString &className, QObject *object) 
 
 } // namespace
 
-TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent), FUi(std::make_unique<Ui::TMainFrm>()) {
+TMainFrm::TMainFrm(const TDisc &disc, QWidget *parent)
+    : QWidget(parent), FUi(std::make_unique<Ui::TMainFrm>()), FDisc(disc), FCatalogue(disc) {
     static const bool accessible = [] {
         QAccessible::installFactory(MainFrmFactory);
         return true;
@@ -79,6 +78,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent), FUi(std::make_unique<Ui::
     (void)accessible;
     InitMainResources();
     FUi->setupUi(this);
+    Hot()->SetDiscFolder(FDisc.BaseDir);
     FormCreate();
 }
 
@@ -145,7 +145,7 @@ void TMainFrm::FormCreate() {
     connect(Hot(), &TCustomHotZone::OnEnter, this, &TMainFrm::HotEnter);
     connect(Hot(), &TCustomHotZone::OnLeave, this, &TMainFrm::HotLeave);
     connect(Hot(), &TCustomHotZone::OnFocus, this, &TMainFrm::HotFocus);
-    Hot()->SetPresenter(PresentRegion);
+    Hot()->SetPresenter([this](const QString &id) { return PresentRegion(FDisc.TopicList, id); });
     // Tab goes from the tree over the skin's regions and back to the tree.
     setTabOrder(Tree(), Hot());
     Tree()->OnChange = [this](TGTreeView *, QTreeWidgetItem *) { TreeChange(); };
@@ -199,8 +199,8 @@ void TMainFrm::FormShow() {
     if (!FShape.isEmpty())
         setMask(FShape);
     PrepareRegions();
-    if (TopicList && !TopicList->IsEmpty())
-        SelectTopic(TopicList->Name(0));
+    if (!FDisc.TopicList.IsEmpty())
+        SelectTopic(FDisc.TopicList.Name(0));
     FFirstTick = true;
     FBlinkCount = 6000 / FTimer.interval();
     FTimer.start();
@@ -215,12 +215,13 @@ void TMainFrm::PrepareRegions() {
 void TMainFrm::SelectTopic(const QString &topicName) {
     // A fill in progress handles events; a topic asked for meanwhile is ignored rather than
     // started over the lists that fill is using.
-    if (IsFillingTree())
+    if (FCatalogue.IsFillingTree())
         return;
-    FillTree(topicName, Tree());
+    if (const TFillResult fill = FCatalogue.FillTree(topicName, Tree()))
+        FItemCount = fill.ItemCount;
     MarkCurrentTopic();
     // A screen reader names the tree after the topic it shows.
-    Tree()->setAccessibleName(CurrentTopic);
+    Tree()->setAccessibleName(FCatalogue.CurrentTopic);
     UpdateInfo();
     UpdateCurrentItem();
     if (Tree()->topLevelItemCount() > 0)
@@ -230,12 +231,11 @@ void TMainFrm::SelectTopic(const QString &topicName) {
 }
 
 void TMainFrm::MarkCurrentTopic() {
-    if (!TopicList)
-        return;
-    for (int i = 0; i < TopicList->Count(); ++i) {
-        const QString &name = TopicList->Name(i);
-        const QString id = TopicBaseName(name);
-        if (IsCurrentTopic(name))
+    const TTopicList &topics = FDisc.TopicList;
+    for (int i = 0; i < topics.Count(); ++i) {
+        const QString &name = topics.Name(i);
+        const QString id = topics.TopicBaseName(name);
+        if (FCatalogue.IsCurrentTopic(name))
             Hot()->IncludeRegionFlags(id, hsLatched);
         else
             Hot()->ExcludeRegionFlags(id, hsLatched);
@@ -247,7 +247,7 @@ void TMainFrm::UpdateInfo() {
     QTreeWidgetItem *node = Tree()->currentItem();
     if (const TItem *item = NodeItem(node)) {
         if (!item->Exe.isEmpty())
-            text = QStringLiteral("%1/%2").arg(item->Sequence + 1).arg(ItemCount);
+            text = QStringLiteral("%1/%2").arg(item->Sequence + 1).arg(FItemCount);
         else if (node->childCount() >= 2)
             text = QStringLiteral("%1 objetos").arg(node->childCount());
         else
@@ -288,10 +288,10 @@ void TMainFrm::HotLeave(QObject *, const QString &) {
 
 void TMainFrm::HotHit(QObject *, const QString &Id) {
     if (Id != u"EJECUTAR" && Id != u"SALIR")
-        PlayCue(kCue, false);
+        PlayCue(FDisc.GresDir, kCue, false);
     // Each test stands on its own, in this order.
     if (Id == u"SALIR") {
-        PlayCue(kCue, true);
+        PlayCue(FDisc.GresDir, kCue, true);
         close();
     }
     if (Id == u"MINIMIZAR")
@@ -309,8 +309,8 @@ void TMainFrm::HotHit(QObject *, const QString &Id) {
     }
     if (Id == u"EJECUTAR")
         ActivateItem(QGuiApplication::keyboardModifiers());
-    if (HasTopicForRegion(Id))
-        SelectTopic(TopicForRegion(Id));
+    if (FDisc.TopicList.HasTopicForRegion(Id))
+        SelectTopic(FDisc.TopicList.TopicForRegion(Id));
 }
 
 void TMainFrm::FinishSetup() {
@@ -332,7 +332,7 @@ void TMainFrm::SendKeyToTree(int key) {
 
 void TMainFrm::ActivateItem(Qt::KeyboardModifiers modifiers) {
     // While a fill runs, FCurrentItem may name an item it has already freed.
-    if (IsFillingTree() || !FCurrentItem)
+    if (FCatalogue.IsFillingTree() || !FCurrentItem)
         return;
     const QString target = FCurrentItem->Exe;
     if (target.isEmpty()) {

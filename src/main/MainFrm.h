@@ -1,6 +1,8 @@
 #pragma once
 // The menu's one main window: a borderless, shaped skin with the topic buttons, the catalogue
 // tree drawn over it and the information label.
+#include "catalogue/GTree.h"
+
 #include <QPoint>
 #include <QRegion>
 #include <QTimer>
@@ -19,7 +21,7 @@ class TGTreeView;
 class THotImg;
 class TAboutFrm;
 class TVisorFrm;
-struct TItem;
+struct TDisc;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
@@ -28,7 +30,8 @@ public:
     static constexpr int kHeight = 384;
     static constexpr int kTimerInterval = 600;
 
-    explicit TMainFrm(QWidget *parent = nullptr);
+    // The window shows Disc, which must outlive it.
+    explicit TMainFrm(const TDisc &disc, QWidget *parent = nullptr);
     ~TMainFrm() override;
 
     THotImg *Hot() const;
@@ -54,6 +57,7 @@ public:
     // A change of the primary screen's geometry: re-centre after a short pause.
     void DisplayChanged();
 
+    TCatalogue &Catalogue() { return FCatalogue; }
     TItem *CurrentItem() const { return FCurrentItem; }
     int BlinkCount() const { return FBlinkCount; }
     bool FirstTick() const { return FFirstTick; }
@@ -84,6 +88,10 @@ private:
     void MinimizeApplication();
 
     std::unique_ptr<Ui::TMainFrm> FUi;
+    const TDisc &FDisc;
+    TCatalogue FCatalogue;
+    // How many items with a target the last fill that showed its topic numbered.
+    qint32 FItemCount = 0;
     TAboutFrm *FAbout = nullptr;
     TVisorFrm *FVisor = nullptr;
     TItem *FCurrentItem = nullptr;

@@ -1,10 +1,7 @@
 // The menu's start-up: find the disc, read its topics, claim the one running instance, and
 // show the skin window.
 #include "about/AboutFrm.h"
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
-#include "catalogue/GTree.h"
-#include "lib/DiscPaths.h"
+#include "catalogue/Disc.h"
 #include "main/MainFrm.h"
 #include "platform/Bundle.h"
 #include "platform/Environment.h"
@@ -12,7 +9,6 @@
 #include "platform/Instance.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
-#include "viewer/ViewerSettings.h"
 
 #include <QTranslator>
 
@@ -52,24 +48,14 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(StartupTitle(platform::ProgramFile()));
 
-    InitPaths();
-    InitItems();
-    if (!InitTopics()) {
-        DoneTopics();
-        DoneItems();
-        DonePaths();
+    const QStringList args = QCoreApplication::arguments();
+    const TDisc disc = LoadDisc(args.size() > 1 ? args.at(1) : QString(), platform::ProgramFile());
+    if (!TopicsLoaded(disc.TopicList))
         return 0;
-    }
-    InitTreeIcons();
-    ReadViewerSettings();
 
     platform::TSingleInstance instance;
-    if (!instance.Claim(platform::ProgramFile())) {
-        DoneTopics();
-        DoneItems();
-        DonePaths();
+    if (!instance.Claim(platform::ProgramFile()))
         return 0;
-    }
 
     QApplication::setApplicationDisplayName(QStringLiteral("Telvaro"));
     // Qt's own parts (standard buttons, the save dialog) speak Spanish like the rest of the menu.
@@ -81,13 +67,13 @@ int main(int argc, char **argv) {
     {
         // The main window's widgets look fonts up as soon as they exist.
         fonts.Wait();
-        auto mainFrm = std::make_unique<TMainFrm>();
+        auto mainFrm = std::make_unique<TMainFrm>(disc);
         std::unique_ptr<TAboutFrm> aboutFrm;
         std::unique_ptr<TVisorFrm> visorFrm;
         mainFrm->SetDeferredSetup([&] {
             aboutFrm = std::make_unique<TAboutFrm>(mainFrm.get());
             mainFrm->SetAboutBox(aboutFrm.get());
-            visorFrm = std::make_unique<TVisorFrm>();
+            visorFrm = std::make_unique<TVisorFrm>(disc, disc.RunningFromCD);
             mainFrm->SetViewer(visorFrm.get());
             // The sound system is not started here: it loads with the first cue or track, and
             // until then the menu does not carry GStreamer and its plugins (about 5 MiB).
@@ -100,12 +86,7 @@ int main(int argc, char **argv) {
         aboutFrm.reset();
         mainFrm.reset();
     }
-    DoneViewerSettings();
-    DoneTreeIcons();
-    DoneTopics();
-    DoneItems();
     platform::ShutdownSound();
-    DonePaths();
     (void)code;
     return 0;
 }

@@ -14,7 +14,6 @@
 #include "viewer/SaveDialog.h"
 #include "viewer/ViewerMusic.h"
 #include "viewer/SpeedButton.h"
-#include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
 
 #include "ui_VisorFrm.h"
@@ -60,7 +59,9 @@ const TVisorFrm::TKeyBinding TVisorFrm::kKeyTable[] = {
     {Qt::Key_G, Qt::ControlModifier, &TVisorFrm::LblInfo1Click},
 };
 
-TVisorFrm::TVisorFrm(QWidget *parent) : QWidget(parent, Qt::Window), FUi(std::make_unique<Ui::TVisorFrm>()) {
+TVisorFrm::TVisorFrm(const TViewerSettings &settings, bool runningFromCD, QWidget *parent)
+    : QWidget(parent, Qt::Window), FUi(std::make_unique<Ui::TVisorFrm>()), FSettings(settings),
+      FRunningFromCD(runningFromCD) {
     InitVisorResources();
     FUi->setupUi(this);
     FormCreate();
@@ -140,7 +141,7 @@ void TVisorFrm::FormCreate() {
     connect(Box(), &TPictureBox::MenuRequested, this, &TVisorFrm::ShowMenuAt);
     connect(GIFAnimator(), &TGifAnimator::MenuRequested, this, &TVisorFrm::ShowMenuAt);
 
-    FMusic = new TViewerMusic(this);
+    FMusic = new TViewerMusic(FSettings.MusicFolder, this);
     connect(FMusic, &TViewerMusic::TrackEnded, this, &TVisorFrm::PlayerComplete);
 
     FTimer.setInterval(kDefaultSlideMs);
@@ -516,12 +517,12 @@ void TVisorFrm::FormKeyDown(QKeyEvent *event) {
 }
 
 void TVisorFrm::CloseByEsc() {
-    if (EscCloses)
+    if (FSettings.EscCloses)
         close();
 }
 
 void TVisorFrm::MarkBad() {
-    if (RunningFromCD || FPictures.isEmpty())
+    if (FRunningFromCD || FPictures.isEmpty())
         return;
     const QString path = FPictures[FIndex];
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmar"), QStringLiteral("¿ BORRAR \"%1\"?").arg(path),
@@ -571,7 +572,8 @@ void TVisorFrm::BoxDragEnded() {
 
 void TVisorFrm::PopupMenuPopup() {
     FPopupMenu->ShowState({GIFAnimator()->isHidden(), FitMode(), FTimer.isActive(), FMusic->CanPlay(),
-                           FileNamePart(FMusic->Player()->FileName()), FMusic->Tracks().size() > 1, AutoCaption});
+                           FileNamePart(FMusic->Player()->FileName()), FMusic->Tracks().size() > 1,
+                           FSettings.AutoCaption});
 }
 
 void TVisorFrm::SetSlideInterval(int seconds) {

@@ -4,6 +4,7 @@
 // window conducts: it holds the picture list, the index, the options menu and the slide-show
 // timer, and runs the key table; the box paints and drags, the animation area animates, the
 // music class chooses the tracks, and the arithmetic and the frame live in VisorLayout.
+#include "lib/ViewerSettings.h"
 #include "picture/Picture.h"
 #include "viewer/Prefetch.h"
 #include "viewer/ViewerMenu.h"
@@ -33,7 +34,9 @@ public:
     static constexpr int kPageStep = 10;
     static constexpr int kDefaultSlideMs = 5000;
 
-    explicit TVisorFrm(QWidget *parent = nullptr);
+    // The disc's viewer settings, and whether the program runs from the disc (a picture on it
+    // cannot be marked bad).
+    explicit TVisorFrm(const TViewerSettings &settings = {}, bool runningFromCD = false, QWidget *parent = nullptr);
     ~TVisorFrm() override;
 
     void OpenPath(const QString &path);
@@ -131,6 +134,8 @@ private:
     void AnnouncePicture(const QString &name, const QString &description);
 
     std::unique_ptr<Ui::TVisorFrm> FUi;
+    const TViewerSettings FSettings;
+    const bool FRunningFromCD;
     QString FFolder;
     QString FMask;
     int FBoxWidth = 0, FBoxHeight = 0;

@@ -2,20 +2,20 @@
 
 #include "viewer/DSPlay.h"
 #include "viewer/PictureList.h"
-#include "viewer/ViewerSettings.h"
 
 #include <QDateTime>
 
 #include <algorithm>
 
-TViewerMusic::TViewerMusic(QObject *parent) : QObject(parent), FPlayer(new TDSPlayer(this)) {
+TViewerMusic::TViewerMusic(const QString &musicFolder, QObject *parent)
+    : QObject(parent), FMusicFolder(musicFolder), FPlayer(new TDSPlayer(this)) {
     FPlayer->SetOnComplete([this](TDSPlayer *) { Q_EMIT TrackEnded(); });
 }
 
 void TViewerMusic::BuildTrackList() {
     FTracks.clear();
     if (FPlayer->Available())
-        FTracks = ListTracks(MusicFolder, FPlayer->Mp3Supported());
+        FTracks = ListTracks(FMusicFolder, FPlayer->Mp3Supported());
 }
 
 bool TViewerMusic::CanPlay() const { return FPlayer->Available() && !FTracks.isEmpty(); }

@@ -11,7 +11,7 @@ class TDSPlayer;
 class TViewerMusic : public QObject {
     Q_OBJECT
 public:
-    explicit TViewerMusic(QObject *parent = nullptr);
+    explicit TViewerMusic(const QString &musicFolder, QObject *parent = nullptr);
 
     // Lists the tracks of the music folder that this system can play.
     void BuildTrackList();
@@ -34,6 +34,7 @@ Q_SIGNALS:
     void TrackEnded();
 
 private:
+    const QString FMusicFolder;
     TDSPlayer *FPlayer;  // owned as a child
     QStringList FTracks;
     QRandomGenerator FRandom;

@@ -1,8 +1,7 @@
 // FillTree on items files written by the tests: placement, numbering, icons, failures and fills
 // asked for while one runs.
-#include "DiscFixture.h"
+#include "support/DiscFolder.h"
 
-#include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 
 #include <QApplication>
@@ -13,8 +12,6 @@ class TestFillTree : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { SortItems = false; }
-
     void placement_data();
     void placement();
     void rewritesNames();
@@ -98,41 +95,42 @@ void TestFillTree::placement() {
     QFETCH(bool, sort);
     QFETCH(QString, tree);
     QFETCH(int, count);
-    TDisc disc;
+    TDiscFolder disc;
     for (const char *f : {"menu/a.txt", "menu/b.txt", "menu/c.txt", "menu/d.txt"})
         disc.Write(f, "x");
     QDir().mkpath(disc.Root() + "menu/dir.v2");
     disc.Write("menu/T.INI", text);
     disc.Topics({{"Tema", "menu\\T.INI"}}, sort ? "[General]\nOrdenar=1\n" : "");
-    QCOMPARE(SortItems, sort);
+    QCOMPARE(disc.Disc.SortItems, sort);
     TGTreeView view;
-    QVERIFY(FillTree("tema", &view));
+    const TFillResult fill = disc.Catalogue.FillTree("tema", &view);
+    QVERIFY(fill);
     QCOMPARE(Dump(&view), tree);
-    QCOMPARE(ItemCount, count);
-    QCOMPARE(CurrentTopic, QStringLiteral("tema"));
+    QCOMPARE(fill.ItemCount, count);
+    QCOMPARE(disc.Catalogue.CurrentTopic, QStringLiteral("tema"));
 }
 
 void TestFillTree::rewritesNames() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/T.INI", "[Juegos]\n[Juegos\\Arcade]\n[Viejos\\Pac]\nCarpeta=Juegos\\Arcade\nExe=x.exe\n"
                                  "[Galaga]\nCarpeta=Juegos\\Arcade\nExe=y.exe\n");
     disc.Topics({{"Tema", "menu\\T.INI"}});
     QTreeWidget tree;
-    QVERIFY(FillTree("Tema", &tree));
+    QVERIFY(disc.Catalogue.FillTree("Tema", &tree));
     // Pac's parent path, Juegos\Arcade\Viejos, names no node: it goes to the top level.
     QCOMPARE(Dump(&tree), QStringLiteral("Juegos[folder](Arcade[folder](Galaga[broken#0])) Pac[broken#1]"));
-    const TItem *arcade = ItemAt(1);
+    const TItem *arcade = disc.Catalogue.ItemAt(1);
     QCOMPARE(arcade->Folder, QStringLiteral("Juegos"));
     QCOMPARE(arcade->Name, QStringLiteral("Arcade"));
-    const TItem *pac = ItemAt(2);
+    const TItem *pac = disc.Catalogue.ItemAt(2);
     QCOMPARE(pac->Folder, QStringLiteral("Juegos\\Arcade\\Viejos"));
     QCOMPARE(pac->Name, QStringLiteral("Pac"));
     // The list keeps the section names as written.
-    QCOMPARE(ItemList->Name(2), QStringLiteral("Viejos\\Pac"));
+    QCOMPARE(disc.Catalogue.ItemList.Name(2), QStringLiteral("Viejos\\Pac"));
 }
 
 void TestFillTree::failures() {
-    TDisc disc;
+    TDiscFolder disc;
     const QString first = disc.Write("menu/A.INI", "[Uno]\nExe=a.exe\n[Dos]\nExe=b.exe\n");
     const QString second = disc.Write("menu/B.INI", "[Tres]\n");
     disc.Topics({{"A", "menu\\A.INI"}, {"B", "menu\\B.INI"}});
@@ -140,36 +138,36 @@ void TestFillTree::failures() {
 
     // Nothing loaded yet: a topic that cannot load leaves an empty tree.
     view.addTopLevelItem(new QTreeWidgetItem(QStringList{"vieja"}));
-    QVERIFY(!FillTree("Nada", &view));
+    QVERIFY(!disc.Catalogue.FillTree("Nada", &view));
     QCOMPARE(view.topLevelItemCount(), 0);
 
-    QVERIFY(FillTree("A", &view));
+    QCOMPARE(disc.Catalogue.FillTree("A", &view).ItemCount, 2);
     const QString before = Dump(&view);
-    QCOMPARE(ItemCount, 2);
-    QVERIFY(!FillTree("Nada", &view)); // unknown topic
+    QVERIFY(!disc.Catalogue.FillTree("Nada", &view)); // unknown topic
     QCOMPARE(Dump(&view), before);
-    QCOMPARE(CurrentTopic, QStringLiteral("A"));
+    QCOMPARE(disc.Catalogue.CurrentTopic, QStringLiteral("A"));
     QVERIFY(QFile::remove(second)); // the items file has vanished since start-up
-    QVERIFY(!FillTree("B", &view));
+    const TFillResult failed = disc.Catalogue.FillTree("B", &view);
+    QVERIFY(!failed);
+    QCOMPARE(failed.ItemCount, 0); // a failed fill numbers nothing
     QCOMPARE(Dump(&view), before);
-    QCOMPARE(CurrentTopic, QStringLiteral("A"));
-    QCOMPARE(ItemCount, 2);
+    QCOMPARE(disc.Catalogue.CurrentTopic, QStringLiteral("A"));
 
     // A file that lost its sections: the items are gone, so are their nodes.
     disc.Write("menu/A.INI", "; vacio\n");
-    QVERIFY(!FillTree("A", &view));
+    QVERIFY(!disc.Catalogue.FillTree("A", &view));
     QCOMPARE(view.topLevelItemCount(), 0);
     Q_UNUSED(first);
 }
 
 void TestFillTree::changeHandlerDetached() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/A.INI", "[Uno]\nExe=a.exe\n[Dos]\nExe=b.exe\n[Tres]\nExe=c.exe\n");
     disc.Topics({{"A", "menu\\A.INI"}});
     TGTreeView view;
     int changes = 0;
     view.OnChange = [&](TGTreeView *, QTreeWidgetItem *) { ++changes; };
-    QVERIFY(FillTree("A", &view));
+    QVERIFY(disc.Catalogue.FillTree("A", &view));
     QCOMPARE(changes, 0);
     // Input handled during a fill moves the selection without reaching the handler.
     int seenDuring = -1;
@@ -177,7 +175,7 @@ void TestFillTree::changeHandlerDetached() {
         view.setCurrentItem(view.topLevelItem(1));
         seenDuring = changes;
     });
-    QVERIFY(FillTree("A", &view));
+    QVERIFY(disc.Catalogue.FillTree("A", &view));
     QCOMPARE(seenDuring, 0);
     QVERIFY(view.OnChange);
     QVERIFY(view.updatesEnabled());
@@ -185,20 +183,20 @@ void TestFillTree::changeHandlerDetached() {
     view.setCurrentItem(view.topLevelItem(2));
     QCOMPARE(changes, 1);
     // A failed load does not take the handler away either.
-    QVERIFY(!FillTree("Nada", &view));
+    QVERIFY(!disc.Catalogue.FillTree("Nada", &view));
     view.setCurrentItem(view.topLevelItem(0));
     QCOMPARE(changes, 2);
 }
 
 void TestFillTree::plainTreeSignalsBlocked() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/A.INI", "[Uno]\nExe=a.exe\n[Dos]\nExe=b.exe\n");
     disc.Topics({{"A", "menu\\A.INI"}});
     QTreeWidget tree;
     int changes = 0;
     QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&] { ++changes; });
-    QVERIFY(FillTree("A", &tree));
-    QVERIFY(FillTree("A", &tree)); // clears a tree that has nodes
+    QVERIFY(disc.Catalogue.FillTree("A", &tree));
+    QVERIFY(disc.Catalogue.FillTree("A", &tree)); // clears a tree that has nodes
     QCOMPARE(changes, 0);
     QVERIFY(!tree.signalsBlocked());
     tree.setCurrentItem(tree.topLevelItem(1));
@@ -206,7 +204,7 @@ void TestFillTree::plainTreeSignalsBlocked() {
 }
 
 void TestFillTree::reentrantFillIgnored() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/A.INI", "[Uno]\nExe=a.exe\n[Dos]\nExe=b.exe\n");
     disc.Write("menu/B.INI", "[Tres]\n[Cuatro]\n[Cinco]\n");
     disc.Topics({{"A", "menu\\A.INI"}, {"B", "menu\\B.INI"}});
@@ -214,46 +212,46 @@ void TestFillTree::reentrantFillIgnored() {
     int nested = -1;
     bool fillingSeen = false;
     QTimer::singleShot(0, [&] {
-        fillingSeen = IsFillingTree();
-        nested = FillTree("B", &view) ? 1 : 0;
+        fillingSeen = disc.Catalogue.IsFillingTree();
+        nested = disc.Catalogue.FillTree("B", &view) ? 1 : 0;
     });
-    QVERIFY(FillTree("A", &view));
+    QVERIFY(disc.Catalogue.FillTree("A", &view));
     QVERIFY(fillingSeen);
     QCOMPARE(nested, 0);
-    QVERIFY(!IsFillingTree());
-    QCOMPARE(CurrentTopic, QStringLiteral("A"));
+    QVERIFY(!disc.Catalogue.IsFillingTree());
+    QCOMPARE(disc.Catalogue.CurrentTopic, QStringLiteral("A"));
     QCOMPARE(Dump(&view), QStringLiteral("Uno[broken#0] Dos[broken#1]"));
-    QCOMPARE(ItemList->Count(), 2);
+    QCOMPARE(disc.Catalogue.ItemList.Count(), 2);
     // Once the fill is over the other topic fills normally.
-    QVERIFY(FillTree("B", &view));
+    QVERIFY(disc.Catalogue.FillTree("B", &view));
     QCOMPARE(view.topLevelItemCount(), 3);
 }
 
 void TestFillTree::treeDestroyedDuringFill() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/A.INI", "[F]\n[Uno]\nExe=a.exe\nCarpeta=F\n");
     disc.Topics({{"A", "menu\\A.INI"}});
     auto *view = new TGTreeView;
     QTimer::singleShot(0, [&] { delete view; });
-    QVERIFY(!FillTree("A", view));
-    QVERIFY(!IsFillingTree());
+    QVERIFY(!disc.Catalogue.FillTree("A", view));
+    QVERIFY(!disc.Catalogue.IsFillingTree());
     QVERIFY(!QGuiApplication::overrideCursor());
     QTreeWidget other;
-    QVERIFY(FillTree("A", &other));
+    QVERIFY(disc.Catalogue.FillTree("A", &other));
 }
 
 void TestFillTree::selectedItem() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/A.INI", "[F]\n[Uno]\nExe=a.exe\nCarpeta=F\n");
     disc.Topics({{"A", "menu\\A.INI"}});
     QVERIFY(!SelectedItem(nullptr));
     TGTreeView view;
     QVERIFY(!SelectedItem(&view));
-    QVERIFY(FillTree("A", &view));
+    QVERIFY(disc.Catalogue.FillTree("A", &view));
     QVERIFY(!SelectedItem(&view));
     QTreeWidgetItem *uno = view.topLevelItem(0)->child(0);
     view.setCurrentItem(uno);
-    QCOMPARE(SelectedItem(&view), ItemAt(1));
+    QCOMPARE(SelectedItem(&view), disc.Catalogue.ItemAt(1));
     view.clearSelection();
     QVERIFY(!SelectedItem(&view));
     // A node that carries no item.
@@ -261,36 +259,34 @@ void TestFillTree::selectedItem() {
     view.addTopLevelItem(bare);
     view.setCurrentItem(bare);
     QVERIFY(!SelectedItem(&view));
-    QVERIFY(!FindParentNode(&view, TItem{}));
+    QVERIFY(!disc.Catalogue.FindParentNode(&view, TItem{}));
     // A change made outside a fill: the lookups see the tree as it is now.
     TItem child{};
     child.Name = "Dos";
     child.Folder = "F";
-    QCOMPARE(FindParentNode(&view, child), view.topLevelItem(0));
+    QCOMPARE(disc.Catalogue.FindParentNode(&view, child), view.topLevelItem(0));
     delete view.takeTopLevelItem(0);
-    QVERIFY(!FindParentNode(&view, child));
+    QVERIFY(!disc.Catalogue.FindParentNode(&view, child));
 }
 
 void TestFillTree::rolesLookDifferent() {
     QFETCH(bool, styleOnly);
-    DoneTreeIcons();
-    InitTreeIcons(styleOnly ? TIconSource::Style : TIconSource::Auto);
+    TTreeIcons icons(styleOnly ? TIconSource::Style : TIconSource::Auto);
     // Each role's closed image differs from every other role's.
     QList<QImage> images;
     for (TIconRole role : {TIconRole::Folder, TIconRole::Pictures, TIconRole::Programs, TIconRole::File,
                            TIconRole::Broken})
-        images << RoleIcon(role).pixmap(16, 16).toImage();
+        images << icons.RoleIcon(role).pixmap(16, 16).toImage();
     for (int i = 0; i < images.size(); ++i) {
         QVERIFY(!images[i].isNull());
         for (int j = i + 1; j < images.size(); ++j)
             QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("roles %1 and %2").arg(i).arg(j)));
     }
-    if (TreeIconSource() == u"theme") {
+    if (icons.Source() == u"theme") {
         // The folder shows its open image when selected.
-        const QIcon folder = RoleIcon(TIconRole::Folder);
+        const QIcon folder = icons.RoleIcon(TIconRole::Folder);
         QVERIFY(folder.pixmap(16, 16, QIcon::Selected).toImage() != folder.pixmap(16, 16).toImage());
     }
-    DoneTreeIcons();
 }
 
 void TestFillTree::rolesLookDifferent_data() {

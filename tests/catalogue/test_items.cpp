@@ -1,17 +1,10 @@
-// Items files read into ItemList, the item helpers, topic lookups and the start-up error.
-#include "DiscFixture.h"
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QProcess>
-#include <QTimer>
+// Items files read into ItemList, the item helpers and topic lookups.
+#include "support/DiscFolder.h"
 
 class TestItems : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { SortItems = false; }
-
     void order_data();
     void order();
     void keys_data();
@@ -20,14 +13,13 @@ private Q_SLOTS:
     void helpers_data();
     void helpers();
     void topicLookups();
-    void startupErrorBox();
-    void startupErrorExitCode();
+    void twoDiscsSideBySide();
 };
 
-static QStringList Dump() {
+static QStringList Dump(const TItemList &items) {
     QStringList out;
-    for (int i = 0; i < ItemList->Count(); ++i)
-        out << ItemList->Name(i) + u'<' + ItemList->Item(i)->Folder + u'>';
+    for (int i = 0; i < items.Count(); ++i)
+        out << items.Name(i) + u'<' + items.Item(i)->Folder + u'>';
     return out;
 }
 
@@ -55,10 +47,10 @@ void TestItems::order() {
     QFETCH(QByteArray, text);
     QFETCH(bool, sort);
     QFETCH(QStringList, items);
-    TDisc disc;
-    SortItems = sort;
-    QVERIFY(LoadItems(disc.Write("menu/T.INI", text), QString()));
-    QCOMPARE(Dump(), items);
+    TDiscFolder disc;
+    disc.Topics({}, sort ? "[General]\nOrdenar=1\n" : "");
+    QVERIFY(disc.Catalogue.LoadItems(disc.Write("menu/T.INI", text), QString()));
+    QCOMPARE(Dump(disc.Catalogue.ItemList), items);
 }
 
 void TestItems::keys_data() {
@@ -107,11 +99,11 @@ void TestItems::keys() {
     QFETCH(bool, transparent);
     QFETCH(QString, screenMask);
     QFETCH(QString, install);
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/juegos/leame.htm", "x");
     disc.Write("menu/doc.htm", "x");
-    QVERIFY(LoadItems(disc.Write("menu/T.INI", "[Item]\n" + section + '\n'), QString()));
-    const TItem *item = ItemAt(0);
+    QVERIFY(disc.Catalogue.LoadItems(disc.Write("menu/T.INI", "[Item]\n" + section + '\n'), QString()));
+    const TItem *item = disc.Catalogue.ItemAt(0);
     QVERIFY(item);
     QCOMPARE(item->Name, QStringLiteral("Item"));
     QCOMPARE(item->Exe, exe.isEmpty() ? QString() : disc.Root() + exe);
@@ -123,20 +115,20 @@ void TestItems::keys() {
 }
 
 void TestItems::missingAndEmptyFiles() {
-    TDisc disc;
+    TDiscFolder disc;
     const QString good = disc.Write("menu/A.INI", "[Uno]\n[Dos]\n");
-    QVERIFY(LoadItems(good, QString()));
+    QVERIFY(disc.Catalogue.LoadItems(good, QString()));
     // A vanished file leaves the list as it was.
-    QVERIFY(!LoadItems(disc.Root() + "menu/NADA.INI", QString()));
-    QCOMPARE(ItemList->Count(), 2);
+    QVERIFY(!disc.Catalogue.LoadItems(disc.Root() + "menu/NADA.INI", QString()));
+    QCOMPARE(disc.Catalogue.ItemList.Count(), 2);
     // A file found in another letter case is read.
-    QVERIFY(LoadItems(disc.Root() + "MENU/a.ini", QString()));
-    QCOMPARE(ItemList->Count(), 2);
-    QVERIFY(!ItemAt(2) && !ItemAt(-1));
+    QVERIFY(disc.Catalogue.LoadItems(disc.Root() + "MENU/a.ini", QString()));
+    QCOMPARE(disc.Catalogue.ItemList.Count(), 2);
+    QVERIFY(!disc.Catalogue.ItemAt(2) && !disc.Catalogue.ItemAt(-1));
     // A file without sections empties it.
-    QVERIFY(!LoadItems(disc.Write("menu/B.INI", "; nada\nExe=x\n"), QString()));
-    QCOMPARE(ItemList->Count(), 0);
-    QVERIFY(!ItemAt(0));
+    QVERIFY(!disc.Catalogue.LoadItems(disc.Write("menu/B.INI", "; nada\nExe=x\n"), QString()));
+    QCOMPARE(disc.Catalogue.ItemList.Count(), 0);
+    QVERIFY(!disc.Catalogue.ItemAt(0));
 }
 
 void TestItems::helpers_data() {
@@ -180,72 +172,47 @@ void TestItems::helpers() {
 }
 
 void TestItems::topicLookups() {
-    TDisc disc;
+    TDiscFolder disc;
     disc.Write("menu/VIDEO.INI", "[A]\n");
     disc.Write("otro/Video.ini", "[A]\n");
     disc.Write("menu/MUSICA.INI", "[A]\n");
     disc.Topics({{"Peliculas", "menu\\VIDEO.INI"}, {"Musica", "menu\\MUSICA.INI"}, {"Clips", "otro\\Video.ini"}});
-    QCOMPARE(TopicList->Count(), 3);
-    QVERIFY(IsTopic("musica") && !IsTopic("Nada"));
-    QVERIFY(HasTopicForRegion("VIDEO") && HasTopicForRegion("video") && !HasTopicForRegion("IMAGEN"));
+    const TTopicList &topics = disc.Disc.TopicList;
+    QCOMPARE(topics.Count(), 3);
+    QVERIFY(topics.IsTopic("musica") && !topics.IsTopic("Nada"));
+    QVERIFY(topics.HasTopicForRegion("VIDEO") && topics.HasTopicForRegion("video"));
+    QVERIFY(!topics.HasTopicForRegion("IMAGEN"));
     // Two topics with one BaseName: the first in list order.
-    QCOMPARE(TopicForRegion("video"), QStringLiteral("Peliculas"));
-    QCOMPARE(TopicForRegion("IMAGEN"), QString());
-    QCOMPARE(TopicBaseName("CLIPS"), QStringLiteral("Video"));
-    QCOMPARE(TopicPath("clips"), disc.Root() + "otro/Video.ini");
-    QCOMPARE(TopicPath("Nada"), QString());
-    QCOMPARE(TopicBaseName("Nada"), QString());
-    CurrentTopic = "Musica";
-    QVERIFY(IsCurrentTopic("MUSICA") && !IsCurrentTopic("Clips"));
-    DoneTopics();
-    QVERIFY(CurrentTopic.isEmpty() && !IsTopic("Musica") && TopicForRegion("VIDEO").isEmpty());
+    QCOMPARE(topics.TopicForRegion("video"), QStringLiteral("Peliculas"));
+    QCOMPARE(topics.TopicForRegion("IMAGEN"), QString());
+    QCOMPARE(topics.TopicBaseName("CLIPS"), QStringLiteral("Video"));
+    QCOMPARE(topics.TopicPath("clips"), disc.Root() + "otro/Video.ini");
+    QCOMPARE(topics.TopicPath("Nada"), QString());
+    QCOMPARE(topics.TopicBaseName("Nada"), QString());
+    QVERIFY(disc.Catalogue.CurrentTopic.isEmpty());
+    disc.Catalogue.CurrentTopic = "Musica";
+    QVERIFY(disc.Catalogue.IsCurrentTopic("MUSICA") && !disc.Catalogue.IsCurrentTopic("Clips"));
 }
 
-void TestItems::startupErrorBox() {
-    struct Case {
-        QString title;
-        bool box;
-    };
-    for (const Case &c : {Case{"Telvaro", true}, Case{"Qor", false}, Case{"qOR", false}, Case{"Qorx", true}}) {
-        TDisc disc; // no GES.INI anywhere
-        QApplication::setApplicationDisplayName(c.title);
-        QString text, caption;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                text = box->text();
-                caption = box->windowTitle();
-                icon = box->icon();
-                box->accept();
-            }
-        });
-        QVERIFY(!InitTopics());
-        QCoreApplication::processEvents(); // the timer, when no box ran it
-        QCOMPARE(!text.isEmpty(), c.box);
-        if (c.box) {
-            QCOMPARE(text, QStringLiteral("Error incializando temas."));
-            QCOMPARE(caption, c.title);
-            QCOMPARE(icon, QMessageBox::Critical);
-        }
-    }
-}
-
-void TestItems::startupErrorExitCode() {
-#ifndef TELVARO_PROGRAM
-    QSKIP("the program is not part of this build");
-#else
-    // The program under a name whose title is "Qor" ends without a box, so it can run here.
-    QTemporaryDir dir;
-    const QString program = dir.filePath("qor.bin");
-    QVERIFY(QFile::copy(QStringLiteral(TELVARO_PROGRAM), program));
-    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
-    QDir().mkpath(dir.filePath("disc/GRES"));
-    QProcess p;
-    p.start(program, {dir.filePath("disc")});
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), 0);
-#endif
+void TestItems::twoDiscsSideBySide() {
+    // Two discs read in one process keep their own paths, topics, order and viewer settings.
+    TDiscFolder a, b;
+    a.Write("menu/A.INI", "[Zeta]\n[Alfa]\n");
+    b.Write("menu/B.INI", "[Zeta]\n[Alfa]\n");
+    a.Topics({{"Uno", "menu\\A.INI"}}, "[General]\nOrdenar=1\n[Visor]\nMusica=musica\nEsc=0\n");
+    b.Topics({{"Dos", "menu\\B.INI"}}, "[Visor]\nAuto=Pase\n");
+    QVERIFY(a.Catalogue.LoadItems(a.Disc.TopicList.TopicPath("Uno"), QString()));
+    QVERIFY(b.Catalogue.LoadItems(b.Disc.TopicList.TopicPath("Dos"), QString()));
+    QCOMPARE(Dump(a.Catalogue.ItemList), (QStringList{"Alfa<>", "Zeta<>"}));
+    QCOMPARE(Dump(b.Catalogue.ItemList), (QStringList{"Zeta<>", "Alfa<>"}));
+    QVERIFY(!a.Disc.TopicList.IsTopic("Dos") && !b.Disc.TopicList.IsTopic("Uno"));
+    QCOMPARE(a.Disc.GresDir, a.Root() + "GRES/");
+    QCOMPARE(b.Disc.GresDir, b.Root() + "GRES/");
+    QCOMPARE(a.Disc.MusicFolder, a.Root() + "musica");
+    QVERIFY(b.Disc.MusicFolder.isEmpty());
+    QVERIFY(!a.Disc.EscCloses && b.Disc.EscCloses);
+    QCOMPARE(a.Disc.AutoCaption, QStringLiteral("Modo automático"));
+    QCOMPARE(b.Disc.AutoCaption, QStringLiteral("Pase"));
 }
 
 QTEST_MAIN(TestItems)

@@ -1,10 +1,8 @@
 // Writes a small disc, fills the catalogue tree from it over a skin-like background and saves a
 // picture of it: tree_preview OUT.png [scale [style]]. For looking at, not for asserting.
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
+#include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
-#include "lib/DiscPaths.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -22,8 +20,7 @@ int main(int argc, char **argv) {
     const int scale = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
 
     QTemporaryDir dir;
-    InitPaths(dir.path(), dir.path() + QStringLiteral("/telvaro"));
-    const QString base = BaseDir;
+    const QString base = dir.path() + u'/';
     WriteFile(base + "GRES/GES.INI", "[Temas]\nVarios=menu\\VARIOS.INI\n");
     WriteFile(base + "menu/VARIOS.INI",
           "[Juegos]\n[Juegos\\Arcade]\nExe=juegos\\arcade\n[Juegos\\Tablero]\nExe=juegos\\tablero.sh\n"
@@ -37,11 +34,10 @@ int main(int argc, char **argv) {
     WriteFile(base + "menu/musica/cancion.mp3", "ID3");
     WriteFile(base + "menu/juegos/tablero.sh", "#!/bin/sh\n");
 
-    if (argc > 3 && QByteArray(argv[3]) == "style")
-        InitTreeIcons(TIconSource::Style);
-    InitItems();
-    if (!InitTopics())
+    const TDisc disc = LoadDisc(dir.path(), base + QStringLiteral("telvaro"));
+    if (!TopicsLoaded(disc.TopicList))
         return 1;
+    TCatalogue catalogue(disc, argc > 3 && QByteArray(argv[3]) == "style" ? TIconSource::Style : TIconSource::Auto);
 
     TGTreeView tree;
     tree.setFrameShape(QFrame::NoFrame);
@@ -72,7 +68,7 @@ int main(int argc, char **argv) {
         p.drawEllipse(QPointF(180, 160), 60, 40);
     }
     tree.SetBackground(back);
-    FillTree(TopicList->Name(0), &tree);
+    catalogue.FillTree(disc.TopicList.Name(0), &tree);
     tree.show();
     QCoreApplication::processEvents();
     tree.setCurrentItem(tree.topLevelItem(0));
@@ -84,9 +80,6 @@ int main(int argc, char **argv) {
     for (QTreeWidgetItemIterator it(&tree); *it; ++it)
         printf("%s%s: %s\n", QString((*it)->parent() ? 2 : 0, u' ').toUtf8().constData(),
                (*it)->text(0).toUtf8().constData(), IconRoleName(NodeRole(*it)).toUtf8().constData());
-    printf("icons from %s; picture in %s\n", qPrintable(TreeIconSource()), qPrintable(out));
-    DoneTopics();
-    DoneItems();
-    DonePaths();
+    printf("icons from %s; picture in %s\n", qPrintable(catalogue.Icons.Source()), qPrintable(out));
     return 0;
 }

@@ -2,9 +2,7 @@
 #include "check/Check.h"
 #include "check/Json.h"
 
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
-#include "lib/DiscPaths.h"
+#include "support/DiscFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,37 +17,6 @@
 #include <QTest>
 
 namespace {
-
-class TDiscDir {
-public:
-    TDiscDir() { QVERIFY(FDir.isValid()); }
-    QString Root() const { return FDir.path() + u'/'; }
-    QString Write(const QString &relative, const QByteArray &bytes) const {
-        const QString path = Root() + relative;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(path));
-        f.write(bytes);
-        return path;
-    }
-    // A disc the menu accepts without complaint: skin, cue and the given topics.
-    void Basics(const QByteArray &gesIni) const {
-        Write(QStringLiteral("GRES/GES.INI"), gesIni);
-        Skin();
-        Write(QStringLiteral("GRES/BOTON.WAV"), "RIFF");
-    }
-    void Skin() const {
-        QImage img(8, 8, QImage::Format_RGB32);
-        img.fill(Qt::blue);
-        QDir().mkpath(Root() + QStringLiteral("GRES"));
-        img.save(Root() + QStringLiteral("GRES/menul.bmp"), "BMP");
-        img.save(Root() + QStringLiteral("GRES/menuh.bmp"), "BMP");
-    }
-
-private:
-    QTemporaryDir FDir;
-};
 
 QJsonObject Report(const QString &disc, int expectedExit = kExitStarts) {
     const TCheckRun run = RunCheck({QStringLiteral("--json"), disc});
@@ -118,10 +85,11 @@ private Q_SLOTS:
     void mapCommand();
     void pictureCommand();
     void usageAndExitCodesOfTheExecutable();
+    void twoDiscsInOneRun();
 };
 
 void TestCheck::topicLinesAndSkips() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nVacio=\nFalta=menu\\FALTA.INI\nBarra=menu\\\nLista=menu\\LISTA\n");
     disc.Write(QStringLiteral("menu/VIDEO.INI"), "[Uno]\nExe=uno.txt\n");
     disc.Write(QStringLiteral("menu/LISTA"), "[Dos]\n");
@@ -144,7 +112,7 @@ void TestCheck::topicLinesAndSkips() {
 }
 
 void TestCheck::repeatedNames() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nvideo=menu\\OTRO.INI\n");
     disc.Write(QStringLiteral("menu/VIDEO.INI"), "[Uno]\nExe=uno.txt\n[uno]\nExe=otro.txt\n");
     const QJsonObject r = Report(disc.Root());
@@ -159,7 +127,7 @@ void TestCheck::repeatedNames() {
 
 void TestCheck::noConfigurationMeansTheStartupError() {
     {
-        TDiscDir disc;
+        TDiscFolder disc;
         disc.Skin();
         const QJsonObject r = Report(disc.Root(), kExitFails);
         QVERIFY(r[u"configFile"].isNull());
@@ -171,7 +139,7 @@ void TestCheck::noConfigurationMeansTheStartupError() {
     }
     {
         // A configuration whose topics all fail is the same start-up error.
-        TDiscDir disc;
+        TDiscFolder disc;
         disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\n");
         const QJsonObject r = Report(disc.Root(), kExitFails);
         QCOMPARE(CountProblems(r, {QStringLiteral("[Temas] Video"), QStringLiteral("no existe")}), 1);
@@ -179,7 +147,7 @@ void TestCheck::noConfigurationMeansTheStartupError() {
 }
 
 void TestCheck::treeOrderNumberingAndIcons() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVarios=menu\\VARIOS.INI\n");
     disc.Write(QStringLiteral("docs/manual.txt"), "x");
     QDir().mkpath(disc.Root() + QStringLiteral("progs"));
@@ -223,13 +191,13 @@ void TestCheck::treeOrderNumberingAndIcons() {
     QCOMPARE(CountProblems(r, {QStringLiteral("[Roto]"), QStringLiteral("no existe el destino")}), 1);
     QCOMPARE(CountProblems(r, {QStringLiteral("[Juegos\\Programas]")}), 0);
 
-    // The report for people says the same; the program's globals are left as they were.
-    const QString text = QString::fromUtf8(RunCheck({disc.Root()}).Out);
+    // The report for people says the same, and nothing of one check is left for the next.
+    const QByteArray out = RunCheck({disc.Root()}).Out;
+    QCOMPARE(RunCheck({disc.Root()}).Out, out);
+    const QString text = QString::fromUtf8(out);
     QVERIFY(text.contains(QStringLiteral("Tema Varios (región VARIOS), menu/VARIOS.INI: 5 con destino")));
     QVERIFY2(text.contains(QStringLiteral("Problemas: 3\n")), qPrintable(text)); // two missing picture folders
     QVERIFY(text.contains(QStringLiteral("[Roto]: no existe el destino nada.exe")));
-    QVERIFY(BaseDir.isEmpty());
-    QVERIFY(!TopicList && !ItemList);
 }
 
 void TestCheck::folderRulesAndSorting_data() {
@@ -258,7 +226,7 @@ void TestCheck::folderRulesAndSorting() {
     QFETCH(QStringList, captions);
     QFETCH(QList<int>, depths);
     QFETCH(QString, problem);
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics(general + "\n[Temas]\nVideo=VIDEO.INI\n");
     disc.Write(QStringLiteral("VIDEO.INI"), items);
     disc.Write(QStringLiteral("b.txt"), "x");
@@ -279,7 +247,7 @@ void TestCheck::folderRulesAndSorting() {
 }
 
 void TestCheck::itemFieldsAndDescriptions() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=menu\\VIDEO.INI\nVacio=menu\\VACIO.INI\n");
     disc.Write(QStringLiteral("menu/VIDEO.INI"),
                "[Con texto]\nExe=peli.avi\nTexto=notas.txt\nTransparent=0\nInstalar=SETUP.EXE /S\nPantalla=0\n"
@@ -310,7 +278,7 @@ void TestCheck::itemFieldsAndDescriptions() {
 }
 
 void TestCheck::shippedMapAndTopicRegions() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=VIDEO.INI\nOtro=x\\video.ini\nJuegos=JUEGOS.INI\n");
     disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
     disc.Write(QStringLiteral("x/video.ini"), "[A]\n");
@@ -352,7 +320,7 @@ void TestCheck::mapLinesThatCreateNothing() {
 }
 
 void TestCheck::skinAndCue() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Write(QStringLiteral("GRES/GES.INI"), "[Temas]\nVideo=VIDEO.INI\n");
     disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
     {
@@ -389,7 +357,7 @@ void TestCheck::viewerSettingsAndMusic() {
         {"Musica=MUSICA\n", "MUSICA", "Modo automático", true, {{"MUSICA/sub/b.MID", 5}}, {}},
     };
     for (const Case &c : cases) {
-        TDiscDir disc;
+        TDiscFolder disc;
         disc.Basics("[Temas]\nVideo=VIDEO.INI\n[Visor]\n" + QByteArray(c.Visor));
         disc.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
         for (const auto &f : c.Files)
@@ -409,7 +377,7 @@ void TestCheck::viewerSettingsAndMusic() {
 }
 
 void TestCheck::pictureCollections() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nImagen=IMAGEN.INI\n");
     disc.Write(QStringLiteral("IMAGEN.INI"),
                "[Buenas]\nExe=.\\FOTOS\\*.jpg\n"
@@ -443,7 +411,7 @@ void TestCheck::pictureCollections() {
 }
 
 void TestCheck::namesInAnotherCase() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=menu\\video.ini\n");
     disc.Write(QStringLiteral("MENU/VIDEO.INI"), "[A]\nExe=..\\Docs\\Leeme.TXT\nTexto=NOTAS.txt\n[B]\nExe=.\\docs\\leeme.txt\n");
     disc.Write(QStringLiteral("docs/leeme.txt"), "x");
@@ -458,7 +426,7 @@ void TestCheck::namesInAnotherCase() {
 }
 
 void TestCheck::jsonIsStable() {
-    TDiscDir disc;
+    TDiscFolder disc;
     disc.Basics("[Temas]\nVideo=VIDEO.INI\n");
     disc.Write(QStringLiteral("VIDEO.INI"), "[A \"tab\there\"]\nExe=a.txt\n");
     const TCheckRun run = RunCheck({QStringLiteral("--json"), disc.Root()});
@@ -577,7 +545,7 @@ void TestCheck::pictureCommand() {
 }
 
 void TestCheck::usageAndExitCodesOfTheExecutable() {
-    TDiscDir good, empty;
+    TDiscFolder good, empty;
     good.Basics("[Temas]\nVideo=VIDEO.INI\n");
     good.Write(QStringLiteral("VIDEO.INI"), "[A]\n");
     struct Case { QStringList Args; QString Folder; int Exit; };
@@ -586,7 +554,7 @@ void TestCheck::usageAndExitCodesOfTheExecutable() {
         {{}, good.Root(), kExitStarts}, // the current folder by default
         {{empty.Root()}, {}, kExitFails},
         {{QStringLiteral("--bogus")}, {}, kExitUsage},
-        {{good.Root(), empty.Root()}, {}, kExitUsage},
+        {{good.Root(), empty.Root()}, {}, kExitFails}, // one of the two would not start
         {{good.Root() + QStringLiteral("no-such-folder")}, {}, kExitUsage},
     };
     for (const Case &c : cases) {
@@ -611,6 +579,25 @@ void TestCheck::usageAndExitCodesOfTheExecutable() {
         else if (c.Exit == kExitStarts)
             QVERIFY(p.readAllStandardOutput().contains("El menú arrancará con el tema Video."));
     }
+}
+
+void TestCheck::twoDiscsInOneRun() {
+    // Each disc reports as it does alone, whichever was read before it.
+    TDiscFolder a, b;
+    a.Basics("[General]\nOrdenar=1\n[Visor]\nEsc=0\n[Temas]\nVideo=VIDEO.INI\n");
+    a.Write(QStringLiteral("VIDEO.INI"), "[B]\nExe=b.txt\n[A]\nExe=a.txt\n");
+    b.Basics("[Visor]\nAuto=Pase\n[Temas]\nFotos=FOTOS.INI\nMas=MAS.INI\n");
+    b.Write(QStringLiteral("FOTOS.INI"), "[Uno]\n");
+    b.Write(QStringLiteral("MAS.INI"), "[Dos]\n");
+    const TCheckRun run = RunCheck({QStringLiteral("--json"), a.Root(), b.Root()});
+    QCOMPARE(run.ExitCode, kExitStarts);
+    const QJsonArray reports = QJsonDocument::fromJson(run.Out).array();
+    QCOMPARE(reports.size(), 2);
+    QCOMPARE(reports[0].toObject(), Report(a.Root()));
+    QCOMPARE(reports[1].toObject(), Report(b.Root()));
+    QVERIFY(reports[0][u"sortItems"].toBool() && !reports[1][u"sortItems"].toBool());
+    const QString both = QString::fromUtf8(RunCheck({a.Root(), b.Root()}).Out);
+    QVERIFY(both.contains(u"tema Video.") && both.contains(u"tema Fotos."));
 }
 
 QTEST_MAIN(TestCheck)

@@ -71,11 +71,9 @@ void TestGLib::initPaths_data() {
 void TestGLib::initPaths() {
     QFETCH(QString, argument);
     QFETCH(QString, base);
-    InitPaths(argument, "/opt/disc/telvaro");
-    QCOMPARE(BaseDir, base);
-    QCOMPARE(GresDir, base + "GRES/");
-    DonePaths();
-    QVERIFY(BaseDir.isEmpty() && GresDir.isEmpty());
+    const TDiscPaths paths = ReadDiscPaths(argument, "/opt/disc/telvaro");
+    QCOMPARE(paths.BaseDir, base);
+    QCOMPARE(paths.GresDir, base + "GRES/");
 }
 
 void TestGLib::runningFromCD() {
@@ -83,14 +81,13 @@ void TestGLib::runningFromCD() {
                               "40 21 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n";
     platform::SetMountInfoForTesting(&mounts);
     // Decided by the program file, with or without an argument.
-    InitPaths("/home/me/copy", "/media/cdrom/setup/menu");
-    QVERIFY(RunningFromCD);
-    QCOMPARE(BaseDir, QString("/home/me/copy/"));
-    InitPaths("", "/home/me/copy/menu");
-    QVERIFY(!RunningFromCD);
-    InitPaths("", "/media/cdrom/setup/menu");
-    QVERIFY(RunningFromCD);
-    QCOMPARE(BaseDir, QString("/media/cdrom/setup/"));
+    const TDiscPaths copy = ReadDiscPaths("/home/me/copy", "/media/cdrom/setup/menu");
+    QVERIFY(copy.RunningFromCD);
+    QCOMPARE(copy.BaseDir, QString("/home/me/copy/"));
+    QVERIFY(!ReadDiscPaths("", "/home/me/copy/menu").RunningFromCD);
+    const TDiscPaths disc = ReadDiscPaths("", "/media/cdrom/setup/menu");
+    QVERIFY(disc.RunningFromCD);
+    QCOMPARE(disc.BaseDir, QString("/media/cdrom/setup/"));
     QCOMPARE(FindCDROMRoot(), QString("/media/cdrom/"));
 }
 
@@ -128,11 +125,10 @@ void TestGLib::resolvePath() {
     const QByteArray mounts = "21 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
                               "40 21 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n";
     platform::SetMountInfoForTesting(&mounts);
-    InitPaths("/media/cdrom/disc", "/usr/bin/telvaro");
-    QCOMPARE(ResolvePath(path, "/media/cdrom/disc/x/"), expected);
+    QCOMPARE(ResolvePath(path, "/media/cdrom/disc/x/", "/media/cdrom/disc/"), expected);
     // On the system's root volume a leading separator is the file system's root.
     if (path.startsWith(u'\\'))
-        QCOMPARE(ResolvePath(path, "/home/x/"), QString("/docs/a.pdf"));
+        QCOMPARE(ResolvePath(path, "/home/x/", "/media/cdrom/disc/"), QString("/docs/a.pdf"));
 }
 
 void TestGLib::collectFiles_data() {
@@ -301,12 +297,12 @@ void TestGLib::delayEndsWhenTheTickWraps() {
 }
 
 void TestGLib::cuePathsAreBounded() {
-    InitPaths(P("disc"), "/usr/bin/telvaro");
+    const QString gres = ReadDiscPaths(P("disc"), "/usr/bin/telvaro").GresDir;
     QElapsedTimer t;
     t.start();
-    PlayCue(QString(400, u'a') + ".wav", true); // refused: nothing plays, nothing overruns
-    PlayCue("missing.wav", true);
-    PlayCue("", false);
+    PlayCue(gres, QString(400, u'a') + ".wav", true); // refused: nothing plays, nothing overruns
+    PlayCue(gres, "missing.wav", true);
+    PlayCue(gres, "", false);
     QVERIFY(t.elapsed() < 3000);
 }
 

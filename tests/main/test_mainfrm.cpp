@@ -1,15 +1,12 @@
 #include "main/MainFrm.h"
 
 #include "about/AboutFrm.h"
-#include "catalogue/GItem.h"
-#include "catalogue/GTemas.h"
-#include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
-#include "lib/DiscPaths.h"
 #include "viewer/GVisor.h"
 
 #include "RecordingDesktop.h"
+#include "support/DiscFolder.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -27,19 +24,11 @@ static TRecordingDesktop *gDesk = nullptr;
 
 namespace {
 
-void Write(const QString &path, const QByteArray &bytes, bool exec = false) { TRecordingDesktop::WriteFile(path, bytes, exec); }
-
 // A disc made for these tests: a skin whose normal picture is dark and whose lit twin is
 // bright, two topics, and targets of every kind.
-QString MakeDisc() {
-    const QString d = gDesk->Path("disc/");
-    QImage normal(432, 384, QImage::Format_RGB32), lit(432, 384, QImage::Format_RGB32);
-    normal.fill(QColor(20, 30, 60));
-    lit.fill(QColor(250, 200, 40));
-    QDir().mkpath(d + "GRES");
-    normal.save(d + "GRES/menul.bmp");
-    lit.save(d + "GRES/menuh.bmp");
-    Write(d + "GRES/GES.INI", "[Temas]\r\nVideo=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
+void MakeDisc(TDiscFolder &d) {
+    d.Skin(QSize(432, 384), QColor(20, 30, 60), QColor(250, 200, 40));
+    d.Write("GRES/GES.INI", "[Temas]\r\nVideo=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
     QByteArray video = "[Carpeta]\r\n"
                        "[Carpeta\\Manual]\r\nExe=.\\DOCS\\manual.pdf\r\n"
                        "[Carpeta\\Programa]\r\nExe=.\\PROG\\demo.sh --saludo\r\n"
@@ -48,18 +37,17 @@ QString MakeDisc() {
                        "[Fotos]\r\nExe=.\\FOTOS\\*.jpg\r\n";
     for (int i = 0; i < 30; ++i)
         video += "[Extra " + QByteArray::number(i).rightJustified(2, '0') + "]\r\nExe=.\\DOCS\\manual.pdf\r\n";
-    Write(d + "menu/VIDEO.INI", video);
-    Write(d + "menu/imagen.ini", "[Uno]\r\nExe=.\\DOCS\\manual.pdf\r\n[Dos]\r\nExe=.\\DOCS\\manual.pdf\r\n");
-    Write(d + "DOCS/manual.pdf", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n");
-    Write(d + "PROG/demo.sh", gDesk->RecorderScript(), true);
+    d.Write("menu/VIDEO.INI", video);
+    d.Write("menu/imagen.ini", "[Uno]\r\nExe=.\\DOCS\\manual.pdf\r\n[Dos]\r\nExe=.\\DOCS\\manual.pdf\r\n");
+    d.Write("DOCS/manual.pdf", "%PDF-1.4\n1 0 obj\n<<>>\nendobj\ntrailer\n<<>>\n%%EOF\n");
+    d.Write("PROG/demo.sh", gDesk->RecorderScript(), true);
     QImage photo(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x)
             photo.setPixel(x, y, qRgb(x * 37 % 256, y * 53 % 256, (x * y) % 256));
-    QDir().mkpath(d + "FOTOS");
-    photo.save(d + "FOTOS/foto.jpg", "JPEG", 95);
-    Write(d + "VIDEO/clip.avi", QByteArray("RIFF\0\0\0\0AVI LIST", 16));
-    return d;
+    QDir().mkpath(d.Root() + "FOTOS");
+    photo.save(d.Root() + "FOTOS/foto.jpg", "JPEG", 95);
+    d.Write("VIDEO/clip.avi", QByteArray("RIFF\0\0\0\0AVI LIST", 16));
 }
 
 QTreeWidgetItem *Node(TGTreeView *tree, const QString &caption) {
@@ -103,20 +91,25 @@ struct TBoxCatcher {
 
 class TestMainFrm : public QObject {
     Q_OBJECT
+    std::unique_ptr<TDiscFolder> FDisc;
     std::unique_ptr<TMainFrm> F;
     std::unique_ptr<TAboutFrm> FAbout;
     TGTreeView *Tree() const { return F->Tree(); }
 
 private Q_SLOTS:
+    // The disc read again, by the program that the tests are.
+    bool LoadDisc() {
+        FDisc->Load(QCoreApplication::applicationFilePath());
+        return TopicsLoaded(FDisc->Disc.TopicList);
+    }
     void initTestCase() {
-        InitPaths(MakeDisc(), QCoreApplication::applicationFilePath());
-        InitItems();
-        QVERIFY(InitTopics());
-        InitTreeIcons();
+        FDisc = std::make_unique<TDiscFolder>(gDesk->Path("disc/"));
+        MakeDisc(*FDisc);
+        QVERIFY(LoadDisc());
     }
     void init() {
         gDesk->ClearRecord();
-        F = std::make_unique<TMainFrm>();
+        F = std::make_unique<TMainFrm>(FDisc->Disc);
         FAbout = std::make_unique<TAboutFrm>(F.get());
         F->SetAboutBox(FAbout.get());
         F->show();
@@ -126,11 +119,6 @@ private Q_SLOTS:
     void cleanup() {
         FAbout.reset();
         F.reset();
-    }
-    void cleanupTestCase() {
-        DoneTreeIcons();
-        DoneTopics();
-        DoneItems();
     }
 
     void placementAndShape();
@@ -210,7 +198,7 @@ void TestMainFrm::fontsFallBackToTheDesign() {
 }
 
 void TestMainFrm::firstTopicShown() {
-    QCOMPARE(CurrentTopic, QString("Video"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Video"));
     QCOMPARE(Tree()->currentItem(), Tree()->topLevelItem(0));
     QCOMPARE(Tree()->currentItem()->text(0), QString("Carpeta"));
     QVERIFY(F->Hot()->GetRegionFlags("VIDEO") & hsLatched);
@@ -226,21 +214,21 @@ void TestMainFrm::firstTopicShown() {
 void TestMainFrm::labelTexts() {
     QCOMPARE(F->LblInfo()->text(), QString("2 objetos")); // the folder with two children
     Tree()->setCurrentItem(Node(Tree(), "Manual"));
-    QCOMPARE(F->LblInfo()->text(), QString("1/%1").arg(ItemCount));
+    QCOMPARE(F->LblInfo()->text(), QString("1/35"));
     QCOMPARE(F->CurrentItem()->Name, QString("Manual"));
     Tree()->setCurrentItem(Node(Tree(), "Clip"));
-    QCOMPARE(F->LblInfo()->text(), QString("3/%1").arg(ItemCount));
+    QCOMPARE(F->LblInfo()->text(), QString("3/35"));
     QVERIFY(F->LblInfo()->width() > 0);
 }
 
 void TestMainFrm::topicRegionsIgnoreCase() {
     F->HotHit(F->Hot(), "IMAGEN"); // the items file is "imagen.ini"
-    QCOMPARE(CurrentTopic, QString("Imagen"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Imagen"));
     QVERIFY(F->Hot()->GetRegionFlags("IMAGEN") & hsLatched);
     QVERIFY(!(F->Hot()->GetRegionFlags("VIDEO") & hsLatched));
     QCOMPARE(F->LblInfo()->text(), QString("1/2"));
     F->HotHit(F->Hot(), "VARIOS"); // no such topic: only the cue
-    QCOMPARE(CurrentTopic, QString("Imagen"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Imagen"));
 }
 
 void TestMainFrm::reselectingTheCurrentTopicRefills() {
@@ -257,7 +245,7 @@ void TestMainFrm::restoringKeepsEverything() {
     F->RestoreAndRaise();
     QTest::qWait(50);
     QCOMPARE(Tree()->currentItem()->text(0), QString("Clip"));
-    QCOMPARE(CurrentTopic, QString("Video"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Video"));
 }
 
 void TestMainFrm::arrowsMoveOneNodeAndStopAtTheEnd() {
@@ -381,7 +369,7 @@ void TestMainFrm::setupWaitsForThePaintOrTheFirstNeed() {
     FAbout.reset();
     F.reset();
     int runs = 0;
-    TMainFrm idle;
+    TMainFrm idle(FDisc->Disc);
     idle.SetDeferredSetup([&] { ++runs; });
     QCOMPARE(runs, 0);
     idle.show();
@@ -397,7 +385,7 @@ void TestMainFrm::activationDuringAFillIsIgnored() {
     int tries = 0;
     QTimer during;
     connect(&during, &QTimer::timeout, this, [&] {
-        if (IsFillingTree()) {
+        if (F->Catalogue().IsFillingTree()) {
             ++tries;
             F->ActivateItem(Qt::NoModifier); // its item may already be freed: ignored
             F->SelectTopic("Imagen");        // a second fill over the same lists: ignored
@@ -408,7 +396,7 @@ void TestMainFrm::activationDuringAFillIsIgnored() {
     during.stop();
     QVERIFY(tries > 0);
     QCOMPARE(box.Count, 0);
-    QCOMPARE(CurrentTopic, QString("Video"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Video"));
     QCOMPARE(F->CurrentItem(), SelectedItem(Tree()));
 }
 
@@ -533,20 +521,18 @@ void TestMainFrm::topicRenamedInTemasNamesItsButton() {
     const QByteArray original = file.readAll();
     file.close();
     struct TRestore {
-        QString Ini;
+        TestMainFrm *Test;
         QByteArray Text;
         ~TRestore() {
-            TRecordingDesktop::WriteFile(Ini, Text);
-            DoneTopics();
-            InitTopics();
+            Test->FDisc->Write("GRES/GES.INI", Text);
+            Test->LoadDisc();
         }
-    } restore{ini, original};
+    } restore{this, original};
     FAbout.reset();
     F.reset();
-    Write(ini, "[Temas]\r\nPel" "\xc3\xad" "culas=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
-    DoneTopics();
-    QVERIFY(InitTopics());
-    F = std::make_unique<TMainFrm>();
+    FDisc->Write("GRES/GES.INI", "[Temas]\r\nPel" "\xc3\xad" "culas=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
+    QVERIFY(LoadDisc());
+    F = std::make_unique<TMainFrm>(FDisc->Disc);
     F->show();
     QCOMPARE(RegionButton(F->Hot(), "VIDEO")->text(QAccessible::Name), QString("Películas"));
     QVERIFY(RegionButton(F->Hot(), "VIDEO")->state().checked);
@@ -585,7 +571,7 @@ void TestMainFrm::keyboardPressesARegion() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(FocusedRegion(F->Hot()), QString("IMAGEN"));
     QTest::keyClick(F->Hot(), Qt::Key_Space);
-    QCOMPARE(CurrentTopic, QString("Imagen"));
+    QCOMPARE(F->Catalogue().CurrentTopic, QString("Imagen"));
     // As after a click, the tree takes the keyboard, and the region left goes dark but stays
     // latched as the current topic.
     QVERIFY(Tree()->hasFocus());
@@ -659,7 +645,7 @@ void TestMainFrm::treeAndLabelForScreenReaders() {
     if (Tree()->hasFocus())
         QCOMPARE(tree->focusChild(), tree->child(1));
     QAccessibleInterface *label = QAccessible::queryAccessibleInterface(F->LblInfo());
-    QCOMPARE(label->text(QAccessible::Name), QString("3/%1").arg(ItemCount));
+    QCOMPARE(label->text(QAccessible::Name), QString("3/35"));
 }
 
 int main(int argc, char **argv) {

@@ -4,7 +4,6 @@
 #include "viewer/GVisor.h"
 #include "viewer/PictureBox.h"
 #include "viewer/SpeedButton.h"
-#include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
 
 #include "TestSupport.h"
@@ -46,13 +45,8 @@ private Q_SLOTS:
         // Passes the size filter, but is no picture.
         testfiles::WriteFile(Dir("fotos/zz-rota.jpg"), QByteArray(4096, 'x'));
         QDir().mkpath(Dir("vacia"));
-        InitPaths(gDir->path(), QCoreApplication::applicationFilePath());
     }
-    void init() {
-        EscCloses = true;
-        AutoCaption = "Modo automático";
-        V = std::make_unique<TVisorFrm>();
-    }
+    void init() { V = std::make_unique<TVisorFrm>(TViewerSettings{{}, "Modo automático", true}); }
     void cleanup() { V.reset(); }
 
     void placeText_data() {

@@ -4,7 +4,6 @@
 #include "viewer/DSPlay.h"
 #include "viewer/GVisor.h"
 #include "viewer/ViewerMusic.h"
-#include "viewer/ViewerSettings.h"
 
 #include "MusicFixtures.h"
 #include "support/TestPictures.h"
@@ -34,8 +33,7 @@ class TestVisorMusic : public QObject {
     }
     void Show(const QDir &music, bool mp3 = true) { Show(music.path(), mp3); }
     void Show(const QString &music, bool mp3 = true) {
-        MusicFolder = music;
-        V = std::make_unique<TVisorFrm>();
+        V = std::make_unique<TVisorFrm>(TViewerSettings{music});
         V->Music().SetFixedSeed(7);
         V->Music().Player()->SetMp3SupportedForTesting(mp3 && V->Music().Player()->Mp3Supported());
         V->show();
@@ -60,10 +58,7 @@ class TestVisorMusic : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(TMediaPlayerAvailable()); }
-    void cleanup() {
-        V.reset();
-        MusicFolder.clear();
-    }
+    void cleanup() { V.reset(); }
 
     void trackList() {
         const QDir d = Folder("list");

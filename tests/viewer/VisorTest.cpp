@@ -8,7 +8,6 @@
 #include "viewer/PictureBox.h"
 #include "picture/Resample.h"
 #include "viewer/SpeedButton.h"
-#include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
 
 #include "TestSupport.h"
@@ -70,13 +69,8 @@ private Q_SLOTS:
         WriteJpeg(Dir("fotos/A.JPG"), 64, 48, 2);
         testfiles::WriteFile(Dir("fotos/tiny.jpg"), QByteArray(100, 'x'));
         testfiles::WriteFile(Dir("small/a.jpg"), testfiles::ReadFile(Dir("fotos/b.jpg")).left(2047));
-        InitPaths(gDir->path(), QCoreApplication::applicationFilePath());
     }
-    void init() {
-        EscCloses = true;
-        AutoCaption = "Modo automático";
-        V = std::make_unique<TVisorFrm>();
-    }
+    void init() { V = std::make_unique<TVisorFrm>(TViewerSettings{{}, "Modo automático", true}); }
     void cleanup() { V.reset(); }
 
     void layoutFillsTheScreen() {
@@ -176,11 +170,12 @@ private Q_SLOTS:
     }
 
     void escape() {
+        V = std::make_unique<TVisorFrm>(TViewerSettings{{}, {}, false});
         Open(Dir("many/"));
-        EscCloses = false;
         Key(Qt::Key_Escape);
         QVERIFY(V->isVisible());
-        EscCloses = true;
+        init();
+        Open(Dir("many/"));
         Key(Qt::Key_Escape);
         QVERIFY(!V->isVisible());
         QVERIFY(V->Picture().IsEmpty());
@@ -510,8 +505,8 @@ private Q_SLOTS:
     }
 
     void slideShow() {
+        V = std::make_unique<TVisorFrm>(TViewerSettings{{}, "Diapositivas", true});
         Open(Dir("many/"));
-        AutoCaption = "Diapositivas";
         QMenu *menu = V->PopupMenu();
         auto item = [menu](const char *name) { return menu->findChild<QAction *>(name); };
         menu->popup(QPoint(0, 0));
