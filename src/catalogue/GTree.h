@@ -84,8 +84,6 @@ public:
     TCatalogue(const TCatalogue &) = delete;
     TCatalogue &operator=(const TCatalogue &) = delete;
 
-    const TDisc &Disc() const { return FDisc; }
-
     // The items of the most recently loaded items file.
     TItemList ItemList;
     // The topic name last shown successfully by FillTree; empty at start.
@@ -120,6 +118,7 @@ private:
     // The nodes of the last filled tree by their item's full name.
     std::unique_ptr<TNodeIndex> NodeIndex;
 };
+
 // The item of the selected node, or none.
 TItem *SelectedItem(QTreeWidget *tree);
 

@@ -32,7 +32,7 @@ const QString kCueName = QStringLiteral("BOTON.WAV");
 
 QString YesNo(bool value) { return value ? QStringLiteral("sí") : QStringLiteral("no"); }
 
-// The menu is taken to lie in the disc's own folder: that decides FDisc.RunningFromCD and where the
+// The menu is taken to lie in the disc's own folder: that decides RunningFromCD and where the
 // skin bitmaps are looked for.
 TDisc LoadCheckedDisc(const QString &folder) {
     const QString absolute = QDir::current().absoluteFilePath(platform::ToSlashes(folder));
