@@ -76,6 +76,8 @@ TMainFrm::TMainFrm(const TDisc &disc, QWidget *parent)
         return true;
     }();
     (void)accessible;
+    // The tree's icons choose the icon theme: done before any widget of the menu exists.
+    FCatalogue.Icons.Source();
     InitMainResources();
     FUi->setupUi(this);
     Hot()->SetDiscFolder(FDisc.BaseDir);
