@@ -3,6 +3,7 @@
 #include "check/Json.h"
 
 #include "support/DiscFolder.h"
+#include "support/TestPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,19 +49,6 @@ int CountProblems(const QJsonObject &report, const QStringList &parts) {
 QJsonArray Items(const QJsonObject &report, int topic = 0) {
     return report[u"topics"].toArray()[topic].toObject()[u"items"].toArray();
 }
-
-// ImageMagick makes the picture fixtures; with noise they are well over 2048 bytes.
-bool Convert(const QStringList &args) {
-    if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
-        return false;
-    QProcess p;
-    p.start(QStringLiteral("convert"), args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-#define REQUIRE_CONVERT(...)                                                                                          \
-    if (!Convert(__VA_ARGS__))                                                                                        \
-        QSKIP("ImageMagick's convert is needed for the picture fixtures");
 
 } // namespace
 
@@ -385,13 +372,10 @@ void TestCheck::pictureCollections() {
                "[Rotas]\nExe=.\\ROTAS\\*.jpg\n"
                "[Falta]\nExe=.\\NADA\\*.gif\n"
                "[Una]\nExe=.\\FOTOS\\a.jpg\n");
-    QDir().mkpath(disc.Root() + QStringLiteral("FOTOS"));
-    QDir().mkpath(disc.Root() + QStringLiteral("PEQUE"));
-    REQUIRE_CONVERT({QStringLiteral("-size"), QStringLiteral("128x128"), QStringLiteral("xc:gray"),
-                     QStringLiteral("+noise"), QStringLiteral("Random"), disc.Root() + QStringLiteral("FOTOS/a.jpg")});
-    QVERIFY(QFileInfo(disc.Root() + QStringLiteral("FOTOS/a.jpg")).size() >= 2048);
-    QVERIFY(Convert({QStringLiteral("-size"), QStringLiteral("8x8"), QStringLiteral("xc:red"),
-                     disc.Root() + QStringLiteral("PEQUE/p.jpg")}));
+    QVERIFY(testpictures::WriteBusyJpeg(disc.Root() + QStringLiteral("FOTOS/a.jpg"), 128, 128, 7));
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(testpictures::WritePicture(disc.Root() + QStringLiteral("PEQUE/p.jpg"), red, "JPEG"));
     QVERIFY(QFileInfo(disc.Root() + QStringLiteral("PEQUE/p.jpg")).size() < 2048);
     disc.Write(QStringLiteral("ROTAS/basura.jpg"), QByteArray(4096, 'z'));
     QFile good(disc.Root() + QStringLiteral("FOTOS/a.jpg"));
@@ -485,11 +469,17 @@ void TestCheck::pictureCommand() {
     QTemporaryDir dir;
     const QString jpg = dir.filePath(QStringLiteral("a.jpg")), big = dir.filePath(QStringLiteral("big.jpg")),
                   gif = dir.filePath(QStringLiteral("anim.gif"));
-    REQUIRE_CONVERT({QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("xc:red"), jpg});
-    QVERIFY(Convert({QStringLiteral("-size"), QStringLiteral("2000x1100"), QStringLiteral("xc:blue"), big}));
-    QVERIFY(Convert({QStringLiteral("-delay"), QStringLiteral("20"), QStringLiteral("-size"), QStringLiteral("6x4"),
-                     QStringLiteral("xc:red"), QStringLiteral("-delay"), QStringLiteral("3"), QStringLiteral("xc:lime"),
-                     gif}));
+    QImage red(64, 48, QImage::Format_RGB32), blue(2000, 1100, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    blue.fill(Qt::blue);
+    QVERIFY(testpictures::WritePicture(jpg, red, "JPEG"));
+    QVERIFY(testpictures::WritePicture(big, blue, "JPEG"));
+    testpictures::TGifWriter anim(6, 4, {0xFF0000, 0x00FF00});
+    for (int frame = 0; frame < 2; ++frame) {
+        anim.Control(0, frame == 0 ? 20 : 3);
+        anim.Image(0, 0, 6, 4, std::vector<unsigned char>(24, (unsigned char)frame), {}, false, 2);
+    }
+    QVERIFY(testfiles::WriteFile(gif, anim.Finish()));
 
     struct Case { QString File; const char *Format; int W, H, FileW, FileH; bool Half; int Frames; QJsonArray Delays; };
     const Case cases[] = {

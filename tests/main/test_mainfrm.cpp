@@ -7,6 +7,7 @@
 
 #include "RecordingDesktop.h"
 #include "support/DiscFolder.h"
+#include "support/TestPictures.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -45,8 +46,7 @@ void MakeDisc(TDiscFolder &d) {
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x)
             photo.setPixel(x, y, qRgb(x * 37 % 256, y * 53 % 256, (x * y) % 256));
-    QDir().mkpath(d.Root() + "FOTOS");
-    photo.save(d.Root() + "FOTOS/foto.jpg", "JPEG", 95);
+    testpictures::WritePicture(d.Root() + "FOTOS/foto.jpg", photo, "JPEG", 95);
     d.Write("VIDEO/clip.avi", QByteArray("RIFF\0\0\0\0AVI LIST", 16));
 }
 
