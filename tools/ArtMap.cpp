@@ -1,5 +1,6 @@
 #include "ArtMap.h"
 
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
 
 #include <QFile>

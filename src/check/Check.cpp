@@ -3,7 +3,9 @@
 #include "check/Disc.h"
 #include "check/Json.h"
 
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
+#include "hotzone/MapText.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "picture/GifAnimation.h"
@@ -14,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -196,34 +197,6 @@ TCheckRun DiscCommand(const QStringList &args) {
 }
 
 } // namespace
-
-QString DesignProperty(const QByteArray &designXml, const QString &widget, const QString &property) {
-    QXmlStreamReader xml(designXml);
-    int depth = 0, widgetDepth = -1;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            const auto attrs = xml.attributes();
-            if (widgetDepth < 0 && xml.name() == u"widget" && attrs.value(QLatin1String("name")) == widget) {
-                widgetDepth = depth;
-            } else if (widgetDepth >= 0 && depth == widgetDepth + 1 && xml.name() == u"property" &&
-                       attrs.value(QLatin1String("name")) == property) {
-                while (xml.readNextStartElement())
-                    if (xml.name() == u"string")
-                        return xml.readElementText();
-                    else
-                        xml.skipCurrentElement();
-                return {};
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (depth == widgetDepth)
-                widgetDepth = -1;
-            --depth;
-        }
-    }
-    return {};
-}
 
 QStringList ShippedMapText() {
     QFile design(QStringLiteral(":/telvaro-check/MainFrm.ui"));

@@ -8,6 +8,7 @@
 #include "ArtViewer.h"
 
 #include "platform/Files.h"
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
