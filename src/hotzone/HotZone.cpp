@@ -1,7 +1,6 @@
 #include "hotzone/HotZone.h"
 
 #include "hotzone/HotShapes.h"
-#include "hotzone/HotZoneAccessible.h"
 #include "hotzone/MapText.h"
 #include "platform/Clock.h"
 
@@ -107,7 +106,6 @@ QEvent::Type THSRegionPressEvent::EventType() {
 }
 
 TCustomHotZone::TCustomHotZone(QWidget *parent) : QWidget(parent) {
-    InstallHotZoneAccessibility();
     setGeometry(0, 0, 640, 480);
     setMouseTracking(true);
     // Reached by Tab only: a click must leave the focus where it is, as it always has.
@@ -154,7 +152,7 @@ void TCustomHotZone::ChangeFlags(THSRgn *rgn, THSFlags flags) {
     const THSFlags old = rgn->Flags;
     rgn->Flags = flags;
     RefreshRegion(rgn);
-    NotifyRegionFlags(this, FRgnList.IndexOf(rgn), old, flags);
+    Q_EMIT RegionFlagsChanged(FRgnList.IndexOf(rgn), old, flags);
 }
 
 void TCustomHotZone::IncludeRegionFlags(const QString &id, THSFlags flags) {
@@ -526,7 +524,7 @@ void TCustomHotZone::MoveFocus(THSRgn *rgn) {
 }
 
 void TCustomHotZone::AnnounceFocus() {
-    NotifyRegionFocus(this, FRgnList.IndexOf(FFocusRgn));
+    Q_EMIT RegionFocused(FRgnList.IndexOf(FFocusRgn));
     Q_EMIT OnFocus(this, FFocusRgn ? FFocusRgn->Id : QString());
 }
 

@@ -204,6 +204,10 @@ Q_SIGNALS:
     void OnEnter(QObject *Sender, const QString &Id);
     // The keyboard focus moved to the region Id; an empty Id: it left the regions.
     void OnFocus(QObject *Sender, const QString &Id);
+    // What assistive tools are told: the keyboard focus is on the region at Index (-1: none),
+    // and a region's flags changed.
+    void RegionFocused(int Index);
+    void RegionFlagsChanged(int Index, THSFlags Before, THSFlags After);
 
 protected:
     virtual bool IsImgEmpty() const = 0;

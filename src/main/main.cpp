@@ -5,6 +5,7 @@
 #include "catalogue/GTemas.h"
 #include "catalogue/GTree.h"
 #include "lib/DiscPaths.h"
+#include "main/Accessibility.h"
 #include "main/MainFrm.h"
 #include "platform/Bundle.h"
 #include "platform/Environment.h"
@@ -50,6 +51,7 @@ int main(int argc, char **argv) {
     // The skin, its mask and the tree's colour key only line up at whole scale factors.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
+    InstallAccessibility();
     QApplication::setApplicationDisplayName(StartupTitle(platform::ProgramFile()));
 
     InitPaths();

@@ -7,6 +7,7 @@
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
 #include "lib/DiscPaths.h"
+#include "main/Accessibility.h"
 #include "viewer/GVisor.h"
 
 #include "RecordingDesktop.h"
@@ -666,6 +667,7 @@ int main(int argc, char **argv) {
     TRecordingDesktop desk;
     gDesk = &desk;
     QApplication app(argc, argv);
+    InstallAccessibility();
     QApplication::setApplicationDisplayName("Telvaro");
     TestMainFrm t;
     return QTest::qExec(&t, argc, argv);

@@ -4,6 +4,7 @@
 #include "viewer/GVisor.h"
 #include "viewer/PictureBox.h"
 #include "viewer/SpeedButton.h"
+#include "viewer/ViewerAccessible.h"
 #include "viewer/ViewerSettings.h"
 #include "viewer/VisorLayout.h"
 
@@ -176,6 +177,7 @@ private Q_SLOTS:
 int main(int argc, char **argv) {
     QTemporaryDir dir;
     gDir = &dir;
+    InstallViewerAccessibility();
     return testsupport::RunOn1024x768<TestVisorAccess>(argc, argv, dir.path());
 }
 
