@@ -42,21 +42,10 @@ uint32_t Le(const QByteArray &b, int at, int n) {
     return v;
 }
 
-std::vector<art::TMapRegion> ShippedMap() {
-    std::vector<art::TMapRegion> map;
+void ReadShippedMap(THSRgnList &map) {
     QString error;
     if (!art::ReadMapFile(Top() + QStringLiteral("/resources/MainFrm.ui"), map, error))
         qWarning("%s", qPrintable(error));
-    return map;
-}
-
-QPainterPath Shape(const art::TMapRegion &r) {
-    QPainterPath p;
-    if (r.Ellipse)
-        p.addEllipse(QRectF(r.Box));
-    else
-        p.addRect(QRectF(r.Box));
-    return p;
 }
 
 double Luma(QRgb c) { return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c); }
@@ -116,10 +105,12 @@ void TestArtwork::mapReader() {
     QFETCH(QStringList, lines);
     QFETCH(QString, expected);
     QStringList got;
-    for (const art::TMapRegion &r : art::ReadMap(lines)) {
-        const QRect b = r.Box;
+    THSRgnList map;
+    map.LoadMap(lines);
+    for (int i = 0; i < map.Count(); ++i) {
+        const QRect b = map.Items(i)->Box;
         got << QStringLiteral("%1:%2:%3,%4,%5,%6")
-                   .arg(r.Id, r.Ellipse ? "e" : "r")
+                   .arg(map.Items(i)->Id, map.Items(i)->Rgn.rectCount() > 1 ? "e" : "r")
                    .arg(b.left())
                    .arg(b.top())
                    .arg(b.right() + 1)
@@ -138,12 +129,13 @@ void TestArtwork::shippedMapBoxes() {
                               "SALIR 87,4,119,27",         "MINIMIZAR 120,4,152,27", "IMAGEN 363,68,430,86",
                               "MOVER 244,308,310,374",     "LUP 335,153,359,175",    "LDOWN 329,175,351,195",
                               "CREDITOS 250,5,269,26",     "EJECUTAR 350,107,390,147"};
-    const auto map = ShippedMap();
-    QCOMPARE(map.size(), std::size(expected));
-    for (size_t i = 0; i < map.size(); ++i) {
-        const QRect b = map[i].Box;
-        QCOMPARE(QStringLiteral("%1 %2,%3,%4,%5").arg(map[i].Id).arg(b.left()).arg(b.top()).arg(b.right() + 1).arg(b.bottom() + 1),
-                 QString::fromLatin1(expected[i]));
+    THSRgnList map;
+    ReadShippedMap(map);
+    QCOMPARE(size_t(map.Count()), std::size(expected));
+    for (int i = 0; i < map.Count(); ++i) {
+        const QRect b = map.Items(i)->Box;
+        QCOMPARE(QStringLiteral("%1 %2,%3,%4,%5").arg(map.Items(i)->Id).arg(b.left()).arg(b.top()).arg(b.right() + 1).arg(b.bottom() + 1),
+                 QString::fromLatin1(expected[size_t(i)]));
     }
 }
 
@@ -183,8 +175,11 @@ void TestArtwork::skinFiles() {
         for (int x = 79; x < 297; ++x)
             QVERIFY(mask.pixel(x, y) != outside);
 
-    for (const art::TMapRegion &r : ShippedMap()) {
-        const QPainterPath shape = Shape(r);
+    THSRgnList map;
+    ReadShippedMap(map);
+    for (int i = 0; i < map.Count(); ++i) {
+        const THSRgn &r = *map.Items(i);
+        const QPainterPath shape = art::RegionPath(r);
         double rest = 0, glow = 0;
         int n = 0;
         for (int y = r.Box.top(); y <= r.Box.bottom(); ++y)
@@ -208,8 +203,10 @@ void TestArtwork::skinFiles() {
 void TestArtwork::generatorMatchesCommittedMask() {
     art::TSkin a, b;
     QString error;
-    QVERIFY2(art::PaintSkin(ShippedMap(), a, error), qPrintable(error));
-    QVERIFY2(art::PaintSkin(ShippedMap(), b, error), qPrintable(error));
+    THSRgnList map;
+    ReadShippedMap(map);
+    QVERIFY2(art::PaintSkin(map, a, error), qPrintable(error));
+    QVERIFY2(art::PaintSkin(map, b, error), qPrintable(error));
     QCOMPARE(a.Normal, b.Normal);
     QCOMPARE(a.Lit, b.Lit);
     // The mask is the shape itself, computed without painting: exact on every processor.
@@ -220,8 +217,7 @@ void TestArtwork::generatorMatchesCommittedMask() {
     QCOMPARE(art::BmpBytes(a.Normal), art::BmpBytes(b.Normal));
 
     // A region the shape cannot hold is refused.
-    auto map = ShippedMap();
-    map.push_back(art::ReadMap({"rect FUERA 0,0 20,20"}).front());
+    map.ParseLine("rect FUERA 0,0 20,20");
     art::TSkin c;
     QVERIFY(!art::PaintSkin(map, c, error));
     QVERIFY(error.contains(QLatin1String("FUERA")));
