@@ -243,28 +243,9 @@ void TestArtwork::viewerFrameTiles() {
     const QImage skin = QImage::fromData(bytes, "BMP");
     QCOMPARE(skin.format(), QImage::Format_Indexed8);
 
-    // Pieces copied pixel by pixel in the viewer's order: bands, sides, corners.
+    // The frame as the viewer paints it from the skin.
     const int w = screen.width(), h = screen.height();
-    QImage frame(w, h, QImage::Format_RGB32);
-    frame.fill(Qt::black);
-    auto copy = [&](int sx, int sy, int pw, int ph, int dx, int dy) {
-        for (int y = 0; y < ph; ++y)
-            for (int x = 0; x < pw; ++x)
-                if (dx + x < w && dy + y < h)
-                    frame.setPixel(dx + x, dy + y, skin.pixel(sx + x, sy + y));
-    };
-    for (int k = 0; k <= w / 24; ++k) {
-        copy(12, 0, 24, 12, 12 + 24 * k, 0);
-        copy(12, 12, 24, 36, 12 + 24 * k, h - 36);
-    }
-    for (int k = 0; k <= h / 24; ++k) {
-        copy(0, 12, 12, 24, 0, 12 + 24 * k);
-        copy(36, 12, 12, 24, w - 12, 12 + 24 * k);
-    }
-    copy(0, 0, 12, 12, 0, 0);
-    copy(0, 36, 12, 12, 0, h - 12);
-    copy(36, 0, 12, 12, w - 12, 0);
-    copy(36, 36, 12, 12, w - 12, h - 12);
+    const QImage frame = art::ComposeViewerFrame(skin, w, h);
 
     for (int y : {0, 5, 11, h - 36, h - 20, h - 1})
         for (int x = 12; x < w - 12; ++x)
