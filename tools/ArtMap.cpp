@@ -1,6 +1,8 @@
 #include "ArtMap.h"
 
 #include "hotzone/DesignProperty.h"
+#include "hotzone/MapText.h"
+#include "platform/Text.h"
 
 #include <QFile>
 
@@ -13,16 +15,10 @@ bool ReadMapFile(const QString &path, THSRgnList &map, QString &error) {
         return false;
     }
     const QByteArray bytes = f.readAll();
-    QStringList lines;
-    // Read from the design itself, so the skin is painted to the very map the menu uses.
-    if (path.endsWith(QLatin1String(".ui")))
-        lines = MapTextFromDesign(bytes);
-    else
-        for (QByteArray line : bytes.split('\n')) {
-            if (line.endsWith('\r'))
-                line.chop(1);
-            lines << QString::fromLatin1(line);
-        }
+    // Read from the design itself, so the skin is painted to the very map the menu uses; a
+    // text file as the checker reads one.
+    QStringList lines = path.endsWith(QLatin1String(".ui")) ? MapTextFromDesign(bytes)
+                                                             : MapLines(platform::DecodeText(bytes));
     map.LoadMap(lines);
     if (map.Count() == 0) {
         error = QStringLiteral("the map file %1 holds no region").arg(path);

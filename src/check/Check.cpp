@@ -66,13 +66,7 @@ TCheckRun MapCommand(const QStringList &args) {
     QByteArray bytes;
     if (!platform::ReadFileBytes(args[0], bytes, kMaxTextBytes))
         return Failure(QStringLiteral("no se puede leer %1").arg(args[0]));
-    QStringList lines = platform::DecodeText(bytes).split(u'\n');
-    for (QString &line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    // A final line break ends the last line; it does not start an empty one.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    QStringList lines = MapLines(platform::DecodeText(bytes));
     THSRgnList list;
     list.LoadMap(lines);
 

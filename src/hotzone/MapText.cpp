@@ -49,3 +49,13 @@ QString UpperAscii(QStringView s) {
             c = QChar(c.unicode() - (u'a' - u'A'));
     return out;
 }
+
+QStringList MapLines(const QString &text) {
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}

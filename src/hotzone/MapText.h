@@ -1,12 +1,17 @@
 #pragma once
 // The words and numbers of map text, read the same way wherever map text is read.
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // The common integer reader: blanks skipped, an optional sign, then decimal digits, or
 // hexadecimal digits after "$", "x" or "0x" (either letter case). False when the text is not a
 // whole integer or lies outside the signed 32-bit range.
 bool ReadInteger(QStringView text, int &value);
+
+// The lines of a map file's text: LF or CR LF ends a line, and a final line break starts no
+// empty line.
+QStringList MapLines(const QString &text);
 
 // Only ASCII letters change: ids and keywords keep accented and other characters as written.
 QString UpperAscii(QStringView s);
