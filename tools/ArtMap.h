@@ -1,25 +1,12 @@
 #pragma once
-// The rectangles and circles of the main window's map, read as the menu reads them, so that
-// the artwork is painted on exactly the pixels the menu will hit-test and light.
-#include <QRect>
-#include <QString>
-#include <QStringList>
-
-#include <vector>
+// The main window's map, read by the menu's own region list, so that the artwork is painted on
+// exactly the pixels the menu will hit-test and light.
+#include "hotzone/HotZone.h"
 
 namespace art {
 
-struct TMapRegion {
-    QString Id;
-    bool Ellipse = false;
-    QRect Box; // the pixels covered: left and top included, right and bottom excluded in the map
-};
-
-// Blank-separated tokens; a line starting with "#" whose first token names NCSA switches on
-// circle mode (first point = centre); lines of other shapes are skipped.
-std::vector<TMapRegion> ReadMap(const QStringList &lines);
-
-// The map file: one map line per text line, as the window design holds them.
-bool ReadMapFile(const QString &path, std::vector<TMapRegion> &regions, QString &error);
+// The map file: a window design (.ui), whose hot image's "Regions" property holds the map, or
+// a text file of map lines. False, with the reason, when it cannot be read or makes no region.
+bool ReadMapFile(const QString &path, THSRgnList &map, QString &error);
 
 } // namespace art

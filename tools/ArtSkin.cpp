@@ -1,5 +1,7 @@
 #include "ArtSkin.h"
 
+#include "hotzone/HotShapes.h"
+
 #include <QColor>
 #include <QFont>
 #include <QLinearGradient>
@@ -33,14 +35,17 @@ struct TGrid {
     bool atOrOut(int x, int y) const { return x >= 0 && y >= 0 && x < W && y < H && at(x, y); }
 };
 
-const TMapRegion *Find(const std::vector<TMapRegion> &map, const char *id) {
-    for (const TMapRegion &r : map)
-        if (r.Id == QLatin1String(id))
-            return &r;
-    return nullptr;
+const THSRgn *Find(const THSRgnList &map, const char *id) { return map.FindById(QLatin1String(id)); }
+
+// The map's regions in map order.
+std::vector<const THSRgn *> Regions(const THSRgnList &map) {
+    std::vector<const THSRgn *> regions;
+    for (int i = 0; i < map.Count(); ++i)
+        regions.push_back(map.Items(i));
+    return regions;
 }
 
-QRectF BoxF(const TMapRegion &r) { return QRectF(r.Box.x(), r.Box.y(), r.Box.width(), r.Box.height()); }
+QRectF BoxF(const THSRgn &r) { return QRectF(r.Box.x(), r.Box.y(), r.Box.width(), r.Box.height()); }
 
 // Convex hull of circles (sampled), which joins the round buttons of the control pod into one
 // smooth outline.
@@ -467,7 +472,7 @@ QString TopicLabel(const QString &id) {
 }
 
 // Everything drawn over the body, with every button either at rest or lit.
-void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
+void PaintParts(QImage &img, const THSRgnList &map, bool lit) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -496,7 +501,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
           QColor(150, 162, 222), QColor(12, 14, 36));
 
     for (const char *id : {"VIDEO", "MUSICA", "IMAGEN", "VARIOS"}) {
-        const TMapRegion *r = Find(map, id);
+        const THSRgn *r = Find(map, id);
         if (!r)
             continue;
         // All four share the columns 364 to 429, so the stack lines up although the boxes are
@@ -509,7 +514,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         Label(p, face.adjusted(16, 0, -1, 0), TopicLabel(r->Id), Font("DejaVu Sans", 10, true), f.Ink, f.InkShadow,
               lit ? 0.8 : 1);
     }
-    if (const TMapRegion *r = Find(map, "SALIR")) {
+    if (const THSRgn *r = Find(map, "SALIR")) {
         const QRectF face = BoxF(*r).adjusted(1.5, 1.5, -1.5, -1.5);
         const TFace f = lit ? Ember() : Steel();
         RectButton(p, face, 6, f, lit);
@@ -518,7 +523,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         p.drawLine(c + QPointF(-4.5, -4.5), c + QPointF(4.5, 4.5));
         p.drawLine(c + QPointF(-4.5, 4.5), c + QPointF(4.5, -4.5));
     }
-    if (const TMapRegion *r = Find(map, "MINIMIZAR")) {
+    if (const THSRgn *r = Find(map, "MINIMIZAR")) {
         const QRectF face = BoxF(*r).adjusted(1.5, 1.5, -1.5, -1.5);
         const TFace f = lit ? Amber() : Steel();
         RectButton(p, face, 6, f, lit);
@@ -526,7 +531,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         const QPointF c = face.center();
         p.drawLine(c + QPointF(-5, 3.5), c + QPointF(5, 3.5));
     }
-    if (const TMapRegion *r = Find(map, "CREDITOS")) {
+    if (const THSRgn *r = Find(map, "CREDITOS")) {
         const QRectF box = BoxF(*r);
         const QPointF c = box.center();
         const double rad = std::min(box.width(), box.height()) / 2 - 0.5;
@@ -536,7 +541,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         QFont font = Font("DejaVu Serif", 13, true);
         Label(p, face.adjusted(0, 0, 0, 0), QStringLiteral("i"), font, f.Ink, f.InkShadow, 0.8);
     }
-    if (const TMapRegion *r = Find(map, "EJECUTAR")) {
+    if (const THSRgn *r = Find(map, "EJECUTAR")) {
         const QRectF box = BoxF(*r);
         Recess(p, box.center(), box.width() / 2 + 3.5, box.height() / 2 + 3.5);
         const TFace f = lit ? Lime() : Jade();
@@ -548,7 +553,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         p.drawPolygon(QPolygonF({c + QPointF(-s * 0.7, -s), c + QPointF(s, 0), c + QPointF(-s * 0.7, s)}));
     }
     for (const char *id : {"LUP", "LDOWN"}) {
-        const TMapRegion *r = Find(map, id);
+        const THSRgn *r = Find(map, id);
         if (!r)
             continue;
         const QRectF box = BoxF(*r);
@@ -557,7 +562,7 @@ void PaintParts(QImage &img, const std::vector<TMapRegion> &map, bool lit) {
         RoundButton(p, box.adjusted(0.5, 0.5, -0.5, -0.5), f, lit);
         Arrow(p, box, r->Id == QLatin1String("LUP"), f.Ink);
     }
-    if (const TMapRegion *r = Find(map, "MOVER")) {
+    if (const THSRgn *r = Find(map, "MOVER")) {
         const QRectF box = BoxF(*r);
         Recess(p, box.center(), box.width() / 2 + 4, box.height() / 2 + 4);
         DragKnob(p, box, lit);
@@ -593,18 +598,21 @@ double MeanLuma(const QImage &img, const QPainterPath &area) {
     return n ? sum / n : 0;
 }
 
-QPainterPath RegionPath(const TMapRegion &r) {
+} // namespace
+
+QPainterPath RegionPath(const THSRgn &r) {
     QPainterPath s;
-    if (r.Ellipse)
+    const QPoint corners[] = {r.Box.topLeft(), r.Box.bottomRight() + QPoint(1, 1)};
+    // A round button is the circle the map draws in its box: its lit face is cut by the smooth
+    // ellipse, which is how the committed skin was painted.
+    if (r.Rgn.rectCount() > 1 && r.Rgn == ShapeRegion(u"CIRCLE", corners, 2, false))
         s.addEllipse(BoxF(r));
     else
-        s.addRect(BoxF(r));
+        s.addRegion(r.Rgn);
     return s;
 }
 
-} // namespace
-
-bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) {
+bool PaintSkin(const THSRgnList &map, TSkin &skin, QString &error) {
     const TGrid shape = BuildShape();
 
     skin.Mask = QImage(W, H, QImage::Format_Mono);
@@ -620,11 +628,11 @@ bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) 
         error = QStringLiteral("the mask's pixel 0,0 must be outside (white)");
         return false;
     }
-    for (const TMapRegion &r : map)
-        for (int y = r.Box.top(); y <= r.Box.bottom(); ++y)
-            for (int x = r.Box.left(); x <= r.Box.right(); ++x)
+    for (const THSRgn *r : Regions(map))
+        for (int y = r->Box.top(); y <= r->Box.bottom(); ++y)
+            for (int x = r->Box.left(); x <= r->Box.right(); ++x)
                 if (x < 0 || y < 0 || x >= W || y >= H || skin.Mask.pixelIndex(x, y) != 0) {
-                    error = QStringLiteral("the box of region %1 leaves the shape at %2,%3").arg(r.Id).arg(x).arg(y);
+                    error = QStringLiteral("the box of region %1 leaves the shape at %2,%3").arg(r->Id).arg(x).arg(y);
                     return false;
                 }
     for (int y = TreeRect.top(); y <= TreeRect.bottom(); ++y)
@@ -649,10 +657,10 @@ bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) 
     QImage composed = normal;
     {
         QPainter p(&composed);
-        for (const TMapRegion &r : map) {
+        for (const THSRgn *r : Regions(map)) {
             p.save();
-            p.setClipPath(RegionPath(r));
-            p.drawImage(r.Box.topLeft(), lit, r.Box);
+            p.setClipPath(RegionPath(*r));
+            p.drawImage(r->Box.topLeft(), lit, r->Box);
             p.restore();
         }
     }
@@ -666,11 +674,11 @@ bool PaintSkin(const std::vector<TMapRegion> &map, TSkin &skin, QString &error) 
                     error = QStringLiteral("the skin holds the tree's colour key at %1,%2").arg(x).arg(y);
                     return false;
                 }
-    for (const TMapRegion &r : map) {
-        const QPainterPath area = RegionPath(r);
+    for (const THSRgn *r : Regions(map)) {
+        const QPainterPath area = RegionPath(*r);
         const double rest = MeanLuma(skin.Normal, area), glow = MeanLuma(skin.Lit, area);
         if (glow < rest + 25) {
-            error = QStringLiteral("region %1 is not clearly lit (%2 against %3)").arg(r.Id).arg(glow).arg(rest);
+            error = QStringLiteral("region %1 is not clearly lit (%2 against %3)").arg(r->Id).arg(glow).arg(rest);
             return false;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "ArtPictures.h"
 
+#include "picture/Resample.h"
 #include "viewer/VisorLayout.h"
 
 #include <QColor>
@@ -323,8 +324,8 @@ QImage ComposeViewerFrame(const QImage &skin, int w, int h) {
 
 namespace {
 
-// One viewer screen: the frame, a picture in the box (at actual size when it fits, else
-// fitted), the four buttons where the viewer lays them out, the two labels with their texts,
+// One viewer screen: the frame, a picture placed in the box as the viewer places it (at actual
+// size when it fits, else fitted), the four buttons where the viewer lays them out, the two labels with their texts,
 // and the grey outlines the viewer draws round all six.
 QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, int index, int count, const QString &info) {
     QImage screen = ComposeViewerFrame(art.Frame, w, h);
@@ -334,13 +335,16 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     const QFontMetrics fm(font);
     const TVisorLayout l = ComputeVisorLayout(w, h, fm.horizontalAdvance(QStringLiteral("000/000")));
     const QRect &box = l.Box;
-    QRect dest(QPoint(0, 0), picture.size());
-    if (picture.width() > box.width() || picture.height() > box.height())
-        dest.setSize(picture.size().scaled(box.size(), Qt::KeepAspectRatio));
-    dest.moveCenter(box.center());
+    const int pw = picture.width(), ph = picture.height();
     p.setClipRect(box);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    p.drawImage(dest, picture);
+    if (pw <= box.width() && ph <= box.height()) {
+        p.drawImage(ActualRect(pw, ph, box.width(), box.height()).topLeft() + box.topLeft(), picture);
+    } else {
+        const QRect dest = FittedRect(pw, ph, box.width(), box.height()).translated(box.topLeft());
+        QImage fitted(dest.size(), QImage::Format_RGB888);
+        ResampleBilinear(picture.convertToFormat(QImage::Format_RGB888), fitted);
+        p.drawImage(dest.topLeft(), fitted);
+    }
     p.setClipping(false);
 
     const QRect &prev = l.BtnPrev, &next = l.BtnNext, &salir = l.BtnSalir, &opc = l.BtnOpc;
@@ -356,7 +360,7 @@ QImage ViewerScreen(const TViewerArt &art, int w, int h, const QImage &picture, 
     const QRect &lbl1 = l.LblInfo1, &lbl2 = l.LblInfo2;
     p.setFont(font);
     p.setPen(Qt::white);
-    p.drawText(lbl1, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1/%2").arg(index + 1).arg(count));
+    p.drawText(lbl1, Qt::AlignLeft | Qt::AlignVCenter, CounterText(index, count));
     p.drawText(lbl2, Qt::AlignLeft | Qt::AlignVCenter, info);
 
     DrawControlFrames(p, l);

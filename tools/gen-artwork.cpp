@@ -82,7 +82,7 @@ int main(int argc, char **argv) {
     QString error;
 
     if (cmd == QLatin1String("skin") && (args.size() == 5 || args.size() == 6)) {
-        std::vector<art::TMapRegion> map;
+        THSRgnList map;
         if (!art::ReadMapFile(args[1], map, error))
             return Fail(error);
         art::TSkin skin;

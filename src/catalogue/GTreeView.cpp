@@ -1,7 +1,5 @@
 #include "catalogue/GTreeView.h"
 
-#include "catalogue/GTreeViewAccessible.h"
-
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -48,7 +46,6 @@ void DottedHLine(QPainter *p, int x0, int x1, int y, QColor color) {
 } // namespace
 
 TGTreeView::TGTreeView(QWidget *parent) : QTreeWidget(parent) {
-    InstallTreeAccessibility();
     setColumnCount(1);
     setHeaderHidden(true);
     // The one column is always exactly as wide as the viewport: a long caption is cut at the
@@ -67,14 +64,8 @@ TGTreeView::TGTreeView(QWidget *parent) : QTreeWidget(parent) {
     FColor = palette().color(QPalette::Base);
 
     connect(this, &QTreeWidget::currentItemChanged, this, &TGTreeView::CurrentChanged);
-    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *node) {
-        UpdateScrollBars();
-        NotifyNodeExpansion(this, node);
-    });
-    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem *node) {
-        UpdateScrollBars();
-        NotifyNodeExpansion(this, node);
-    });
+    connect(this, &QTreeWidget::itemExpanded, this, &TGTreeView::UpdateScrollBars);
+    connect(this, &QTreeWidget::itemCollapsed, this, &TGTreeView::UpdateScrollBars);
     ApplyScrollBarPolicy();
 }
 
@@ -149,7 +140,7 @@ void TGTreeView::CurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previ
 void TGTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QAbstractItemView::currentChanged(current, previous);
     if (hasFocus())
-        NotifyNodeFocus(this, itemFromIndex(current));
+        Q_EMIT NodeFocused(itemFromIndex(current));
 }
 
 void TGTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
@@ -163,7 +154,7 @@ void TGTreeView::focusInEvent(QFocusEvent *event) {
         this,
         [this] {
             if (hasFocus())
-                NotifyNodeFocus(this, currentItem());
+                Q_EMIT NodeFocused(currentItem());
         },
         Qt::QueuedConnection);
 }

@@ -56,6 +56,11 @@ public:
     void MarkScrollBarsPending() { FScrollBarsPending = true; }
     bool ScrollBarsPending() const { return FScrollBarsPending; }
 
+Q_SIGNALS:
+    // The keyboard focus is on the node, for assistive tools: raised when the current node
+    // changes while the tree has the focus, and again after the tree gains it.
+    void NodeFocused(QTreeWidgetItem *node);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -7,6 +7,8 @@
 #include <QPersistentModelIndex>
 #include <QPointer>
 
+#include <array>
+
 namespace {
 
 // One node, held by its model index: a node that leaves the tree (a refill) makes it invalid.
@@ -64,10 +66,44 @@ private:
     QPersistentModelIndex FIndex;
 };
 
+void NotifyNode(QAccessibleEvent &event, TGTreeView *tree, QTreeWidgetItem *node) {
+    const int index = AccessibleNodeIndex(tree, node);
+    if (index < 0)
+        return;
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+}
+
+void NotifyNodeFocus(TGTreeView *tree, QTreeWidgetItem *node) {
+    if (!QAccessible::isActive() || !node)
+        return;
+    QAccessibleEvent event(tree, QAccessible::Focus);
+    NotifyNode(event, tree, node);
+}
+
+void NotifyNodeExpansion(TGTreeView *tree, QTreeWidgetItem *node) {
+    if (!QAccessible::isActive() || !node)
+        return;
+    QAccessible::State changed;
+    changed.expanded = true;
+    changed.collapsed = true;
+    QAccessibleStateChangeEvent event(tree, changed);
+    NotifyNode(event, tree, node);
+}
+
 class TGTreeAccessible : public QAccessibleWidget {
 public:
-    explicit TGTreeAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Tree) {}
+    explicit TGTreeAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Tree) {
+        TGTreeView *tree = Tree();
+        const auto expansion = [tree](QTreeWidgetItem *node) { NotifyNodeExpansion(tree, node); };
+        FLinks = {QObject::connect(tree, &TGTreeView::NodeFocused, tree,
+                                   [tree](QTreeWidgetItem *node) { NotifyNodeFocus(tree, node); }),
+                  QObject::connect(tree, &QTreeWidget::itemExpanded, tree, expansion),
+                  QObject::connect(tree, &QTreeWidget::itemCollapsed, tree, expansion)};
+    }
     ~TGTreeAccessible() override {
+        for (const QMetaObject::Connection &link : FLinks)
+            QObject::disconnect(link);
         for (const QAccessible::Id id : std::as_const(FNodes))
             QAccessible::deleteAccessibleInterface(id);
     }
@@ -136,6 +172,7 @@ private:
         }
     }
 
+    std::array<QMetaObject::Connection, 3> FLinks;
     mutable QHash<const QTreeWidgetItem *, QAccessible::Id> FNodes;
 };
 
@@ -143,14 +180,6 @@ QAccessibleInterface *TreeFactory(const QString &className, QObject *object) {
     if (className == QLatin1String("TGTreeView") && object && object->isWidgetType())
         return new TGTreeAccessible(static_cast<QWidget *>(object));
     return nullptr;
-}
-
-void NotifyNode(QAccessibleEvent &event, TGTreeView *tree, QTreeWidgetItem *node) {
-    const int index = AccessibleNodeIndex(tree, node);
-    if (index < 0)
-        return;
-    event.setChild(index);
-    QAccessible::updateAccessibility(&event);
 }
 
 } // namespace
@@ -171,21 +200,4 @@ int AccessibleNodeIndex(const TGTreeView *tree, const QTreeWidgetItem *node) {
         if (n == node)
             return i;
     return -1;
-}
-
-void NotifyNodeFocus(TGTreeView *tree, QTreeWidgetItem *node) {
-    if (!QAccessible::isActive() || !node)
-        return;
-    QAccessibleEvent event(tree, QAccessible::Focus);
-    NotifyNode(event, tree, node);
-}
-
-void NotifyNodeExpansion(TGTreeView *tree, QTreeWidgetItem *node) {
-    if (!QAccessible::isActive() || !node)
-        return;
-    QAccessible::State changed;
-    changed.expanded = true;
-    changed.collapsed = true;
-    QAccessibleStateChangeEvent event(tree, changed);
-    NotifyNode(event, tree, node);
 }

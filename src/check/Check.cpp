@@ -3,7 +3,9 @@
 #include "check/Disc.h"
 #include "check/Json.h"
 
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
+#include "hotzone/MapText.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "picture/GifAnimation.h"
@@ -14,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -65,13 +66,7 @@ TCheckRun MapCommand(const QStringList &args) {
     QByteArray bytes;
     if (!platform::ReadFileBytes(args[0], bytes, kMaxTextBytes))
         return Failure(QStringLiteral("no se puede leer %1").arg(args[0]));
-    QStringList lines = platform::DecodeText(bytes).split(u'\n');
-    for (QString &line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    // A final line break ends the last line; it does not start an empty one.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    QStringList lines = MapLines(platform::DecodeText(bytes));
     THSRgnList list;
     list.LoadMap(lines);
 
@@ -209,34 +204,6 @@ TCheckRun DiscCommand(const QStringList &args) {
 }
 
 } // namespace
-
-QString DesignProperty(const QByteArray &designXml, const QString &widget, const QString &property) {
-    QXmlStreamReader xml(designXml);
-    int depth = 0, widgetDepth = -1;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            const auto attrs = xml.attributes();
-            if (widgetDepth < 0 && xml.name() == u"widget" && attrs.value(QLatin1String("name")) == widget) {
-                widgetDepth = depth;
-            } else if (widgetDepth >= 0 && depth == widgetDepth + 1 && xml.name() == u"property" &&
-                       attrs.value(QLatin1String("name")) == property) {
-                while (xml.readNextStartElement())
-                    if (xml.name() == u"string")
-                        return xml.readElementText();
-                    else
-                        xml.skipCurrentElement();
-                return {};
-            }
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (depth == widgetDepth)
-                widgetDepth = -1;
-            --depth;
-        }
-    }
-    return {};
-}
 
 QStringList ShippedMapText() {
     QFile design(QStringLiteral(":/telvaro-check/MainFrm.ui"));

@@ -27,8 +27,6 @@ TCheckRun RunCheck(const QStringList &arguments);
 
 // The main window's map text, from its window design as compiled into the tool.
 QStringList ShippedMapText();
-// The value of a string property of a widget in a window design; empty when there is none.
-QString DesignProperty(const QByteArray &designXml, const QString &widget, const QString &property);
 
 // The lines of map text that are neither comments nor blank and yet add no region.
 QStringList MapLinesWithoutRegion(const QStringList &lines);

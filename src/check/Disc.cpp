@@ -5,6 +5,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotImg.h"
 #include "hotzone/HotZone.h"
 #include "lib/GExec.h"

@@ -1,9 +1,9 @@
 #include "hotzone/HotZone.h"
 
-#include "hotzone/HotZoneAccessible.h"
+#include "hotzone/HotShapes.h"
+#include "hotzone/MapText.h"
 #include "platform/Clock.h"
 
-#include <QXmlStreamReader>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -14,237 +14,17 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdlib>
 
 // ---------------------------------------------------------------------------------------------
 // Map text
 
-bool ReadInteger(QStringView text, int &value) {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == u' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    int base = 10;
-    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= n)
-        return false;
-    // The magnitude may reach 2^31 only for a negative number; anything larger is no integer.
-    const qint64 limit = negative ? qint64(1) << 31 : (qint64(1) << 31) - 1;
-    qint64 acc = 0;
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        int d = -1;
-        if (c >= u'0' && c <= u'9')
-            d = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            d = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            d = c - u'A' + 10;
-        if (d < 0)
-            return false;
-        acc = acc * base + d;
-        if (acc > limit)
-            return false;
-    }
-    value = int(negative ? -acc : acc);
-    return true;
-}
-
 namespace {
-
-// Only ASCII letters change: ids and keywords keep accented and other characters as written.
-QString UpperAscii(QStringView s) {
-    QString out = s.toString();
-    for (QChar &c : out)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    return out;
-}
-
-// Tokens are separated by blanks only; tabs and everything else belong to tokens. Reading past
-// the last token gives an empty one.
-class TTokenReader {
-public:
-    explicit TTokenReader(QStringView line) : FLine(line) {}
-    QString Next() {
-        while (FPos < FLine.size() && FLine[FPos] == u' ')
-            ++FPos;
-        const qsizetype start = FPos;
-        while (FPos < FLine.size() && FLine[FPos] != u' ')
-            ++FPos;
-        return UpperAscii(FLine.mid(start, FPos - start));
-    }
-
-private:
-    QStringView FLine;
-    qsizetype FPos = 0;
-};
 
 int Coordinate(QStringView text) {
     int v = 0;
     if (!ReadInteger(text, v))
         v = 0;
     return std::clamp(v, THSRgnList::kMinCoord, THSRgnList::kMaxCoord);
-}
-
-struct TBox {
-    int Left, Top, Right, Bottom; // right and bottom excluded
-};
-
-TBox Normalised(int l, int t, int r, int b) { return {std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)}; }
-
-TBox CornerBox(QPoint a, QPoint b) { return Normalised(a.x(), a.y(), b.x(), b.y()); }
-
-TBox CircleBox(QPoint p1, QPoint p2, bool ncsa) {
-    if (!ncsa)
-        return CornerBox(p1, p2);
-    const int cx = p1.x(), cy = p1.y();
-    if (p2.x() == cx) {
-        const int r = p2.y() - cy;
-        return Normalised(cx - r, cy - r, cx + r, cy + r);
-    }
-    return Normalised(2 * cx - p2.x(), 2 * cy - p2.y(), p2.x(), p2.y());
-}
-
-QRegion RectRegion(const TBox &b) { return QRegion(QRect(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top)); }
-
-// A rectangle whose corners are rounded by an ellipse EW wide and EH high, and so, with the
-// ellipse as large as the box, the ellipse inscribed in the box.
-// 1. The corner ellipse is limited to the box; below 2 pixels either way it is a rectangle.
-// 2. Each row is sampled at its pixel centre; a pixel belongs to the row when its centre lies
-//    within the curve, so the left and top edges are included and the right and bottom ones
-//    excluded, as for rectangles.
-// 3. Every row keeps at least its middle pixel(s), so the shape touches all four sides of its
-//    box and its bounding box is the box.
-// 4. Rows are mirrored (top and bottom, left and right) and runs of equal rows become one
-//    rectangle of the region.
-QRegion RoundRectRegion(const TBox &box, int ellipseWidth, int ellipseHeight) {
-    const int w = box.Right - box.Left, h = box.Bottom - box.Top;
-    if (w <= 0 || h <= 0)
-        return {};
-    const int ew = std::min(std::abs(ellipseWidth), w);
-    const int eh = std::min(std::abs(ellipseHeight), h);
-    if (ew < 2 || eh < 2)
-        return RectRegion(box);
-    const double a = ew / 2.0, b = eh / 2.0;
-    const int maxInset = (w - 1) / 2;
-    auto insetOfRow = [&](int row) {
-        const double dy = b - (std::min(row, h - 1 - row) + 0.5);
-        if (dy <= 0)
-            return 0;
-        const double q = dy / b;
-        const double dx = a * std::sqrt(std::max(0.0, 1.0 - q * q));
-        return std::clamp(int(std::ceil(a - dx - 0.5)), 0, maxInset);
-    };
-    std::vector<QRect> rects;
-    int runStart = 0;
-    int runInset = insetOfRow(0);
-    for (int row = 1; row <= h; ++row) {
-        const int inset = row < h ? insetOfRow(row) : -1;
-        if (inset == runInset)
-            continue;
-        rects.emplace_back(box.Left + runInset, box.Top + runStart, w - 2 * runInset, row - runStart);
-        runStart = row;
-        runInset = inset;
-    }
-    QRegion rgn;
-    rgn.setRects(rects.data(), int(rects.size()));
-    return rgn;
-}
-
-// Builds a region from rows of spans, merging runs of equal rows into bands.
-class TBandBuilder {
-public:
-    void AddRow(int y, const std::vector<std::pair<int, int>> &spans) {
-        if (!spans.empty() && spans == FLast && y == FLastBottom) {
-            for (size_t i = FBandStart; i < FRects.size(); ++i)
-                FRects[i].setBottom(y);
-        } else if (!spans.empty()) {
-            FBandStart = FRects.size();
-            for (const auto &[l, r] : spans)
-                FRects.emplace_back(l, y, r - l, 1);
-        }
-        FLast = spans;
-        FLastBottom = y + 1;
-    }
-    QRegion Region() const {
-        QRegion rgn;
-        rgn.setRects(FRects.data(), int(FRects.size()));
-        return rgn;
-    }
-
-private:
-    std::vector<QRect> FRects;
-    std::vector<std::pair<int, int>> FLast;
-    size_t FBandStart = 0;
-    int FLastBottom = 0;
-};
-
-// A closed polygon filled by the nonzero winding rule, with the pixel-centre rule of the other
-// shapes. The toolkit's own polygon regions take seconds for a large self-crossing polygon; this
-// scan takes time in proportion to rows times edges.
-// 1. Each row is sampled along its centre line; every edge crossing it gives an x and a
-//    direction (up or down).
-// 2. Crossings sorted by x are walked with a winding count; where the count is not zero the
-//    row is inside, and a pixel belongs to it when its centre lies inside.
-// 3. Spans that touch after rounding are merged; rows become bands as for round rectangles.
-QRegion PolygonRegion(const QPoint *pts, int count) {
-    int minY = pts[0].y(), maxY = pts[0].y();
-    for (int i = 1; i < count; ++i) {
-        minY = std::min(minY, pts[i].y());
-        maxY = std::max(maxY, pts[i].y());
-    }
-    struct TCrossing {
-        double X;
-        int Dir;
-    };
-    std::vector<TCrossing> crossings;
-    std::vector<std::pair<int, int>> spans;
-    TBandBuilder bands;
-    for (int y = minY; y < maxY; ++y) {
-        const double yc = y + 0.5;
-        crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const QPoint a = pts[i], b = pts[(i + 1) % count];
-            if (a.y() == b.y() || yc < std::min(a.y(), b.y()) || yc >= std::max(a.y(), b.y()))
-                continue;
-            const double x = a.x() + (yc - a.y()) * double(b.x() - a.x()) / double(b.y() - a.y());
-            crossings.push_back({x, b.y() > a.y() ? 1 : -1});
-        }
-        std::sort(crossings.begin(), crossings.end(), [](const TCrossing &l, const TCrossing &r) { return l.X < r.X; });
-        spans.clear();
-        int winding = 0;
-        double enter = 0;
-        for (const TCrossing &c : crossings) {
-            const int before = winding;
-            winding += c.Dir;
-            if (before == 0 && winding != 0) {
-                enter = c.X;
-            } else if (before != 0 && winding == 0) {
-                const int l = int(std::ceil(enter - 0.5)), r = int(std::ceil(c.X - 0.5));
-                if (r <= l)
-                    continue;
-                if (!spans.empty() && l <= spans.back().second)
-                    spans.back().second = std::max(spans.back().second, r);
-                else
-                    spans.emplace_back(l, r);
-            }
-        }
-        bands.AddRow(y, spans);
-    }
-    return bands.Region();
 }
 
 } // namespace
@@ -278,19 +58,7 @@ void THSRgnList::ParseLine(const QString &line) {
         const QStringView t(token);
         pts[size_t(count++)] = QPoint(Coordinate(t.left(comma)), Coordinate(t.mid(comma + 1)));
     }
-    QRegion rgn;
-    if (keyword == u"RECT" && count >= 2) {
-        rgn = RectRegion(CornerBox(pts[0], pts[1]));
-    } else if (keyword == u"CIRCLE" && count >= 2) {
-        const TBox b = CircleBox(pts[0], pts[1], NcsaCircles);
-        rgn = RoundRectRegion(b, b.Right - b.Left, b.Bottom - b.Top);
-    } else if (keyword == u"POLY" && count >= 3) {
-        rgn = PolygonRegion(pts.data(), count);
-    } else if (keyword == u"ROUNDRECT" && count >= 3) {
-        rgn = RoundRectRegion(CornerBox(pts[0], pts[1]), pts[2].x(), pts[2].y());
-    } else {
-        return;
-    }
+    QRegion rgn = ShapeRegion(keyword, pts.data(), count, NcsaCircles);
     if (id.isEmpty() || rgn.isEmpty())
         return;
     auto rec = std::make_unique<THSRgn>();
@@ -329,33 +97,6 @@ void THSRgnList::SetCursorAll(qint16 cursor) {
     }
 }
 
-QCursor CursorFromId(qint16 id) {
-    switch (id) {
-    case -1: return Qt::BlankCursor;
-    case -3: return Qt::CrossCursor;
-    case -4: return Qt::IBeamCursor;
-    case -5:
-    case -22: return Qt::SizeAllCursor;
-    case -6: return Qt::SizeBDiagCursor;
-    case -7: return Qt::SizeVerCursor;
-    case -8: return Qt::SizeFDiagCursor;
-    case -9: return Qt::SizeHorCursor;
-    case -10: return Qt::UpArrowCursor;
-    case -11:
-    case -17: return Qt::WaitCursor;
-    case -12: return Qt::DragMoveCursor;
-    case -13:
-    case -18: return Qt::ForbiddenCursor;
-    case -14: return Qt::SplitHCursor;
-    case -15: return Qt::SplitVCursor;
-    case -16: return Qt::DragCopyCursor;
-    case -19: return Qt::BusyCursor;
-    case -20: return Qt::WhatsThisCursor;
-    case -21: return Qt::PointingHandCursor;
-    default: return Qt::ArrowCursor;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // The control
 
@@ -365,7 +106,6 @@ QEvent::Type THSRegionPressEvent::EventType() {
 }
 
 TCustomHotZone::TCustomHotZone(QWidget *parent) : QWidget(parent) {
-    InstallHotZoneAccessibility();
     setGeometry(0, 0, 640, 480);
     setMouseTracking(true);
     // Reached by Tab only: a click must leave the focus where it is, as it always has.
@@ -412,7 +152,7 @@ void TCustomHotZone::ChangeFlags(THSRgn *rgn, THSFlags flags) {
     const THSFlags old = rgn->Flags;
     rgn->Flags = flags;
     RefreshRegion(rgn);
-    NotifyRegionFlags(this, FRgnList.IndexOf(rgn), old, flags);
+    Q_EMIT RegionFlagsChanged(FRgnList.IndexOf(rgn), old, flags);
 }
 
 void TCustomHotZone::IncludeRegionFlags(const QString &id, THSFlags flags) {
@@ -784,7 +524,7 @@ void TCustomHotZone::MoveFocus(THSRgn *rgn) {
 }
 
 void TCustomHotZone::AnnounceFocus() {
-    NotifyRegionFocus(this, FRgnList.IndexOf(FFocusRgn));
+    Q_EMIT RegionFocused(FRgnList.IndexOf(FFocusRgn));
     Q_EMIT OnFocus(this, FFocusRgn ? FFocusRgn->Id : QString());
 }
 
@@ -877,32 +617,4 @@ void TCustomHotZone::KeyPress(const THSRgn &rgn) {
             return;
     }
     Raise(&TCustomHotZone::OnHitUp, &pressed);
-}
-
-QStringList MapTextFromDesign(const QByteArray &designXml, const QString &widget) {
-    QXmlStreamReader xml(designXml);
-    QStringList lines;
-    int widgetDepth = -1, depth = 0;
-    bool inRegions = false;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            ++depth;
-            const auto attrs = xml.attributes();
-            if (xml.name() == u"widget" && attrs.value(QLatin1String("name")) == widget && widgetDepth < 0)
-                widgetDepth = depth;
-            else if (widgetDepth >= 0 && depth == widgetDepth + 1 && xml.name() == u"property" &&
-                     attrs.value(QLatin1String("name")) == u"Regions")
-                inRegions = true;
-            else if (inRegions && xml.name() == u"string")
-                lines << xml.readElementText(), --depth;
-        } else if (token == QXmlStreamReader::EndElement) {
-            if (inRegions && xml.name() == u"property")
-                return lines;
-            if (depth == widgetDepth)
-                widgetDepth = -1;
-            --depth;
-        }
-    }
-    return lines;
 }

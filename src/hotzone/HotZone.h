@@ -1,7 +1,8 @@
 #pragma once
 // Image-map hot zones: the region list built from NCSA-style map text, and the control that
 // follows the pointer over those regions, raises events by region id and lights regions.
-#include <QCursor>
+#include "hotzone/HotCursor.h"
+
 #include <QEvent>
 #include <QImage>
 #include <QRect>
@@ -26,12 +27,6 @@ constexpr THSFlags hsHoverLight = 4; // drawn highlighted while the pointer is o
 constexpr THSFlags hsOwnCursor = 8;  // its Cursor is shown while the pointer is over it
 constexpr THSFlags hsAutoRepeat = 16; // the hit repeats every RepDelay ms while held
 
-// Cursor ids as window designs store them; 0 is the default cursor.
-constexpr qint16 crDefault = 0;
-constexpr qint16 crArrow = -2;
-constexpr qint16 crCross = -3;
-constexpr qint16 crHandPoint = -21;
-
 struct THSRgn {
     QRegion Rgn;
     QString Id;
@@ -39,11 +34,6 @@ struct THSRgn {
     qint16 Cursor = crDefault;
     QRect Box; // Rgn's bounding box, kept so that hit tests can skip a region without touching Rgn
 };
-
-// The common integer reader: blanks skipped, an optional sign, then decimal digits, or
-// hexadecimal digits after "$", "x" or "0x" (either letter case). False when the text is not a
-// whole integer or lies outside the signed 32-bit range.
-bool ReadInteger(QStringView text, int &value);
 
 class THSRgnList {
 public:
@@ -92,9 +82,6 @@ public:
 private:
     std::vector<std::unique_ptr<THSRgn>> FItems;
 };
-
-// The Qt cursor for a cursor id of a window design.
-QCursor CursorFromId(qint16 id);
 
 // How a region presents itself to assistive tools (screen readers): the name they say, and
 // whether it is one of a set of which the latched region is the chosen one, so that its latch
@@ -217,6 +204,10 @@ Q_SIGNALS:
     void OnEnter(QObject *Sender, const QString &Id);
     // The keyboard focus moved to the region Id; an empty Id: it left the regions.
     void OnFocus(QObject *Sender, const QString &Id);
+    // What assistive tools are told: the keyboard focus is on the region at Index (-1: none),
+    // and a region's flags changed.
+    void RegionFocused(int Index);
+    void RegionFlagsChanged(int Index, THSFlags Before, THSFlags After);
 
 protected:
     virtual bool IsImgEmpty() const = 0;
@@ -286,7 +277,3 @@ private:
     QImage FSurface;         // the retained picture of the control
     bool FSurfaceValid = false;
 };
-
-// The map text a window design (a Qt Designer .ui file) stores in the "Regions" property of
-// the hot-zone widget named Widget, line by line as written; empty when it holds none.
-QStringList MapTextFromDesign(const QByteArray &designXml, const QString &widget = QStringLiteral("Hot"));

@@ -1,10 +1,33 @@
 #include "hotzone/HotZoneAccessible.h"
 
+#include "hotzone/HotZone.h"
+
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
 
 namespace {
+
+void NotifyRegionFocus(TCustomHotZone *hot, int index) {
+    if (!QAccessible::isActive() || index < 0)
+        return;
+    QAccessibleEvent event(hot, QAccessible::Focus);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+}
+
+void NotifyRegionFlags(TCustomHotZone *hot, int index, THSFlags before, THSFlags after) {
+    if (!QAccessible::isActive() || index < 0)
+        return;
+    QAccessible::State changed;
+    changed.disabled = ((before ^ after) & hsEnabled) != 0;
+    changed.checked = ((before ^ after) & hsLatched) && hot->Presentation(hot->RgnList().Items(index)).Checkable;
+    if (!changed.disabled && !changed.checked)
+        return;
+    QAccessibleStateChangeEvent event(hot, changed);
+    event.setChild(index);
+    QAccessible::updateAccessibility(&event);
+}
 
 // One region. Regions are no objects of their own, so the interface holds the control, the
 // region's index and the list's generation: a rebuilt list makes it invalid.
@@ -82,8 +105,20 @@ private:
 
 class THotZoneAccessible : public QAccessibleWidget {
 public:
-    explicit THotZoneAccessible(QWidget *w) : QAccessibleWidget(w) {}
-    ~THotZoneAccessible() override { Forget(); }
+    explicit THotZoneAccessible(QWidget *w) : QAccessibleWidget(w) {
+        TCustomHotZone *hot = Hot();
+        FFocusLink = QObject::connect(hot, &TCustomHotZone::RegionFocused, hot,
+                                      [hot](int index) { NotifyRegionFocus(hot, index); });
+        FFlagsLink = QObject::connect(hot, &TCustomHotZone::RegionFlagsChanged, hot,
+                                      [hot](int index, THSFlags before, THSFlags after) {
+                                          NotifyRegionFlags(hot, index, before, after);
+                                      });
+    }
+    ~THotZoneAccessible() override {
+        QObject::disconnect(FFocusLink);
+        QObject::disconnect(FFlagsLink);
+        Forget();
+    }
 
     TCustomHotZone *Hot() const { return static_cast<TCustomHotZone *>(widget()); }
 
@@ -128,6 +163,7 @@ private:
         FChildren.clear();
     }
 
+    QMetaObject::Connection FFocusLink, FFlagsLink;
     mutable QHash<int, QAccessible::Id> FChildren;
     mutable quint64 FGeneration = 0;
 };
@@ -146,25 +182,4 @@ void InstallHotZoneAccessibility() {
         return true;
     }();
     (void)installed;
-}
-
-void NotifyRegionFocus(TCustomHotZone *hot, int index) {
-    if (!QAccessible::isActive() || index < 0)
-        return;
-    QAccessibleEvent event(hot, QAccessible::Focus);
-    event.setChild(index);
-    QAccessible::updateAccessibility(&event);
-}
-
-void NotifyRegionFlags(TCustomHotZone *hot, int index, THSFlags before, THSFlags after) {
-    if (!QAccessible::isActive() || index < 0)
-        return;
-    QAccessible::State changed;
-    changed.disabled = ((before ^ after) & hsEnabled) != 0;
-    changed.checked = ((before ^ after) & hsLatched) && hot->Presentation(hot->RgnList().Items(index)).Checkable;
-    if (!changed.disabled && !changed.checked)
-        return;
-    QAccessibleStateChangeEvent event(hot, changed);
-    event.setChild(index);
-    QAccessible::updateAccessibility(&event);
 }

@@ -2,6 +2,7 @@
 // show the skin window.
 #include "about/AboutFrm.h"
 #include "catalogue/Disc.h"
+#include "main/Accessibility.h"
 #include "main/MainFrm.h"
 #include "platform/Bundle.h"
 #include "platform/Environment.h"
@@ -46,6 +47,7 @@ int main(int argc, char **argv) {
     // The skin, its mask and the tree's colour key only line up at whole scale factors.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
+    InstallAccessibility();
     QApplication::setApplicationDisplayName(StartupTitle(platform::ProgramFile()));
 
     const QStringList args = QCoreApplication::arguments();

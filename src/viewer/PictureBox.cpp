@@ -2,7 +2,6 @@
 
 #include "picture/Picture.h"
 #include "picture/Resample.h"
-#include "viewer/ViewerAccessible.h"
 #include "viewer/VisorLayout.h"
 
 #include <QApplication>
@@ -29,7 +28,6 @@ QPoint TPictureBox::DevicePoint(QPointF pos) const {
 }
 
 TPictureBox::TPictureBox(QWidget *parent) : QWidget(parent) {
-    InstallViewerAccessibility();
     // No background of its own: around the picture the window's black shows.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(false);

@@ -3,5 +3,6 @@
 // fit: the window is a window (not a bare filler) and the picture area an image. Names and
 // descriptions come from the window.
 
-// Makes Qt's accessibility create these interfaces; effective once.
+// Makes Qt's accessibility create these interfaces; effective once. Called at start-up, before
+// any viewer is made.
 void InstallViewerAccessibility();

@@ -8,6 +8,7 @@
 #include "ArtViewer.h"
 
 #include "platform/Files.h"
+#include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
@@ -37,21 +38,10 @@ uint32_t Le(const QByteArray &b, int at, int n) {
     return v;
 }
 
-std::vector<art::TMapRegion> ShippedMap() {
-    std::vector<art::TMapRegion> map;
+void ReadShippedMap(THSRgnList &map) {
     QString error;
     if (!art::ReadMapFile(Top() + QStringLiteral("/resources/MainFrm.ui"), map, error))
         qWarning("%s", qPrintable(error));
-    return map;
-}
-
-QPainterPath Shape(const art::TMapRegion &r) {
-    QPainterPath p;
-    if (r.Ellipse)
-        p.addEllipse(QRectF(r.Box));
-    else
-        p.addRect(QRectF(r.Box));
-    return p;
 }
 
 double Luma(QRgb c) { return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c); }
@@ -111,10 +101,12 @@ void TestArtwork::mapReader() {
     QFETCH(QStringList, lines);
     QFETCH(QString, expected);
     QStringList got;
-    for (const art::TMapRegion &r : art::ReadMap(lines)) {
-        const QRect b = r.Box;
+    THSRgnList map;
+    map.LoadMap(lines);
+    for (int i = 0; i < map.Count(); ++i) {
+        const QRect b = map.Items(i)->Box;
         got << QStringLiteral("%1:%2:%3,%4,%5,%6")
-                   .arg(r.Id, r.Ellipse ? "e" : "r")
+                   .arg(map.Items(i)->Id, map.Items(i)->Rgn.rectCount() > 1 ? "e" : "r")
                    .arg(b.left())
                    .arg(b.top())
                    .arg(b.right() + 1)
@@ -133,12 +125,13 @@ void TestArtwork::shippedMapBoxes() {
                               "SALIR 87,4,119,27",         "MINIMIZAR 120,4,152,27", "IMAGEN 363,68,430,86",
                               "MOVER 244,308,310,374",     "LUP 335,153,359,175",    "LDOWN 329,175,351,195",
                               "CREDITOS 250,5,269,26",     "EJECUTAR 350,107,390,147"};
-    const auto map = ShippedMap();
-    QCOMPARE(map.size(), std::size(expected));
-    for (size_t i = 0; i < map.size(); ++i) {
-        const QRect b = map[i].Box;
-        QCOMPARE(QStringLiteral("%1 %2,%3,%4,%5").arg(map[i].Id).arg(b.left()).arg(b.top()).arg(b.right() + 1).arg(b.bottom() + 1),
-                 QString::fromLatin1(expected[i]));
+    THSRgnList map;
+    ReadShippedMap(map);
+    QCOMPARE(size_t(map.Count()), std::size(expected));
+    for (int i = 0; i < map.Count(); ++i) {
+        const QRect b = map.Items(i)->Box;
+        QCOMPARE(QStringLiteral("%1 %2,%3,%4,%5").arg(map.Items(i)->Id).arg(b.left()).arg(b.top()).arg(b.right() + 1).arg(b.bottom() + 1),
+                 QString::fromLatin1(expected[size_t(i)]));
     }
 }
 
@@ -178,8 +171,11 @@ void TestArtwork::skinFiles() {
         for (int x = 79; x < 297; ++x)
             QVERIFY(mask.pixel(x, y) != outside);
 
-    for (const art::TMapRegion &r : ShippedMap()) {
-        const QPainterPath shape = Shape(r);
+    THSRgnList map;
+    ReadShippedMap(map);
+    for (int i = 0; i < map.Count(); ++i) {
+        const THSRgn &r = *map.Items(i);
+        const QPainterPath shape = art::RegionPath(r);
         double rest = 0, glow = 0;
         int n = 0;
         for (int y = r.Box.top(); y <= r.Box.bottom(); ++y)
@@ -203,8 +199,10 @@ void TestArtwork::skinFiles() {
 void TestArtwork::generatorMatchesCommittedMask() {
     art::TSkin a, b;
     QString error;
-    QVERIFY2(art::PaintSkin(ShippedMap(), a, error), qPrintable(error));
-    QVERIFY2(art::PaintSkin(ShippedMap(), b, error), qPrintable(error));
+    THSRgnList map;
+    ReadShippedMap(map);
+    QVERIFY2(art::PaintSkin(map, a, error), qPrintable(error));
+    QVERIFY2(art::PaintSkin(map, b, error), qPrintable(error));
     QCOMPARE(a.Normal, b.Normal);
     QCOMPARE(a.Lit, b.Lit);
     // The mask is the shape itself, computed without painting: exact on every processor.
@@ -215,8 +213,7 @@ void TestArtwork::generatorMatchesCommittedMask() {
     QCOMPARE(art::BmpBytes(a.Normal), art::BmpBytes(b.Normal));
 
     // A region the shape cannot hold is refused.
-    auto map = ShippedMap();
-    map.push_back(art::ReadMap({"rect FUERA 0,0 20,20"}).front());
+    map.ParseLine("rect FUERA 0,0 20,20");
     art::TSkin c;
     QVERIFY(!art::PaintSkin(map, c, error));
     QVERIFY(error.contains(QLatin1String("FUERA")));
@@ -242,28 +239,9 @@ void TestArtwork::viewerFrameTiles() {
     const QImage skin = QImage::fromData(bytes, "BMP");
     QCOMPARE(skin.format(), QImage::Format_Indexed8);
 
-    // Pieces copied pixel by pixel in the viewer's order: bands, sides, corners.
+    // The frame as the viewer paints it from the skin.
     const int w = screen.width(), h = screen.height();
-    QImage frame(w, h, QImage::Format_RGB32);
-    frame.fill(Qt::black);
-    auto copy = [&](int sx, int sy, int pw, int ph, int dx, int dy) {
-        for (int y = 0; y < ph; ++y)
-            for (int x = 0; x < pw; ++x)
-                if (dx + x < w && dy + y < h)
-                    frame.setPixel(dx + x, dy + y, skin.pixel(sx + x, sy + y));
-    };
-    for (int k = 0; k <= w / 24; ++k) {
-        copy(12, 0, 24, 12, 12 + 24 * k, 0);
-        copy(12, 12, 24, 36, 12 + 24 * k, h - 36);
-    }
-    for (int k = 0; k <= h / 24; ++k) {
-        copy(0, 12, 12, 24, 0, 12 + 24 * k);
-        copy(36, 12, 12, 24, w - 12, 12 + 24 * k);
-    }
-    copy(0, 0, 12, 12, 0, 0);
-    copy(0, 36, 12, 12, 0, h - 12);
-    copy(36, 0, 12, 12, w - 12, 0);
-    copy(36, 36, 12, 12, w - 12, h - 12);
+    const QImage frame = art::ComposeViewerFrame(skin, w, h);
 
     for (int y : {0, 5, 11, h - 36, h - 20, h - 1})
         for (int x = 12; x < w - 12; ++x)

@@ -2,6 +2,7 @@
 // map order, their names, states, rectangles and press action; Tab over the enabled regions;
 // the focused region lit.
 #include "hotzone/HotImg.h"
+#include "hotzone/HotZoneAccessible.h"
 #include "hotzone/ShippedMap.h"
 
 #include <QAccessible>
@@ -204,6 +205,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    InstallHotZoneAccessibility();
     TestAccessible t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -1,5 +1,6 @@
 // The region list: reading map text into shapes, and finding shapes by id and by point.
 #include "hotzone/HotZone.h"
+#include "hotzone/MapText.h"
 #include "hotzone/ShippedMap.h"
 
 #include <QtTest>

@@ -3,6 +3,7 @@
 #include "about/AboutFrm.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
+#include "main/Accessibility.h"
 #include "viewer/GVisor.h"
 
 #include "RecordingDesktop.h"
@@ -652,6 +653,7 @@ int main(int argc, char **argv) {
     TRecordingDesktop desk;
     gDesk = &desk;
     QApplication app(argc, argv);
+    InstallAccessibility();
     QApplication::setApplicationDisplayName("Telvaro");
     TestMainFrm t;
     return QTest::qExec(&t, argc, argv);

@@ -4,6 +4,7 @@
 #include "viewer/GVisor.h"
 #include "viewer/PictureBox.h"
 #include "viewer/SpeedButton.h"
+#include "viewer/ViewerAccessible.h"
 #include "viewer/VisorLayout.h"
 
 #include "TestSupport.h"
@@ -158,6 +159,7 @@ private Q_SLOTS:
 int main(int argc, char **argv) {
     QTemporaryDir dir;
     gDir = &dir;
+    InstallViewerAccessibility();
     return testsupport::RunOn1024x768<TestVisorAccess>(argc, argv, dir.path());
 }
 
