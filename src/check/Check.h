@@ -5,9 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-class THSRgnList;
-class TJson;
-
 // One run of the tool: what it writes to standard output and standard error, and its exit code.
 struct TCheckRun {
     int ExitCode = 0;
@@ -24,13 +21,3 @@ constexpr int kExitUsage = 2;
 // Runs the tool in this process with Arguments (without the program name). Needs a
 // QApplication. Each disc it reads is a value of its own, gone when it returns.
 TCheckRun RunCheck(const QStringList &arguments);
-
-// The main window's map text, from its window design as compiled into the tool.
-QStringList ShippedMapText();
-
-// The lines of map text that are neither comments nor blank and yet add no region.
-QStringList MapLinesWithoutRegion(const QStringList &lines);
-
-// {"regions": [...]} of a region list: id, box (left, top, right, bottom, the last two
-// excluded) and flags, in list order.
-TJson RegionsJson(const THSRgnList &list);

@@ -1,6 +1,6 @@
 #include "check/Disc.h"
 
-#include "check/Check.h"
+#include "check/MapReport.h"
 
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"

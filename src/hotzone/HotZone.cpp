@@ -1,9 +1,8 @@
 #include "hotzone/HotZone.h"
 
-#include "hotzone/HotShapes.h"
-#include "hotzone/MapText.h"
 #include "platform/Clock.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -14,88 +13,6 @@
 
 #include <algorithm>
 #include <array>
-
-// ---------------------------------------------------------------------------------------------
-// Map text
-
-namespace {
-
-int Coordinate(QStringView text) {
-    int v = 0;
-    if (!ReadInteger(text, v))
-        v = 0;
-    return std::clamp(v, THSRgnList::kMinCoord, THSRgnList::kMaxCoord);
-}
-
-} // namespace
-
-void THSRgnList::LoadMap(QStringList &lines) {
-    NcsaCircles = false;
-    lines.removeIf([](const QString &s) { return s.isEmpty(); });
-    Clear();
-    for (const QString &line : std::as_const(lines))
-        ParseLine(line);
-}
-
-void THSRgnList::ParseLine(const QString &line) {
-    TTokenReader reader(line);
-    const QString keyword = reader.Next();
-    if (keyword.isEmpty())
-        return;
-    if (line.startsWith(u'#')) {
-        if (keyword.contains(u"NCSA"))
-            NcsaCircles = true;
-        return;
-    }
-    const QString id = reader.Next();
-    std::array<QPoint, kMaxPoints> pts{};
-    int count = 0;
-    while (count < kMaxPoints) {
-        const QString token = reader.Next();
-        const qsizetype comma = token.indexOf(u',');
-        if (comma < 0)
-            break;
-        const QStringView t(token);
-        pts[size_t(count++)] = QPoint(Coordinate(t.left(comma)), Coordinate(t.mid(comma + 1)));
-    }
-    QRegion rgn = ShapeRegion(keyword, pts.data(), count, NcsaCircles);
-    if (id.isEmpty() || rgn.isEmpty())
-        return;
-    auto rec = std::make_unique<THSRgn>();
-    rec->Box = rgn.boundingRect();
-    rec->Rgn = std::move(rgn);
-    rec->Id = id;
-    FItems.push_back(std::move(rec));
-}
-
-void THSRgnList::Clear() { FItems.clear(); }
-
-int THSRgnList::IndexOf(const THSRgn *rgn) const {
-    for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i].get() == rgn)
-            return int(i);
-    return -1;
-}
-
-THSRgn *THSRgnList::FindById(const QString &id) const {
-    const QString want = UpperAscii(id);
-    for (const auto &r : FItems)
-        if (r->Id == want)
-            return r.get();
-    return nullptr;
-}
-
-QRect THSRgnList::GetBounds(const QString &id) const {
-    const THSRgn *r = FindById(id);
-    return r ? r->Box : QRect(0, 0, 0, 0);
-}
-
-void THSRgnList::SetCursorAll(qint16 cursor) {
-    for (const auto &r : FItems) {
-        r->Cursor = cursor;
-        r->Flags |= hsOwnCursor;
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // The control
@@ -152,6 +69,10 @@ void TCustomHotZone::ChangeFlags(THSRgn *rgn, THSFlags flags) {
     const THSFlags old = rgn->Flags;
     rgn->Flags = flags;
     RefreshRegion(rgn);
+    // The control's accessible object hears of changes through the signal, so it must exist
+    // before the first one, even when no assistive tool has asked for this control yet.
+    if (QAccessible::isActive())
+        QAccessible::queryAccessibleInterface(this);
     Q_EMIT RegionFlagsChanged(FRgnList.IndexOf(rgn), old, flags);
 }
 

@@ -1,6 +1,7 @@
 // telvaro-check on disc folders written by the tests, read back through its JSON.
 #include "check/Check.h"
 #include "check/Json.h"
+#include "check/MapReport.h"
 
 #include "support/DiscFolder.h"
 #include "support/TestPictures.h"
