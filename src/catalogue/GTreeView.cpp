@@ -1,5 +1,6 @@
 #include "catalogue/GTreeView.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -66,6 +67,15 @@ TGTreeView::TGTreeView(QWidget *parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::currentItemChanged, this, &TGTreeView::CurrentChanged);
     connect(this, &QTreeWidget::itemExpanded, this, &TGTreeView::UpdateScrollBars);
     connect(this, &QTreeWidget::itemCollapsed, this, &TGTreeView::UpdateScrollBars);
+    // The tree's accessible object hears of expansions through our own signal, and is made
+    // first: one made while Qt's signal is on its way would miss that very expansion.
+    const auto expansion = [this](QTreeWidgetItem *node) {
+        if (QAccessible::isActive())
+            QAccessible::queryAccessibleInterface(this);
+        Q_EMIT NodeExpansionChanged(node);
+    };
+    connect(this, &QTreeWidget::itemExpanded, this, expansion);
+    connect(this, &QTreeWidget::itemCollapsed, this, expansion);
     ApplyScrollBarPolicy();
 }
 

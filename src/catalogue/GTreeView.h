@@ -60,6 +60,8 @@ Q_SIGNALS:
     // The keyboard focus is on the node, for assistive tools: raised when the current node
     // changes while the tree has the focus, and again after the tree gains it.
     void NodeFocused(QTreeWidgetItem *node);
+    // The node was expanded or collapsed.
+    void NodeExpansionChanged(QTreeWidgetItem *node);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

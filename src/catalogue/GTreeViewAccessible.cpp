@@ -95,11 +95,10 @@ class TGTreeAccessible : public QAccessibleWidget {
 public:
     explicit TGTreeAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Tree) {
         TGTreeView *tree = Tree();
-        const auto expansion = [tree](QTreeWidgetItem *node) { NotifyNodeExpansion(tree, node); };
         FLinks = {QObject::connect(tree, &TGTreeView::NodeFocused, tree,
                                    [tree](QTreeWidgetItem *node) { NotifyNodeFocus(tree, node); }),
-                  QObject::connect(tree, &QTreeWidget::itemExpanded, tree, expansion),
-                  QObject::connect(tree, &QTreeWidget::itemCollapsed, tree, expansion)};
+                  QObject::connect(tree, &TGTreeView::NodeExpansionChanged, tree,
+                                   [tree](QTreeWidgetItem *node) { NotifyNodeExpansion(tree, node); })};
     }
     ~TGTreeAccessible() override {
         for (const QMetaObject::Connection &link : FLinks)
@@ -172,7 +171,7 @@ private:
         }
     }
 
-    std::array<QMetaObject::Connection, 3> FLinks;
+    std::array<QMetaObject::Connection, 2> FLinks;
     mutable QHash<const QTreeWidgetItem *, QAccessible::Id> FNodes;
 };
 
