@@ -13,7 +13,6 @@
 #include <QLabel>
 
 #include <cstdint>
-#include <memory>
 
 using fuzzsupport::Check;
 
@@ -24,10 +23,26 @@ const QString &Folder() {
     return folder;
 }
 
-bool Setup() {
+// One window for the whole run, as the program keeps one viewer from start-up to the end and
+// shows it again for each folder. Making one per input cost far more than the input itself.
+TVisorFrm *Setup() {
     fuzzsupport::EnsureApplication();
     QDir().mkpath(Folder());
-    return true;
+    auto *viewer = new TVisorFrm;
+    TDecodeLimits limits;
+    limits.MaxBytes = qint64(64) << 20;  // as in the decoders' own targets: small enough to keep each run quick
+    limits.MaxScans = 100;
+    viewer->SetDecodeLimits(limits);
+    return viewer;
+}
+
+// Puts the window back as a new one stands, so that an input found failing fails again on its
+// own: hiding drops the picture, its prepared neighbour, the animation and a drag; the fit mode
+// outlives a hide, so the box goes back to actual size; showing lays the window out afresh.
+void Reset(TVisorFrm *viewer) {
+    viewer->hide();
+    viewer->Box()->SetDest(viewer->Box()->rect(), false);
+    viewer->show();
 }
 
 void Key(TVisorFrm *viewer, int key) {
@@ -52,22 +67,14 @@ void CheckState(const TVisorFrm *viewer, int index) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const bool ready = Setup();
-    (void)ready;
+    static TVisorFrm *const viewer = Setup();
     QByteArray bytes = fuzzsupport::Bytes(data, size);
     if (bytes.size() < kMinPictureBytes)
         bytes.append(QByteArray(kMinPictureBytes - bytes.size(), '\0'));
     fuzzsupport::WriteFile(Folder() + QStringLiteral("a.jpg"), bytes);
     fuzzsupport::WriteFile(Folder() + QStringLiteral("b.gif"), bytes);
 
-    // A new window for every input, so that an input found failing fails again on its own.
-    std::unique_ptr<TVisorFrm> window = std::make_unique<TVisorFrm>();
-    TVisorFrm *viewer = window.get();
-    TDecodeLimits limits;
-    limits.MaxBytes = qint64(64) << 20;  // as in the decoders' own targets: small enough to keep each run quick
-    limits.MaxScans = 100;
-    viewer->SetDecodeLimits(limits);
-    viewer->show();
+    Reset(viewer);
     viewer->OpenPath(Folder());
     CheckState(viewer, 0);
     viewer->GoNext();
