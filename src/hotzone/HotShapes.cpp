@@ -112,25 +112,47 @@ private:
 //    row is inside, and a pixel belongs to it when its centre lies inside.
 // 3. Spans that touch after rounding are merged; rows become bands as for round rectangles.
 QRegion PolygonRegion(const QPoint *pts, int count) {
-    int minY = pts[0].y(), maxY = pts[0].y();
-    for (int i = 1; i < count; ++i) {
-        minY = std::min(minY, pts[i].y());
-        maxY = std::max(maxY, pts[i].y());
+    // Each row looks only at the edges that span it (an active list), not at every edge: a
+    // polygon tens of thousands of rows tall would otherwise test all its edges on every row.
+    struct TEdge {
+        int Index, Top, Bottom;
+    };
+    std::vector<TEdge> edges;
+    for (int i = 0; i < count; ++i) {
+        const QPoint a = pts[i], b = pts[(i + 1) % count];
+        if (a.y() != b.y())
+            edges.push_back({i, std::min(a.y(), b.y()), std::max(a.y(), b.y())});
     }
+    if (edges.empty())
+        return {};
+    std::sort(edges.begin(), edges.end(), [](const TEdge &l, const TEdge &r) { return l.Top < r.Top; });
+    const int minY = edges.front().Top;
+    int maxY = minY;
+    for (const TEdge &e : edges)
+        maxY = std::max(maxY, e.Bottom);
     struct TCrossing {
         double X;
         int Dir;
     };
     std::vector<TCrossing> crossings;
     std::vector<std::pair<int, int>> spans;
+    std::vector<TEdge> active;
+    size_t next = 0;
     TBandBuilder bands;
     for (int y = minY; y < maxY; ++y) {
         const double yc = y + 0.5;
+        // An edge covers the rows whose centres lie in [Top, Bottom). Crossings are gathered
+        // in the polygon's own edge order, so equal ones sort the same way every time.
+        bool added = false;
+        for (; next < edges.size() && edges[next].Top <= y; ++next, added = true)
+            active.push_back(edges[next]);
+        if (added)
+            std::sort(active.begin(), active.end(), [](const TEdge &l, const TEdge &r) { return l.Index < r.Index; });
+        active.erase(std::remove_if(active.begin(), active.end(), [y](const TEdge &e) { return e.Bottom <= y; }),
+                     active.end());
         crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const QPoint a = pts[i], b = pts[(i + 1) % count];
-            if (a.y() == b.y() || yc < std::min(a.y(), b.y()) || yc >= std::max(a.y(), b.y()))
-                continue;
+        for (const TEdge &e : active) {
+            const QPoint a = pts[e.Index], b = pts[(e.Index + 1) % count];
             const double x = a.x() + (yc - a.y()) * double(b.x() - a.x()) / double(b.y() - a.y());
             crossings.push_back({x, b.y() > a.y() ? 1 : -1});
         }
