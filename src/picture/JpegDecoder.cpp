@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -22,7 +26,63 @@ struct TJpegDecoder::TState {
     TJpegDecoder *Owner = nullptr;
     bool Created = false;
     std::vector<JSAMPLE> Cmyk;
-    std::vector<JSAMPLE> Turned;  // one row in RGB on its way to a turned bitmap
+    std::vector<JSAMPLE> Turned;  // two bands in RGB on their way to a turned bitmap
+};
+
+// Converts and turns the bands on a thread of its own while the library decodes the next ones,
+// so that on a second core a camera's photo costs hardly more than a plain one. It holds no
+// state of the decoder: each band is handed over whole, and the decoder waits for it before it
+// reuses the band's buffer, reads its rows or lets go of the bitmap.
+class TJpegDecoder::TBandFinisher {
+public:
+    explicit TBandFinisher(TJpegDecoder *owner) : FOwner(owner), FThread([this] { Run(); }) {}
+    // Finishes what was handed over, then ends the thread.
+    ~TBandFinisher() {
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            FQuit = true;
+        }
+        FWake.notify_all();
+        FThread.join();
+    }
+    void Submit(const TBand &band) {
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            FQueue.push_back(band);
+            ++FSubmitted;
+        }
+        FWake.notify_all();
+    }
+    // Waits until at most Pending bands handed over are still unfinished.
+    void WaitUntil(int pending) {
+        std::unique_lock<std::mutex> lock(FMutex);
+        FDone.wait(lock, [&] { return FSubmitted - FFinished <= pending; });
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(FMutex);
+        for (;;) {
+            FWake.wait(lock, [&] { return FQuit || !FQueue.empty(); });
+            if (FQueue.empty())
+                return;
+            const TBand band = FQueue.front();
+            FQueue.pop_front();
+            lock.unlock();
+            FOwner->FinishBand(band);
+            lock.lock();
+            ++FFinished;
+            FDone.notify_all();
+        }
+    }
+
+    TJpegDecoder *const FOwner;
+    std::mutex FMutex;
+    std::condition_variable FWake, FDone;
+    std::deque<TBand> FQueue;
+    qint64 FSubmitted = 0, FFinished = 0;
+    bool FQuit = false;
+    std::thread FThread;  // last: it starts running once everything above exists
 };
 
 namespace {
@@ -211,12 +271,12 @@ void TJpegDecoder::SetColourTransform(std::shared_ptr<const TColourTransform> tr
 void TJpegDecoder::PutRows(const uchar *rows, int first, int count) {
     constexpr int kTile = 32;
     const int w = StoredWidth(), h = StoredHeight();
-    const qsizetype bpl = FBitmap.bytesPerLine(), stride = qsizetype(w) * 3;
+    const qsizetype bpl = FBpl, stride = qsizetype(w) * 3;
     const TOrientedPlace p = OrientedPlace(FOrientation, 0, first, w, h);
     const TOrientedPlace next = OrientedPlace(FOrientation, 0, first + 1, w, h);
     const qsizetype columnStep = qsizetype(p.StepX) * 3 + qsizetype(p.StepY) * bpl;
     const qsizetype rowStep = qsizetype(next.X - p.X) * 3 + qsizetype(next.Y - p.Y) * bpl;
-    uchar *const origin = FBitmap.bits() + qsizetype(p.Y) * bpl + qsizetype(p.X) * 3;
+    uchar *const origin = FBits + qsizetype(p.Y) * bpl + qsizetype(p.X) * 3;
     for (int x0 = 0; x0 < w; x0 += kTile) {
         const int end = std::min(w, x0 + kTile);
         for (int i = 0; i < count; ++i) {
@@ -228,6 +288,13 @@ void TJpegDecoder::PutRows(const uchar *rows, int first, int count) {
     }
 }
 
+void TJpegDecoder::FinishBand(const TBand &band) {
+    if (FColour)
+        FColour->ApplyRows(band.Rows, StoredWidth(), band.Count, band.Stride);
+    if (FOrientation != 1)
+        PutRows(band.Rows, band.First, band.Count);
+}
+
 void TJpegDecoder::Report(TProgressStage stage, bool force) {
     if (!FProgress || !*FProgress)
         return;
@@ -235,6 +302,11 @@ void TJpegDecoder::Report(TProgressStage stage, bool force) {
     if (!force && quint32(now - FLastReport) < kProgressIntervalMs)
         return;
     FLastReport = now;
+    // What progress paints must be final: the bands handed over are finished first.
+    if (FFinisher) {
+        FFinisher->WaitUntil(0);
+        FRowsDone = FRowsQueued;
+    }
     TProgressReport r;
     r.Stage = stage;
     const int h = std::max(1, StoredHeight());
@@ -298,27 +370,42 @@ int TJpegDecoder::RunDecode() {
     if (FBitmap.isNull())
         return 1;
     FBitmap.fill(0);
+    // From here on the pixels are reached through these alone: the finishing thread writes
+    // them too, and QImage's own accessors would touch its shared counters.
+    FBits = FBitmap.bits();
+    FBpl = FBitmap.bytesPerLine();
     if (cmyk)
         st->Cmyk.resize(size_t(w) * 4 * 16);
-    // Turned, rows go out in bands of kTurnedBand: each row of the bitmap then takes a run of
-    // pixels per band, not a scatter of short writes across the whole picture per row.
-    constexpr int kTurnedBand = 64;
+    // Converted or turned, rows go out in bands of kBand: a turned bitmap's row then takes a
+    // run of pixels per band, not a scatter of short writes across the whole picture per row,
+    // and the finishing thread is woken once per band. Two band buffers let the library fill
+    // one while the other is turned.
+    constexpr int kBand = 64;
+    const bool finishing = turned || FColour;
     if (turned)
-        st->Turned.resize(size_t(w) * 3 * kTurnedBand);
+        st->Turned.resize(size_t(w) * 3 * kBand * 2);
+    // A small picture is finished faster than a thread starts.
+    constexpr qint64 kThreadedFinishPixels = qint64(1) << 20;
+    if (finishing && qint64(w) * h >= kThreadedFinishPixels)
+        FFinisher = std::make_unique<TBandFinisher>(this);
     FMultiScan = jpeg_has_multiple_scans(info);
     FInInput = true;
     jpeg_start_decompress(info);
     FInInput = false;
     if (FStop)
         return 2;
-    while (info->output_scanline < info->output_height) {
+    for (int band = 0; info->output_scanline < info->output_height; ++band) {
         const int first = int(info->output_scanline);
-        const int want = std::min(turned && !cmyk ? kTurnedBand : 16, h - first);
-        JSAMPROW rows[kTurnedBand];
+        const int want = std::min(finishing && !cmyk ? kBand : 16, h - first);
+        uchar *const buffer = turned ? st->Turned.data() + size_t(band % 2) * size_t(w) * 3 * kBand : nullptr;
+        // The band that used this buffer two bands ago must be done with it.
+        if (FFinisher)
+            FFinisher->WaitUntil(1);
+        JSAMPROW rows[kBand];
         for (int i = 0; i < want; ++i)
             rows[i] = cmyk     ? st->Cmyk.data() + size_t(i) * size_t(w) * 4
-                      : turned ? st->Turned.data() + size_t(i) * size_t(w) * 3
-                               : FBitmap.scanLine(first + i);
+                      : turned ? buffer + size_t(i) * size_t(w) * 3
+                               : FBits + (first + i) * FBpl;
         // The library hands out a few rows per call; a band is filled by several.
         int got = 0;
         while (got < want) {
@@ -331,17 +418,24 @@ int TJpegDecoder::RunDecode() {
             return 1;
         if (cmyk)
             for (int i = 0; i < got; ++i)
-                CmykToRgb(rows[i], turned ? st->Turned.data() + size_t(i) * size_t(w) * 3 : FBitmap.scanLine(first + i),
-                          w, info->saw_Adobe_marker);
-        if (FColour)
-            FColour->ApplyRows(turned ? st->Turned.data() : FBitmap.scanLine(first), w, got,
-                               turned ? qsizetype(w) * 3 : FBitmap.bytesPerLine());
-        if (turned)
-            PutRows(st->Turned.data(), first, got);
-        FRowsDone = first + got;
+                CmykToRgb(rows[i], turned ? buffer + size_t(i) * size_t(w) * 3 : FBits + (first + i) * FBpl, w,
+                          info->saw_Adobe_marker);
+        const TBand out{turned ? buffer : FBits + first * FBpl, first, got, turned ? qsizetype(w) * 3 : FBpl};
+        FRowsQueued = first + got;
+        if (FFinisher) {
+            FFinisher->Submit(out);
+        } else {
+            if (finishing)
+                FinishBand(out);
+            FRowsDone = FRowsQueued;
+        }
         Report(TProgressStage::Running, false);
         if (FStop)
             return 2;
+    }
+    if (FFinisher) {
+        FFinisher->WaitUntil(0);
+        FRowsDone = FRowsQueued;
     }
     // The rest of the file (up to its end marker) is not needed.
     return 0;
@@ -357,7 +451,7 @@ bool TJpegDecoder::Decode(const TProgressCallback &progress) {
     FWarnings = false;
     FMultiScan = false;
     FInInput = false;
-    FRowsDone = FRowsReported = 0;
+    FRowsDone = FRowsReported = FRowsQueued = 0;
     FProgress = &progress;
     // A decode without progress (a picture prepared ahead, off the GUI thread) never reads the clock.
     FLastReport = progress ? platform::TickCount() : 0;
@@ -365,6 +459,9 @@ bool TJpegDecoder::Decode(const TProgressCallback &progress) {
     FState->Owner = this;
     Report(TProgressStage::Starting, true);
     const int rc = FStop ? 2 : RunDecode();
+    // Whatever ended the decoding, the finishing thread lets go of the buffers and the bitmap.
+    FFinisher.reset();
+    FBits = nullptr;
     FWarnings = FState->Err.num_warnings > 0;
     ReleaseState();
     if (rc == 0) {

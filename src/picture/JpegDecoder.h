@@ -86,6 +86,14 @@ public:
 private:
     int StoredWidth() const { return FHalf ? FHalfWidth : FFileWidth; }
     int StoredHeight() const { return FHalf ? FHalfHeight : FFileHeight; }
+    // Rows of the library's output on their way to the bitmap, converted and turned as they go.
+    struct TBand {
+        uchar *Rows = nullptr;
+        int First = 0, Count = 0;
+        qsizetype Stride = 0;
+    };
+    class TBandFinisher;
+    void FinishBand(const TBand &band);
     void PutRows(const uchar *rows, int first, int count);
     int RunDecode();
     void Report(TProgressStage stage, bool force);
@@ -110,7 +118,11 @@ private:
     int FRowsReported = 0;
     quint32 FLastReport = 0;
     const TProgressCallback *FProgress = nullptr;
+    int FRowsQueued = 0;  // rows out of the library, finished or not
     QImage FBitmap;
+    uchar *FBits = nullptr;  // FBitmap's pixels while decoding, shared with the finishing thread
+    qsizetype FBpl = 0;
     std::shared_ptr<const TColourTransform> FColour;
+    std::unique_ptr<TBandFinisher> FFinisher;
     std::unique_ptr<TState> FState;
 };

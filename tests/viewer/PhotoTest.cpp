@@ -15,12 +15,12 @@ namespace {
 
 QByteArray Encoded(const QImage &img) { return testpictures::Encoded(img, "JPEG", 95); }
 
-// A 48 x 32 picture, every block its own colour so that any turn or mirror shows.
-QByteArray PlainJpeg(bool blocks = true) {
-    QImage img(48, 32, QImage::Format_RGB888);
+// A picture (48 x 32 unless told), every block its own colour so that any turn or mirror shows.
+QByteArray PlainJpeg(bool blocks = true, QSize size = QSize(48, 32)) {
+    QImage img(size, QImage::Format_RGB888);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            img.setPixel(x, y, qRgb(x * 5, y * 7, blocks ? (x / 8 + y / 8) * 40 : 100 + x + y));
+            img.setPixel(x, y, qRgb(x * 5 % 256, y * 7 % 256, blocks ? (x / 8 + y / 8) * 40 % 256 : (100 + x + y) % 256));
     return Encoded(img);
 }
 
@@ -65,6 +65,17 @@ bool WithinALevel(const QImage &a, const QImage &b) {
     return near;
 }
 
+// Image in Adobe RGB, converted to sRGB by the colour library itself.
+QImage Converted(QImage image) {
+    const QByteArray adobe = AdobeRgbProfile();
+    cmsHPROFILE in = cmsOpenProfileFromMem(adobe.constData(), cmsUInt32Number(adobe.size())), out = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM t = cmsCreateTransform(in, TYPE_RGB_8, out, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+    for (int y = 0; y < image.height(); ++y)
+        cmsDoTransform(t, image.constScanLine(y), image.scanLine(y), cmsUInt32Number(image.width()));
+    cmsDeleteTransform(t), cmsCloseProfile(in), cmsCloseProfile(out);
+    return image;
+}
+
 // The pixels as stored, and as the box shows them at actual size.
 QImage Stored(const QByteArray &jpeg) {
     TPicture p;
@@ -85,26 +96,41 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("exif");
         QTest::addColumn<QTransform>("turn");
         QTest::addColumn<bool>("mirror");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("profile");
         // Mirrored first, then turned clockwise, as the tag's eight values are defined.
         const struct { int Value, Degrees; bool Mirror; } tags[] = {{1, 0, false}, {2, 0, true},   {3, 180, false}, {4, 180, true},
                     {5, 270, true}, {6, 90, false}, {7, 90, true},   {8, 270, false}};
+        const QSize small(48, 32), large(1400, 1000);
         for (const auto &t : tags)
-            QTest::addRow("tag %d", t.Value) << Exif(t.Value) << QTransform().rotate(t.Degrees) << t.Mirror;
+            QTest::addRow("tag %d", t.Value) << Exif(t.Value) << QTransform().rotate(t.Degrees) << t.Mirror << small << false;
+        // Past a megapixel the bands are converted and turned on a second thread.
+        QTest::addRow("tag 5, large, Adobe RGB") << Exif(5) << QTransform().rotate(270) << true << large << true;
+        QTest::addRow("tag 6, large") << Exif(6) << QTransform().rotate(90) << false << large << false;
+        QTest::addRow("tag 1, large, Adobe RGB") << Exif(1) << QTransform() << false << large << true;
         // Whatever is wrong with the tag, the picture shows as stored.
-        QTest::addRow("no EXIF block") << QByteArray() << QTransform() << false;
-        QTest::addRow("value 9") << Exif(9) << QTransform() << false;
-        QTest::addRow("a LONG, not a SHORT") << Exif(6, 4) << QTransform() << false;
-        QTest::addRow("directory past the end") << Exif(6, 3, 1, 0xfffffff0u) << QTransform() << false;
-        QTest::addRow("cut short") << Exif(6).left(20) << QTransform() << false;
+        QTest::addRow("no EXIF block") << QByteArray() << QTransform() << false << small << false;
+        QTest::addRow("value 9") << Exif(9) << QTransform() << false << small << false;
+        QTest::addRow("a LONG, not a SHORT") << Exif(6, 4) << QTransform() << false << small << false;
+        QTest::addRow("directory past the end") << Exif(6, 3, 1, 0xfffffff0u) << QTransform() << false << small << false;
+        QTest::addRow("cut short") << Exif(6).left(20) << QTransform() << false << small << false;
     }
     void orientation() {
         QFETCH(QByteArray, exif);
         QFETCH(QTransform, turn);
         QFETCH(bool, mirror);
-        const QByteArray plain = PlainJpeg();
-        const QByteArray jpeg = exif.isEmpty() ? plain : WithSegments(plain, {{0xe1, exif}});
-        const QImage want = Stored(plain).mirrored(mirror, false).transformed(turn);
-        QCOMPARE(Prepared(jpeg), want);
+        QFETCH(QSize, size);
+        QFETCH(bool, profile);
+        const QByteArray plain = PlainJpeg(true, size);
+        QByteArray jpeg = exif.isEmpty() ? plain : WithSegments(plain, {{0xe1, exif}});
+        QImage want = Stored(plain).mirrored(mirror, false).transformed(turn);
+        if (!profile) {
+            QCOMPARE(Prepared(jpeg), want);
+            return;
+        }
+        const QByteArray adobe = AdobeRgbProfile();
+        jpeg = WithSegments(jpeg, Icc(adobe, 65000));
+        QVERIFY(WithinALevel(Prepared(jpeg), Converted(want)));
     }
     void colour_data() {
         QTest::addColumn<QByteArray>("jpeg");
@@ -120,13 +146,7 @@ private Q_SLOTS:
         QFETCH(bool, converted);
         QImage want = Stored(jpeg);
         if (converted) {
-            const QByteArray adobe = AdobeRgbProfile();
-            cmsHPROFILE in = cmsOpenProfileFromMem(adobe.constData(), cmsUInt32Number(adobe.size())),
-                        out = cmsCreate_sRGBProfile();
-            cmsHTRANSFORM t = cmsCreateTransform(in, TYPE_RGB_8, out, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
-            for (int y = 0; y < want.height(); ++y)
-                cmsDoTransform(t, want.constScanLine(y), want.scanLine(y), cmsUInt32Number(want.width()));
-            cmsDeleteTransform(t), cmsCloseProfile(in), cmsCloseProfile(out);
+            want = Converted(want);
             QVERIFY(want != Stored(PlainJpeg(false)));
         }
         QVERIFY(WithinALevel(Prepared(jpeg), want));
