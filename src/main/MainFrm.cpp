@@ -497,11 +497,6 @@ bool TMainFrm::HotKey(QKeyEvent *event) {
 }
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Hot() && event->type() == QEvent::Paint && !FPainted) {
-        FPainted = true;
-        // Queued behind the paint: the skin reaches the screen before the setup starts.
-        QTimer::singleShot(0, this, &TMainFrm::FinishSetup);
-    }
     if (watched == Hot()) {
         // A press from the keyboard or a screen reader: a drag region, which a click never
         // presses either, does nothing.
