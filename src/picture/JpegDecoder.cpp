@@ -384,9 +384,13 @@ int TJpegDecoder::RunDecode() {
     const bool finishing = turned || FColour;
     if (turned)
         st->Turned.resize(size_t(w) * 3 * kBand * 2);
-    // A small picture is finished faster than a thread starts.
+    // A second thread for a decode someone is waiting for, one that reports progress (the
+    // viewer's own). A picture prepared ahead runs off the window's thread already: a second
+    // thread there would take the core the window needs for input. A small picture is finished
+    // faster than a thread starts.
     constexpr qint64 kThreadedFinishPixels = qint64(1) << 20;
-    if (finishing && qint64(w) * h >= kThreadedFinishPixels)
+    const bool watched = FProgress && *FProgress;
+    if (finishing && watched && qint64(w) * h >= kThreadedFinishPixels)
         FFinisher = std::make_unique<TBandFinisher>(this);
     FMultiScan = jpeg_has_multiple_scans(info);
     FInInput = true;
