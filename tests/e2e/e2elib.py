@@ -373,6 +373,12 @@ def window_info(wid):
     return info if len(info) >= 6 else None
 
 
+def window_shown(wid):
+    """Whether the window exists and is viewable, asked once: a window may go between two asks."""
+    info = window_info(wid)
+    return bool(info and info["viewable"])
+
+
 def _xprop_text(out):
     """The text of an xprop string line, its escapes (\\ooo bytes, \\", \\\\) undone and read as UTF-8."""
     if '"' not in out:

@@ -127,7 +127,7 @@ def run(c):
     click(c, e.BOXES["EJECUTAR"])
     folded = settle(c, "folded", lambda s: tree_changed(tree_pixels(c, video), tree_pixels(c, s)) > 0.03)
     check(tree_changed(tree_pixels(c, video), tree_pixels(c, folded)) > 0.03, "the run button on a folder node folds it")
-    check(prog.alive() and e.window_info(wid) and e.window_info(wid)["viewable"], "the window stays on the screen")
+    check(prog.alive() and e.window_shown(wid), "the window stays on the screen")
     click(c, e.BOXES["EJECUTAR"])
     unfolded = settle(c, "unfolded", lambda s: tree_changed(tree_pixels(c, video), tree_pixels(c, s)) < 0.01)
     check(tree_changed(tree_pixels(c, video), tree_pixels(c, unfolded)) < 0.01, "and a second press unfolds it again")
@@ -150,7 +150,7 @@ def run(c):
     rc = prog.wait_exit(15)
     if not check(rc == 0, f"the exit button ends the program with exit code 0 (got {rc})"):
         e.log("     its output: " + prog.output())
-    check(bool(e.poll(lambda: not e.window_info(wid) or not e.window_info(wid)["viewable"], 5)), "its window is gone")
+    check(bool(e.poll(lambda: not e.window_shown(wid), 5)), "its window is gone")
 
 
 if __name__ == "__main__":

@@ -91,7 +91,7 @@ def run(c):
 
     # Closing the viewer stops the music at once.
     e.keys_to_focused("Escape")
-    check(bool(e.poll(lambda: not e.window_info(visor) or not e.window_info(visor)["viewable"], 5)),
+    check(bool(e.poll(lambda: not e.window_shown(visor), 5)),
           "Escape closes the viewer")
     size = os.path.getsize(record)
     time.sleep(1.5)

@@ -122,7 +122,7 @@ def run(c):
         check(len(again) >= 1, f"the next track plays through the new server (heard {again})")
 
         e.keys_to_focused("Escape")
-        check(bool(e.poll(lambda: not e.window_info(visor) or not e.window_info(visor)["viewable"], 5)),
+        check(bool(e.poll(lambda: not e.window_shown(visor), 5)),
               "Escape closes the viewer")
         time.sleep(0.5)
         closed = server.seconds()

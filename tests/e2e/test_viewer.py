@@ -114,7 +114,7 @@ def run(c):
 
     # Escape: the viewer goes, the menu stays.
     e.keys_to_focused("Escape")
-    check(bool(e.poll(lambda: not e.window_info(visor) or not e.window_info(visor)["viewable"], 5)),
+    check(bool(e.poll(lambda: not e.window_shown(visor), 5)),
           "Escape closes the viewer")
     check(prog.alive(), "the menu keeps running")
     menu = e.window_info(wid)
