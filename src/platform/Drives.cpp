@@ -5,10 +5,6 @@
 
 #include "platform/Files.h"
 
-#include <libmount.h>
-#include <sys/sysmacros.h>
-
-#include <cstdio>
 #include <optional>
 
 namespace platform {
@@ -24,41 +20,51 @@ QString WithSlash(QString s) {
     return s;
 }
 
+// The kernel writes a blank, tab, newline or backslash in a path as a three-digit octal escape
+// ("\040"); anything else stands for itself.
+QByteArray Unescape(const QByteArray &field) {
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const auto octal = [&](qsizetype k) { return k < field.size() && field[k] >= '0' && field[k] <= '7'; };
+        if (field[i] == '\\' && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += field[i];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
+// One line per mount: ID, parent ID, major:minor, root, mount point, mount options, optional
+// fields up to a "-", then the file system type, the source and the super block's options. A
+// line that does not have that shape is skipped. Read here rather than through a library, so the
+// program maps nothing more for it before its window is up.
 std::vector<TMount> ParseMountInfo(const QByteArray &text) {
     std::vector<TMount> out;
-    libmnt_table *tb = mnt_new_table();
-    if (!tb)
-        return out;
-    // libmount reads a stream; the text may come from a test rather than from /proc.
-    QByteArray copy = text;
-    if (copy.isEmpty())
-        copy = "\n";
-    FILE *f = ::fmemopen(copy.data(), size_t(copy.size()), "r");
-    if (f) {
-        mnt_table_parse_stream(tb, f, "/proc/self/mountinfo");
-        ::fclose(f);
-        libmnt_iter *it = mnt_new_iter(MNT_ITER_FORWARD);
-        libmnt_fs *fs = nullptr;
-        while (it && mnt_table_next_fs(tb, it, &fs) == 0) {
-            TMount m;
-            const char *target = mnt_fs_get_target(fs);
-            if (!target)
-                continue;
-            m.Root = WithSlash(QFile::decodeName(target));
-            m.FsType = QString::fromUtf8(mnt_fs_get_fstype(fs));
-            m.Source = QFile::decodeName(mnt_fs_get_source(fs));
-            const dev_t dev = mnt_fs_get_devno(fs);
-            m.Major = major(dev);
-            m.Minor = minor(dev);
-            const char *options = mnt_fs_get_vfs_options(fs);
-            m.ReadOnly = options && mnt_optstr_get_option(options, "ro", nullptr, nullptr) == 0;
-            out.push_back(std::move(m));
+    for (const QByteArray &line : text.split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        const qsizetype dash = f.indexOf("-", 6);
+        if (f.size() < 6 || dash < 0 || dash + 2 >= f.size())
+            continue;
+        const QList<QByteArray> dev = f[2].split(':');
+        bool majorOk = false, minorOk = false;
+        TMount m;
+        if (dev.size() == 2) {
+            m.Major = dev[0].toUInt(&majorOk);
+            m.Minor = dev[1].toUInt(&minorOk);
         }
-        mnt_free_iter(it);
+        if (!majorOk || !minorOk || f[4].isEmpty())
+            continue;
+        m.Root = WithSlash(QFile::decodeName(Unescape(f[4])));
+        m.FsType = QString::fromUtf8(Unescape(f[dash + 1]));
+        m.Source = QFile::decodeName(Unescape(f[dash + 2]));
+        m.ReadOnly = f[5].split(',').contains("ro");
+        out.push_back(std::move(m));
     }
-    mnt_unref_table(tb);
     return out;
 }
 

@@ -1,10 +1,9 @@
 #include "platform/MediaLoader.h"
 
-#include <QFile>
+#include "platform/ModuleLoader.h"
 
 #include <atomic>
 #include <cstdio>
-#include <dlfcn.h>
 #include <mutex>
 #include <thread>
 
@@ -35,24 +34,8 @@ struct TPreload {
 } // namespace
 
 const media::TTable *LoadMediaTable(const QString &file, QString *error) {
-    // RTLD_LOCAL: GStreamer's symbols stay the module's own; RTLD_NOW: a module that cannot
-    // resolve a symbol fails here, not in the middle of a click.
-    void *handle = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        *error = QStringLiteral("no se pudo cargar %1: %2").arg(file, QString::fromLocal8Bit(dlerror()));
-        return nullptr;
-    }
-    using TEntry = const media::TTable *(*)();
-    const auto entry = reinterpret_cast<TEntry>(dlsym(handle, "telvaro_media_table"));
-    const media::TTable *table = entry ? entry() : nullptr;
-    if (!table || table->Version != media::kTableVersion) {
-        *error = entry ? QStringLiteral("%1 es de otra versión").arg(file)
-                       : QStringLiteral("%1 no es el módulo de sonido").arg(file);
-        dlclose(handle);
-        return nullptr;
-    }
-    // Never closed: GStreamer keeps threads and types of its own for the life of the process.
-    return table;
+    return static_cast<const media::TTable *>(LoadModuleTable(file, "telvaro_media_table", media::kTableVersion,
+                                                              QStringLiteral("el módulo de sonido"), error));
 }
 
 const media::TTable *MediaTable() {

@@ -3,7 +3,10 @@
 #include "platform/Environment.h"
 #include "platform/Files.h"
 
-#include <gio/gio.h>
+#include "platform/DesktopModule.h"
+#include "platform/ModuleLoader.h"
+
+#include <glib.h>
 
 #include <QDir>
 #include <QFile>
@@ -12,11 +15,16 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <vector>
 
 namespace platform {
 
 namespace {
+
+// Where the build and the disc's bundle put it: a folder of the program's run path.
+constexpr char kDesktopModule[] = "libtelvaro_desktop.so";
 
 bool LooksLikeUri(const QString &s) {
     // "scheme:" with a scheme of two characters or more (one letter would be a drive).
@@ -99,57 +107,50 @@ bool Spawn(const QStringList &argv, const QString &folder) {
     return ok;
 }
 
-bool LaunchApp(GAppInfo *app, GList *files, GList *uris) {
-    GError *error = nullptr;
-    GAppLaunchContext *ctx = g_app_launch_context_new();
-    // The application starts with the user's environment, not the one this process set for
-    // itself (plugin folders, registry, modules of the menu's own libraries).
-    for (const TUserVariable &v : UserVariables()) {
-        if (v.Value)
-            g_app_launch_context_setenv(ctx, v.Name.constData(), v.Value->constData());
-        else
-            g_app_launch_context_unsetenv(ctx, v.Name.constData());
-    }
-    const gboolean ok = uris ? g_app_info_launch_uris(app, uris, ctx, &error) : g_app_info_launch(app, files, ctx, &error);
-    g_object_unref(ctx);
-    if (error)
-        g_error_free(error);
-    return ok;
+// The desktop module, loaded at the first launch that needs it; null (for good) when it cannot
+// be: nothing is then opened the desktop's way, and the caller reports the launch as failed.
+const desktop::TTable *Desktop() {
+    static const desktop::TTable *table = [] {
+        QString error;
+        const auto *t = LoadDesktopTable(QString::fromLatin1(kDesktopModule), &error);
+        if (!t)
+            std::fprintf(stderr, "telvaro: sin escritorio: %s\n", qPrintable(error));
+        return t;
+    }();
+    return table;
+}
+
+// Calls Launch with the user's environment as the module takes it.
+template <class F> bool WithUserVariables(F &&launch) {
+    const QList<TUserVariable> vars = UserVariables();
+    std::vector<desktop::TVariable> env;
+    for (const TUserVariable &v : vars)
+        env.push_back({v.Name.constData(), v.Value ? v.Value->constData() : nullptr});
+    return launch(env.data(), int(env.size()));
 }
 
 bool OpenUri(const QString &uri) {
-    const QByteArray scheme = uri.left(uri.indexOf(u':')).toLower().toUtf8();
-    GAppInfo *app = g_app_info_get_default_for_uri_scheme(scheme.constData());
-    if (!app)
-        return false;
-    // The link goes to the handler as written: nothing is percent-encoded.
+    const desktop::TTable *d = Desktop();
     const QByteArray bytes = uri.toUtf8();
-    GList *uris = g_list_append(nullptr, const_cast<char *>(bytes.constData()));
-    const bool ok = LaunchApp(app, nullptr, uris);
-    g_list_free(uris);
-    g_object_unref(app);
-    return ok;
+    return d && WithUserVariables([&](const desktop::TVariable *env, int n) { return d->OpenUri(bytes.constData(), env, n); });
 }
 
 bool OpenFileWithDefault(const QString &path) {
+    const desktop::TTable *d = Desktop();
     const QByteArray native = EncodeFileName(path);
-    GFile *file = g_file_new_for_path(native.constData());
-    GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE, G_FILE_QUERY_INFO_NONE, nullptr, nullptr);
-    bool ok = false;
-    if (info) {
-        if (const char *type = g_file_info_get_content_type(info)) {
-            if (GAppInfo *app = g_app_info_get_default_for_type(type, FALSE)) {
-                GList *files = g_list_append(nullptr, file);
-                ok = InFolder(QFileInfo(path).path(), [&] { return LaunchApp(app, files, nullptr); });
-                g_list_free(files);
-                g_object_unref(app);
-            }
-        }
-        g_object_unref(info);
-    }
-    g_object_unref(file);
-    return ok;
+    return d && InFolder(QFileInfo(path).path(), [&] {
+               return WithUserVariables([&](const desktop::TVariable *env, int n) { return d->OpenFile(native.constData(), env, n); });
+           });
 }
+
+} // namespace
+
+const desktop::TTable *LoadDesktopTable(const QString &file, QString *error) {
+    return static_cast<const desktop::TTable *>(LoadModuleTable(file, "telvaro_desktop_table", desktop::kTableVersion,
+                                                                QStringLiteral("el módulo del escritorio"), error));
+}
+
+namespace {
 
 QStringList SplitArguments(QStringView text) {
     // Blanks separate, double quotes group; a backslash is an ordinary character.
@@ -241,12 +242,10 @@ bool OpenTarget(const QString &target, const QStringList &arguments) {
 }
 
 QString DefaultCommandFor(const QString &contentType) {
-    GAppInfo *app = g_app_info_get_default_for_type(contentType.toUtf8().constData(), FALSE);
-    if (!app)
-        return {};
-    const char *line = g_app_info_get_commandline(app);
+    const desktop::TTable *d = Desktop();
+    char *line = d ? d->DefaultCommandFor(contentType.toUtf8().constData()) : nullptr;
     const QString out = line ? QString::fromUtf8(line) : QString();
-    g_object_unref(app);
+    g_free(line);
     return out;
 }
 

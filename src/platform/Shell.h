@@ -7,6 +7,10 @@
 
 namespace platform {
 
+namespace desktop {
+struct TTable;
+}
+
 // A file is opened with the default application for its content type, except that a program
 // (execute permission, an ELF binary or a "#!" script) is started. A URI ("mailto:...") goes to
 // its scheme's handler as written. A target that does not exist is not opened. Arguments are
@@ -30,5 +34,10 @@ TCommand ParseCommandLine(const QString &commandLine);
 // The command line (with its field codes) of the default application for a content type,
 // such as "video/x-msvideo"; empty when there is none.
 QString DefaultCommandFor(const QString &contentType);
+
+// The desktop module (GIO behind a table), loaded from File the first time something is opened
+// the desktop's way; null with *Error set when it is missing or not such a module. The calls
+// above then open nothing but programs.
+const desktop::TTable *LoadDesktopTable(const QString &file, QString *error);
 
 } // namespace platform

@@ -2,8 +2,10 @@
 // TDSPlayer in tests/viewer.
 #include "platform/Media.h"
 #include "platform/MediaLoader.h"
+#include "platform/Shell.h"
 
 #include "MusicFixtures.h"
+#include "support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,12 +23,7 @@ private Q_SLOTS:
     void midiIsAsLoudAsATrack();
 };
 
-namespace {
-bool Mapped(const char *library) {
-    QFile maps("/proc/self/maps");
-    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
-}
-} // namespace
+using testfiles::Mapped;
 
 void TestMedia::mediaLayerLoadsOnFirstUse() {
     QVERIFY(!Mapped("libgstreamer-1.0"));
@@ -37,17 +34,24 @@ void TestMedia::mediaLayerLoadsOnFirstUse() {
 }
 
 void TestMedia::unloadableModuleIsReported_data() {
+    QTest::addColumn<bool>("media");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("says");
-    QTest::newRow("missing") << "/nonexistent/libtelvaro_media.so" << "no se pudo cargar /nonexistent/libtelvaro_media.so";
-    QTest::newRow("another library") << "libz.so.1" << "libz.so.1 no es el módulo de sonido";
+    QTest::newRow("missing") << true << "/nonexistent/libtelvaro_media.so"
+                             << "no se pudo cargar /nonexistent/libtelvaro_media.so";
+    QTest::newRow("another library") << true << "libz.so.1" << "libz.so.1 no es el módulo de sonido";
+    QTest::newRow("desktop: missing") << false << "/nonexistent/libtelvaro_desktop.so"
+                                      << "no se pudo cargar /nonexistent/libtelvaro_desktop.so";
+    QTest::newRow("desktop: the sound module") << false << "libtelvaro_media.so"
+                                               << "libtelvaro_media.so no es el módulo del escritorio";
 }
 
 void TestMedia::unloadableModuleIsReported() {
+    QFETCH(bool, media);
     QFETCH(QString, file);
     QFETCH(QString, says);
     QString error;
-    QVERIFY(!platform::LoadMediaTable(file, &error));
+    QVERIFY(media ? !platform::LoadMediaTable(file, &error) : !platform::LoadDesktopTable(file, &error));
     QVERIFY2(error.startsWith(says), qPrintable(error));
 }
 

@@ -29,4 +29,7 @@ inline QByteArray ReadFile(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Whether a library whose file name contains Library is mapped into this process.
+inline bool Mapped(const char *library) { return ReadFile(QStringLiteral("/proc/self/maps")).contains(library); }
+
 } // namespace testfiles
