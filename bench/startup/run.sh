@@ -9,7 +9,9 @@
 # is shown apart; the medians are over the warm runs. A bare Qt window of the same size is
 # measured the same way, as the yardstick. With BASELINE_BUILD_DIR (an already built tree of
 # another version) that menu is measured too; the programs take turns within each run, so a
-# machine busy with other work weighs on all of them alike. Prints; asserts nothing.
+# machine busy with other work weighs on all of them alike. With TELVARO_BENCH_DISC=DIR (a disc
+# made by scripts/make-disc), that disc is measured too, started as a person starts it: through
+# its autorun.sh, with the bundle's own libraries. Prints; asserts nothing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$top/build/bench}")
@@ -21,6 +23,7 @@ if [ "${TELVARO_BENCH_INNER:-}" = 1 ]; then
   names=("bare Qt window")
   [ -n "$baseline" ] && names+=("baseline telvaro")
   names+=("telvaro on the sample disc")
+  [ -n "${TELVARO_BENCH_DISC:-}" ] && names+=("made disc through autorun.sh")
   probe=$build/bench/startup/bench_startup_probe
   cue=$(mktemp -u)
   kept=$(mktemp)
@@ -30,6 +33,7 @@ if [ "${TELVARO_BENCH_INNER:-}" = 1 ]; then
       case $name in
       bare*) cmd=("$build/bench/startup/bench_startup_bare") ;;
       baseline*) cmd=(--click $video_button --cue "$cue" "$baseline/src/main/telvaro" "$top/sample-disc") ;;
+      made*) cmd=(--click $video_button --cue "$cue" /bin/sh "$TELVARO_BENCH_DISC/autorun.sh") ;;
       *) cmd=(--click $video_button --cue "$cue" "$build/src/main/telvaro" "$top/sample-disc") ;;
       esac
       line=$(cd "$top/sample-disc" && TELVARO_AUDIO_SINK="filesink sync=true location=$cue" \
