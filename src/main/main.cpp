@@ -8,12 +8,13 @@
 #include "platform/Environment.h"
 #include "platform/Fonts.h"
 #include "platform/Instance.h"
+#include "platform/Memory.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
 
-#include <QTranslator>
-
 #include <QApplication>
+#include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -82,6 +83,9 @@ int main(int argc, char **argv) {
         });
         QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
         mainFrm->show();
+        // Start-up frees more than it keeps; once the window has been up a moment, the free
+        // memory goes back to the system rather than sitting in the idle menu.
+        QTimer::singleShot(1000, [] { platform::ReturnFreeMemory(); });
         code = app.exec();
         // Windows go in the reverse order of their creation.
         visorFrm.reset();
