@@ -25,8 +25,12 @@ def run(c):
     check(bool(e.poll(lambda: e.active_window() == wid, 5)),
           f"the window manager gives the new window the focus (active: {e.active_window()}, window {wid})")
 
-    # Give the first paint time to land, then look.
-    time.sleep(1.0)
+    # Give the first paint time to land (the bare skin shows at its probe point), then look.
+    bx, by = BARE_SKIN
+    e.poll(lambda: c.shot("window").pixel(origin[0] + bx, origin[1] + by) == c.normal.pixel(bx, by), 10, 0.2)
+    if not check(prog.alive(), "the program is still running once its window is up"):
+        e.log(f"     it ended with code {prog.proc.returncode}; its output: {prog.output()}")
+        return
     shot = c.shot("window")
     check_grab(c, shot, info)
     check_shape(c, shot, origin)
