@@ -34,8 +34,8 @@ struct TPreload {
 } // namespace
 
 const media::TTable *LoadMediaTable(const QString &file, QString *error) {
-    return static_cast<const media::TTable *>(LoadModuleTable(file, "telvaro_media_table", media::kTableVersion,
-                                                              QStringLiteral("el módulo de sonido"), error));
+    return LoadModuleTable<media::TTable>(file, "telvaro_media_table", media::kTableVersion,
+                                          QStringLiteral("el módulo de sonido"), error);
 }
 
 const media::TTable *MediaTable() {

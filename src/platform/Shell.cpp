@@ -146,8 +146,8 @@ bool OpenFileWithDefault(const QString &path) {
 } // namespace
 
 const desktop::TTable *LoadDesktopTable(const QString &file, QString *error) {
-    return static_cast<const desktop::TTable *>(LoadModuleTable(file, "telvaro_desktop_table", desktop::kTableVersion,
-                                                                QStringLiteral("el módulo del escritorio"), error));
+    return LoadModuleTable<desktop::TTable>(file, "telvaro_desktop_table", desktop::kTableVersion,
+                                            QStringLiteral("el módulo del escritorio"), error);
 }
 
 namespace {
