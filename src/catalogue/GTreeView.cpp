@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -208,6 +209,21 @@ void TGTreeView::keyPressEvent(QKeyEvent *event) {
     QTreeWidget::keyPressEvent(event);
     if (!FBackPicture.isNull())
         RepaintWhole();
+}
+
+void TGTreeView::mousePressEvent(QMouseEvent *event) {
+    const QPoint at = event->position().toPoint();
+    const QPersistentModelIndex pressed = indexAt(at);
+    const QPersistentModelIndex before = currentIndex();
+    QTreeWidget::mousePressEvent(event);
+    // Leaving a node closes its branch, which can move the node pressed up from under the
+    // pointer before the view selects the row there (then none): the node pressed is the one.
+    if (pressed.isValid() && indexAt(at) != pressed)
+        setCurrentIndex(pressed);
+    // A press makes a node current before it selects it, so the owner heard of the change while
+    // the old node was still the selected one: it hears again now that the two agree.
+    if (currentIndex() != before && OnChange)
+        OnChange(this, currentItem());
 }
 
 void TGTreeView::wheelEvent(QWheelEvent *event) {

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void singleExpand_data();
     void singleExpand();
     void doubleClickDoesNotToggle();
+    void clickBelowTheBranchItCloses();
     void nodeQueriesBeforeShow();
     void nodeQueries();
 };
@@ -335,6 +336,26 @@ void TestTreeView::doubleClickDoesNotToggle() {
     QCOMPARE(doubleClicks, 1);
     QVERIFY(!folder->isExpanded());
     QVERIFY(!t.View.isPersistentEditorOpen(folder));
+}
+
+// Clicking a node below an open branch closes that branch, which moves the node up under the
+// pointer's old place: the node clicked is still the one selected, once and for good.
+void TestTreeView::clickBelowTheBranchItCloses() {
+    TCatalogueTree t;
+    QTreeWidgetItem *a = t.Add("A");
+    t.Add("a1", a);
+    t.Add("a2", a);
+    QTreeWidgetItem *b = t.Add("B");
+    t.Show();
+    t.View.setCurrentItem(a);
+    QVERIFY(a->isExpanded());
+    int selectionChanges = 0;
+    connect(&t.View, &QTreeWidget::itemSelectionChanged, [&] { ++selectionChanges; });
+    QTest::mouseClick(t.View.viewport(), Qt::LeftButton, Qt::NoModifier, t.View.visualItemRect(b).center());
+    QVERIFY(!a->isExpanded());
+    QCOMPARE(t.View.currentItem(), b);
+    QCOMPARE(t.View.selectedItems(), QList<QTreeWidgetItem *>{b});
+    QVERIFY(selectionChanges > 0);
 }
 
 void TestTreeView::nodeQueriesBeforeShow() {

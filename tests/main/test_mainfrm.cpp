@@ -303,12 +303,15 @@ void TestMainFrm::activationLaunches_data() {
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QString>("firstArgument");
     QTest::addColumn<bool>("minimised");
-    QTest::newRow("document") << "Manual" << 0 << "doc" << true;
-    QTest::newRow("document, Shift keeps the window") << "Manual" << int(Qt::ShiftModifier) << "doc" << false;
-    QTest::newRow("program with arguments") << "Programa" << 0 << "--saludo" << true;
-    QTest::newRow("media, played by its application") << "Clip" << 0 << "avi" << true;
+    QTest::addColumn<bool>("clicked"); // chosen with the mouse after another node
+    QTest::newRow("document") << "Manual" << 0 << "doc" << true << false;
+    QTest::newRow("document, Shift keeps the window") << "Manual" << int(Qt::ShiftModifier) << "doc" << false << false;
+    QTest::newRow("document, clicked") << "Manual" << 0 << "doc" << true << true;
+    QTest::newRow("program with arguments") << "Programa" << 0 << "--saludo" << true << false;
+    QTest::newRow("program, clicked") << "Programa" << 0 << "--saludo" << true << true;
+    QTest::newRow("media, played by its application") << "Clip" << 0 << "avi" << true << false;
     QTest::newRow("media with Ctrl: the video command") << "Clip" << int(Qt::ControlModifier | Qt::ShiftModifier) << "avi"
-                                                         << false;
+                                                         << false << false;
 }
 
 void TestMainFrm::activationLaunches() {
@@ -316,7 +319,15 @@ void TestMainFrm::activationLaunches() {
     QFETCH(int, modifiers);
     QFETCH(QString, firstArgument);
     QFETCH(bool, minimised);
-    Tree()->setCurrentItem(Node(Tree(), node));
+    QFETCH(bool, clicked);
+    if (clicked) {
+        Tree()->setCurrentItem(Tree()->topLevelItem(0));
+        QTreeWidgetItem *n = Node(Tree(), node);
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, Qt::NoModifier, Tree()->visualItemRect(n).center());
+        QCOMPARE(F->CurrentItem(), NodeItem(n));
+    } else {
+        Tree()->setCurrentItem(Node(Tree(), node));
+    }
     Key(Tree(), Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
     QTRY_VERIFY_WITH_TIMEOUT(gDesk->Recorded().contains("end"), 10000);
     QCOMPARE(gDesk->Recorded().value(1), "arg:" + firstArgument);
