@@ -273,7 +273,7 @@ void TVisorFrm::OpenPath(const QString &path) {
     if (!FFolder.isEmpty()) {
         FPictures = ListPictures(target);
         FAutoPopup = !FPictures.isEmpty();
-        FIndex = 0;
+        FIndex = StartIndex(FPictures, target);
         if (FPictures.isEmpty()) {
             ++FLoadSerial;
             FPicture.Clear();
@@ -286,10 +286,11 @@ void TVisorFrm::OpenPath(const QString &path) {
             ShowFileInfo(QStringLiteral("No hay arhivos en %1").arg(FFolder));
             AnnouncePicture(LblInfo2()->text(), QString());
         } else {
-            LoadPicture(FPictures.first());
+            const int start = FIndex;
+            LoadPicture(FPictures[start]);
             // A person who opens a collection usually goes on forwards.
-            if (FIndex == 0 && FPictures.size() > 1)
-                FPrefetch.Start(FPictures[1], FPicture.Limits(), FitBox());
+            if (FIndex == start && start + 1 < FPictures.size())
+                FPrefetch.Start(FPictures[start + 1], FPicture.Limits(), FitBox());
         }
     }
     if (FPopupMenu->miMusica->isEnabled() && FPopupMenu->miMusica->isChecked())

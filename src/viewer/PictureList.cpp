@@ -4,13 +4,29 @@
 #include "lib/FileSearch.h"
 #include "platform/Files.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 TPictureTarget PictureTargetOf(const QString &target) {
-    TPictureTarget t{FolderPart(target), FileNamePart(target)};
-    if (!platform::IsRegularFile(target) && !(t.Mask.contains(u'.') && t.Mask.contains(u'*')))
+    TPictureTarget t{FolderPart(target), FileNamePart(target), {}};
+    if (platform::IsRegularFile(target))
+        t.File = platform::ResolveCase(target);
+    else if (!(t.Mask.contains(u'.') && t.Mask.contains(u'*')))
         t.Mask = kDefaultPictureMask;
     return t;
+}
+
+int StartIndex(const QStringList &pictures, const TPictureTarget &target) {
+    if (target.File.isEmpty())
+        return 0;
+    const QString named = QFileInfo(target.File).canonicalFilePath();
+    const QString name = QFileInfo(target.File).fileName();
+    for (qsizetype i = 0; i < pictures.size(); ++i)
+        if (QFileInfo(pictures[i]).fileName().compare(name, Qt::CaseInsensitive) == 0 &&
+            QFileInfo(pictures[i]).canonicalFilePath() == named)
+            return int(i);
+    return 0;
 }
 
 QStringList ListPictures(const TPictureTarget &target) {

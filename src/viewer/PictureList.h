@@ -14,10 +14,16 @@ inline const QString kDefaultPictureMask = QStringLiteral("*.JPG;*.GIF");
 struct TPictureTarget {
     QString Folder;  // empty: there is nothing to list
     QString Mask;
+    QString File;    // the picture Target names, as found on disk; empty for a mask or a folder
 };
 // Target's folder part, and its file name as the mask when Target is a file or the name holds a
 // dot and a star; every JPEG and GIF otherwise.
 TPictureTarget PictureTargetOf(const QString &target);
+
+// Where the viewer starts in a list: at the picture the target names, when the list holds it
+// (a person who chose one picture sees that one, with its folder's others around it); else at
+// the first.
+int StartIndex(const QStringList &pictures, const TPictureTarget &target);
 
 // The pictures of Target's folder tree that match its mask and have kMinPictureBytes or more,
 // sorted by path ignoring case.

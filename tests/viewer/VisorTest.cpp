@@ -95,20 +95,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QStringList>("pictures");
         QTest::addColumn<QString>("info");
+        QTest::addColumn<int>("index");
         const QStringList fotos{"fotos/A.JPG", "fotos/b.jpg", "fotos/sub/a.jpg"};
-        // An existing file: the list is its folder's, started at the first in order.
-        QTest::newRow("file") << "fotos/b.jpg" << "fotos/" << fotos << "";
-        QTest::newRow("mask") << "fotos/*.jpg" << "fotos/" << fotos << "";
-        QTest::newRow("mask other case") << "FOTOS/*.JPG" << "FOTOS/" << QStringList{"FOTOS/A.JPG", "FOTOS/b.jpg", "FOTOS/sub/a.jpg"} << "";
+        // An existing file: the list is its folder's, shown from that file on.
+        QTest::newRow("file") << "fotos/b.jpg" << "fotos/" << fotos << "" << 1;
+        QTest::newRow("file in another case") << "FOTOS/SUB/A.JPG" << "FOTOS/SUB/" << QStringList{"FOTOS/SUB/a.jpg"} << "" << 0;
+        QTest::newRow("mask") << "fotos/*.jpg" << "fotos/" << fotos << "" << 0;
+        QTest::newRow("mask other case") << "FOTOS/*.JPG" << "FOTOS/" << QStringList{"FOTOS/A.JPG", "FOTOS/b.jpg", "FOTOS/sub/a.jpg"} << "" << 0;
         // A folder without its separator: its parent is searched with the default mask.
-        QTest::newRow("folder") << "fotos" << "" << fotos << "";
-        QTest::newRow("all too small") << "small/" << "small/" << QStringList() << "No hay arhivos en %1";
+        QTest::newRow("folder") << "fotos" << "" << fotos << "" << 0;
+        QTest::newRow("all too small") << "small/" << "small/" << QStringList() << "No hay arhivos en %1" << 0;
     }
     void openPath() {
         QFETCH(QString, path);
         QFETCH(QString, folder);
         QFETCH(QStringList, pictures);
         QFETCH(QString, info);
+        QFETCH(int, index);
         Open(Dir(path));
         QCOMPARE(V->Folder(), Dir(folder));
         QStringList expected;
@@ -126,8 +129,8 @@ private Q_SLOTS:
             QVERIFY(V->LblInfo1()->text().isEmpty());
             QVERIFY(!V->BtnPrev()->isEnabled() && !V->BtnNext()->isEnabled());
         } else {
-            QCOMPARE(V->Index(), 0);
-            QCOMPARE(V->LblInfo1()->text(), QString("1/%1").arg(V->Pictures().size()));
+            QCOMPARE(V->Index(), index);
+            QCOMPARE(V->LblInfo1()->text(), QString("%1/%2").arg(index + 1).arg(V->Pictures().size()));
         }
     }
 
