@@ -137,7 +137,8 @@ bool OpenUri(const QString &uri) {
 
 bool OpenFileWithDefault(const QString &path) {
     const desktop::TTable *d = Desktop();
-    const QByteArray native = EncodeFileName(path);
+    // Absolute before the launch moves into the file's folder.
+    const QByteArray native = EncodeFileName(QFileInfo(path).absoluteFilePath());
     return d && InFolder(QFileInfo(path).path(), [&] {
                return WithUserVariables([&](const desktop::TVariable *env, int n) { return d->OpenFile(native.constData(), env, n); });
            });
