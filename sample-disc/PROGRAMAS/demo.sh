@@ -8,7 +8,10 @@ esac
 if command -v zenity >/dev/null 2>&1; then
   zenity --info --title=Telvaro --text="$msg"
 elif command -v xmessage >/dev/null 2>&1; then
-  xmessage -center "$msg"
+  # xmessage draws one byte per character in a Latin-1 font: hand it the text that way, when
+  # the text has such a form.
+  latin=$(printf '%s' "$msg" | iconv -f UTF-8 -t ISO-8859-1 2>/dev/null) || latin=$msg
+  xmessage -center "$latin"
 elif command -v notify-send >/dev/null 2>&1; then
   notify-send Telvaro "$msg"
 else
