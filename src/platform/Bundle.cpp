@@ -3,12 +3,10 @@
 #include "platform/Environment.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
-#include <QStandardPaths>
 
 #include <sys/auxv.h>
 #include <unistd.h>
@@ -87,23 +85,16 @@ bool UseBundle(const QString &folder) {
     QCoreApplication::setLibraryPaths({b + QStringLiteral("/plugins")});
     UnsetOwnVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
 
-    // GStreamer: the bundle's plugins and scanner only, and a registry of our own, since the
-    // default one describes the host's plugins. It is named after the bundle's place, so that
-    // two discs do not rescan each other's plugins at every start.
+    // GStreamer: the bundle's plugins only, loaded by name by the media module (the click's
+    // first, the music's decoders with the first track). No registry is read, scanned or
+    // written: a scan opens every plugin and the libraries each needs, which from a disc held
+    // the first click for half a minute, and a registry cached from another start would name
+    // plugins wherever that start's bundle lay.
     SetOwnVariable("GST_PLUGIN_SYSTEM_PATH_1_0", native("gstreamer-1.0"));
     UnsetOwnVariable("GST_PLUGIN_PATH_1_0");
     UnsetOwnVariable("GST_PLUGIN_PATH");
-    SetOwnVariable("GST_PLUGIN_SCANNER_1_0", native("libexec/gst-plugin-scanner"));
-    // A copy that lost its execute bits cannot run the scanner either: GStreamer then reads the
-    // plugins in this process, and is told so beforehand instead of warning after a failed try.
-    if (::access(native("libexec/gst-plugin-scanner").constData(), X_OK) != 0)
-        SetOwnVariable("GST_REGISTRY_FORK", "no");
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    if (!cache.isEmpty()) {
-        const QByteArray key = QCryptographicHash::hash(QFile::encodeName(b), QCryptographicHash::Sha1).toHex().left(12);
-        SetOwnVariable("GST_REGISTRY_1_0",
-                       QFile::encodeName(cache + QStringLiteral("/telvaro/gstreamer-1.0/registry-")) + key + ".bin");
-    }
+    SetOwnVariable("GST_REGISTRY_DISABLE", "yes");
+    SetOwnVariable("TELVARO_GST_PLUGINS", native("gstreamer-1.0"));
 
     // GIO: no modules at all. The host's are built for its own GLib, not the bundle's.
     SetOwnVariable("GIO_MODULE_DIR", native("gio-modules"));

@@ -17,8 +17,7 @@ int main(int argc, char **argv) {
     line("translations", platform::QtTranslationsFolder());
     line("qt-plugins", QCoreApplication::libraryPaths().join(u':'));
     line("qt-installed-plugins", QLibraryInfo::path(QLibraryInfo::PluginsPath));
-    for (const char *name : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0", "GST_PLUGIN_SCANNER_1_0", "GST_REGISTRY_1_0",
-                             "GST_REGISTRY_FORK", "GIO_MODULE_DIR", "GIO_LAUNCH_DESKTOP", "XDG_DATA_DIRS"})
+    for (const char *name : {"GST_PLUGIN_SYSTEM_PATH_1_0", "GST_PLUGIN_PATH_1_0", "GST_REGISTRY_DISABLE", "TELVARO_GST_PLUGINS", "GIO_MODULE_DIR", "GIO_LAUNCH_DESKTOP", "XDG_DATA_DIRS"})
         line(name, qEnvironmentVariableIsSet(name) ? qEnvironmentVariable(name) : QStringLiteral("(unset)"));
     return 0;
 }

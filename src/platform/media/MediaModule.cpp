@@ -34,7 +34,7 @@ bool Available() {
 
 bool Mp3Supported() {
     static const bool supported = [] {
-        if (!gstcommon::Init())
+        if (!gstcommon::InitAll())
             return false;
         GList *decoders = gst_element_factory_list_get_elements(
             GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
