@@ -2,9 +2,17 @@
 # Starts this disc's menu. A desktop that offers to run a disc's software runs this file with
 # /bin/sh from the disc's root; a person can do the same: "sh autorun.sh" in the disc's folder.
 # The menu and everything it needs lie in the folder .telvaro beside this file.
+#
+# A disc reads fast in one stream and slowly anywhere else: a tenth of a second for every jump.
+# Run from the disc, the menu's libraries take hundreds of jumps before its window shows. So
+# what it needs before its window (start.tar.xz) and for its first click (click.tar.xz) lie
+# first on the disc, one after the other: the first is unpacked into a private folder in memory
+# before the menu starts there, the second while the menu starts. Whatever they do not hold is
+# linked to the disc. Without a private runtime folder, xz, tar or flock, the menu runs from the
+# disc as it is.
 
 # Few programs run before the menu: the shell's own words do the text work. No word here is a
-# file pattern.
+# file pattern, but for the one listing that says so.
 set -f
 case $0 in
     */*) here=${0%/*} ;;
@@ -13,9 +21,10 @@ esac
 here=$(cd -- "$here" && pwd) || exit 1
 bundle="$here/.telvaro"
 program="$bundle/telvaro"
-# The host's dynamic loader, as the menu was built for it (filled in by make-disc).
+# The host's dynamic loader, as the menu was built for it, and the name of the start set's
+# build (both filled in by make-disc).
 loader="@LOADER@"
-
+start_id="@START_ID@"
 say() { printf 'telvaro: %s\n' "$*" >&2; }
 
 if [ ! -f "$program" ]; then
@@ -27,38 +36,127 @@ if [ ! -e "$loader" ]; then
     exit 1
 fi
 
-# What the menu cannot start without: the program and Qt's X11 plugin. Everything the bundle
-# does not carry must be the host's; name what is missing instead of failing half-started.
-missing=
-for elf in "$program" "$bundle/plugins/platforms/libqxcb.so"; do
-    listing=$("$loader" --list "$elf" 2>&1)
-    status=$?
-    first=
-    while IFS= read -r line; do
-        [ -n "$first" ] || first=$line
-        case $line in
-            *" => not found"*)
-                # The line's first word is the library's name (globbing is off, see below).
-                # shellcheck disable=SC2086
-                set -- $line
-                missing="$missing $1" ;;
-            *"error while loading shared libraries: "*": cannot open shared object file"*)
-                line=${line#*error while loading shared libraries: }
-                missing="$missing ${line%%: cannot open shared object file*}" ;;
-        esac
-    done <<LISTING
+# check_libraries FOLDER: whether the menu in FOLDER finds every library, the host's included.
+# What the menu cannot start without is the program and Qt's X11 plugin; everything the bundle
+# does not carry must be the host's. On failure, $problem says what is missing.
+check_libraries() {
+    missing=
+    for elf in "$1/telvaro" "$1/plugins/platforms/libqxcb.so"; do
+        listing=$("$loader" --list "$elf" 2>&1)
+        status=$?
+        first=
+        while IFS= read -r line; do
+            [ -n "$first" ] || first=$line
+            case $line in
+                *" => not found"*)
+                    missing="$missing ${line%% *}" ;;
+                *"error while loading shared libraries: "*": cannot open shared object file"*)
+                    line=${line#*error while loading shared libraries: }
+                    missing="$missing ${line%%: cannot open shared object file*}" ;;
+            esac
+        done <<LISTING
 $listing
 LISTING
-    if [ -n "$missing" ]; then
-        say "faltan en este sistema las bibliotecas${missing}; el menú no puede arrancar"
-        exit 1
-    fi
-    if [ "$status" -ne 0 ]; then
-        say "el menú no puede arrancar: $first"
-        exit 1
-    fi
-done
+        if [ -n "$missing" ]; then
+            # A tab leads each line of the listing.
+            missing=$(printf '%s' "$missing" | tr -d '\t')
+            problem="faltan en este sistema las bibliotecas${missing}; el menú no puede arrancar"
+            return 1
+        fi
+        if [ "$status" -ne 0 ]; then
+            problem="el menú no puede arrancar: $first"
+            return 1
+        fi
+    done
+}
 
+# link_rest FROM TO: links every file of FROM that TO lacks, folder by folder, to FROM's.
+link_rest() {
+    set +f
+    for entry in "$1"/*; do
+        set -f
+        [ -e "$entry" ] || continue
+        name=${entry##*/}
+        if [ -d "$2/$name" ] && [ ! -L "$2/$name" ]; then
+            link_rest "$entry" "$2/$name" || return 1
+        elif [ ! -e "$2/$name" ]; then
+            ln -s "$entry" "$2/$name" || return 1
+        fi
+    done
+    set -f
+}
+
+# unpack: the start set in $memory, made once for every start of this disc.
+unpack() {
+    [ -f "$memory/.unpacked" ] && return 0
+    part="$memory.part$$"
+    rm -rf "$part"
+    (umask 077 && mkdir "$part") || return 1
+    if ! xz -dc -T0 "$bundle/start.tar.xz" | tar -xf - -C "$part" || ! link_rest "$bundle" "$part"; then
+        rm -rf "$part"
+        return 1
+    fi
+    : >"$part/.unpacked"
+    # Another start of the same disc may have been quicker.
+    if [ -f "$memory/.unpacked" ]; then
+        rm -rf "$part"
+    else
+        rm -rf "$memory"
+        mv "$part" "$memory" || { rm -rf "$part"; return 1; }
+    fi
+    [ -f "$memory/.unpacked" ]
+}
+
+# The click set replaces its links one file at a time, each whole at once (a rename), while the
+# menu starts: the media module and the plugins are in memory before the first click needs them.
+unpack_click_set() {
+    [ -f "$bundle/click.tar.xz" ] || return 0
+    mkdir "$memory/.click" 2>/dev/null || return 0
+    (
+        cd "$memory/.click" || exit 1
+        xz -dc -T0 "$bundle/click.tar.xz" | tar -xf - || exit 1
+        find . -type f | while IFS= read -r file; do
+            mv -f "$file" "$memory/${file#./}"
+        done
+    ) </dev/null >/dev/null 2>&1 &
+}
+
+# The folder in memory: one per disc and build, so that a second start finds the first's and
+# the running menu is the same program for both (it is known by its path). Each menu started
+# from it holds a shared lock on it (the descriptor 9, which it inherits and the programs it
+# opens do not). A watcher waits until none is left, and then a while more, in which a new start
+# finds everything unpacked; then the folder goes.
+keep_seconds=600
+runtime=${XDG_RUNTIME_DIR:-}
+if [ -z "${TELVARO_FROM_DISC:-}" ] && [ -f "$bundle/start.tar.xz" ] && [ "${runtime#/}" != "$runtime" ] &&
+    [ -d "$runtime" ] && [ -w "$runtime" ] && command -v xz >/dev/null 2>&1 && command -v tar >/dev/null 2>&1 &&
+    command -v flock >/dev/null 2>&1; then
+    disc_sum=$(printf '%s' "$here" | cksum)
+    memory="$runtime/telvaro-$start_id-${disc_sum%% *}"
+    lock="$memory.lock"
+    if : >>"$lock" 2>/dev/null; then
+        exec 9>>"$lock"
+        # The libraries are checked once per folder: a second start finds them as they were.
+        if flock -s 9 && unpack && { [ -f "$memory/.checked" ] || { check_libraries "$memory" && : >"$memory/.checked"; }; }; then
+            unpack_click_set
+            (
+                flock -x 8 && flock -u 8 || exit
+                sleep "$keep_seconds"
+                flock -xn 8 && rm -rf "$memory"
+            ) 8>>"$lock" 9>&- </dev/null >/dev/null 2>&1 &
+            cd "$here" || exit 1
+            exec "$memory/telvaro" "$here" "$@"
+        fi
+        # Unusable (a full or noexec runtime folder, a damaged archive): from the disc, then.
+        exec 9>&-
+        (flock -xn 8 && rm -rf "$memory") 8>>"$lock" 2>/dev/null
+    fi
+fi
+
+if ! check_libraries "$bundle"; then
+    say "$problem"
+    exit 1
+fi
 cd "$here" || exit 1
 # A copy or a stick formatted with FAT may have lost the execute bit: the loader runs the
 # program all the same, and the menu finds its bundle from the path it is given.
