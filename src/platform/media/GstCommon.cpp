@@ -42,23 +42,38 @@ bool Init() {
     return started;
 }
 
-bool InitAll() {
-    static const bool started = [] {
-        if (!Init())
-            return false;
-        const char *folder = BundlePlugins();
-        if (!folder)
-            return true;
-        // Loading a plugin twice gives the one already loaded.
-        if (GDir *dir = g_dir_open(folder, 0, nullptr)) {
-            while (const char *name = g_dir_read_name(dir))
-                if (g_str_has_suffix(name, ".so"))
-                    LoadPlugin(folder, name);
-            g_dir_close(dir);
-        }
-        return true;
-    }();
-    return started;
+void LoadPluginsFor(const char *uri) {
+    const char *folder = BundlePlugins();
+    if (!folder || !Init())
+        return;
+    // By the file's extension: the MIDI synthesiser and the libraries it needs (megabytes, from
+    // a disc seconds) are only read for a MIDI track.
+    static const struct {
+        const char *Extensions[4];
+        const char *Plugins[3];
+    } kByType[] = {
+        {{".mp3", ".mp2", ".mpga", ".mpa"}, {"audioparsers", "mpg123", "id3demux"}},
+        {{".mid", ".midi", ".rmi", ".kar"}, {"midi", "fluidsynthmidi", nullptr}},
+        {{".wav", ".wave", nullptr, nullptr}, {nullptr, nullptr, nullptr}},
+    };
+    gchar *down = g_ascii_strdown(uri ? uri : "", -1);
+    const std::string lower(down);
+    g_free(down);
+    for (const auto &type : kByType)
+        for (const char *extension : type.Extensions)
+            if (extension && g_str_has_suffix(lower.c_str(), extension)) {
+                for (const char *name : type.Plugins)
+                    if (name)
+                        LoadPlugin(folder, (std::string("libgst") + name + ".so").c_str());
+                return;
+            }
+    // Anything else may need any of them. Loading a plugin twice gives the one already loaded.
+    if (GDir *dir = g_dir_open(folder, 0, nullptr)) {
+        while (const char *name = g_dir_read_name(dir))
+            if (g_str_has_suffix(name, ".so"))
+                LoadPlugin(folder, name);
+        g_dir_close(dir);
+    }
 }
 
 GstElement *MakeAudioSink() {
@@ -78,9 +93,11 @@ GstElement *MakeAudioSink() {
     return bin;
 }
 
-GstElement *MakeAudioPlaybin(const char *name, bool all) {
-    if (!(all ? InitAll() : Init()))
+GstElement *MakeAudioPlaybin(const char *name, const char *uri) {
+    if (!Init())
         return nullptr;
+    if (uri)
+        LoadPluginsFor(uri);
     GstElement *p = gst_element_factory_make("playbin", name);
     if (!p)
         return nullptr;

@@ -8,17 +8,18 @@ namespace platform::gstcommon {
 
 // Starts GStreamer once, with what a click needs; false (for good) when it cannot start.
 bool Init();
-// Init, and every decoder the music may need.
-bool InitAll();
+// A bundle's plugins that a track at uri needs (by its extension; all for an unknown one),
+// loaded once; nothing to do outside a bundle, whose registry knows every plugin.
+void LoadPluginsFor(const char *uri);
 
 // The sink TELVARO_AUDIO_SINK describes (a bin description, e.g. "fakesink sync=true"), or null
 // for playbin's own choice. The variable is read at every call.
 GstElement *MakeAudioSink();
 
 // A playbin without video or subtitle branches, playing into MakeAudioSink(); null when
-// GStreamer cannot start or has no playbin. The caller owns the reference. A music playbin
-// (all) may meet any format; a click's is a WAV.
-GstElement *MakeAudioPlaybin(const char *name, bool all = false);
+// GStreamer cannot start or has no playbin. The caller owns the reference. With uri, what
+// that track needs is loaded first (a click's WAV needs nothing more than Init's).
+GstElement *MakeAudioPlaybin(const char *name, const char *uri = nullptr);
 
 // Throws away every message waiting on the element's bus.
 void DropMessages(GstElement *pipeline);

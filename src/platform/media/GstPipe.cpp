@@ -133,7 +133,7 @@ struct platform::media::TPipe {
 namespace platform::gstpipe {
 
 media::TPipe *Open(const char *uri, media::TEventSink sink, void *context) {
-    GstElement *element = gstcommon::MakeAudioPlaybin(nullptr, true);
+    GstElement *element = gstcommon::MakeAudioPlaybin(nullptr, uri);
     if (!element)
         return nullptr;
     auto *pipe = new media::TPipe{element, std::make_shared<TShared>()};

@@ -34,8 +34,9 @@ bool Available() {
 
 bool Mp3Supported() {
     static const bool supported = [] {
-        if (!gstcommon::InitAll())
+        if (!gstcommon::Init())
             return false;
+        gstcommon::LoadPluginsFor("a.mp3");
         GList *decoders = gst_element_factory_list_get_elements(
             GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO, GST_RANK_MARGINAL);
         GstCaps *mp3 = gst_caps_from_string("audio/mpeg, mpegversion=(int)1, layer=(int)3");
