@@ -5,14 +5,15 @@
 #
 # A disc reads fast in one stream and slowly anywhere else: a tenth of a second for every jump.
 # Run from the disc, the menu's libraries take hundreds of jumps before its window shows. So
-# what it needs before its window (start.tar.xz) and for its first click (click.tar.xz) lie
-# first on the disc, one after the other: the first is unpacked into a private folder in memory
-# before the menu starts there, the second while the menu starts. Whatever they do not hold is
-# linked to the disc. Without a private runtime folder, xz, tar or flock, the menu runs from the
+# what it needs before its window (start.tar.xz), the disc's own files it reads first, and what
+# it needs for its first click (click.tar.xz) lie first on the disc, in that order: the first is
+# unpacked into a private folder in memory before the menu starts there, the second read on in
+# the same stream, the third unpacked once the menu's window is up. Whatever the archives do not hold
+# is linked to the disc. Without a private runtime folder, xz, tar or flock, the menu runs from the
 # disc as it is.
 
 # Few programs run before the menu: the shell's own words do the text work. No word here is a
-# file pattern, but for the one listing that says so.
+# file pattern.
 set -f
 case $0 in
     */*) here=${0%/*} ;;
@@ -70,32 +71,26 @@ LISTING
     done
 }
 
-# link_rest FROM TO: links every file of FROM that TO lacks, folder by folder, to FROM's.
-link_rest() {
-    set +f
-    for entry in "$1"/*; do
-        set -f
-        [ -e "$entry" ] || continue
-        name=${entry##*/}
-        if [ -d "$2/$name" ] && [ ! -L "$2/$name" ]; then
-            link_rest "$entry" "$2/$name" || return 1
-        elif [ ! -e "$2/$name" ]; then
-            ln -s "$entry" "$2/$name" || return 1
-        fi
-    done
-    set -f
-}
-
 # unpack: the start set in $memory, made once for every start of this disc.
 unpack() {
     [ -f "$memory/.unpacked" ] && return 0
     part="$memory.part$$"
     rm -rf "$part"
     (umask 077 && mkdir "$part") || return 1
-    if ! xz -dc -T0 "$bundle/start.tar.xz" | tar -xf - -C "$part" || ! link_rest "$bundle" "$part"; then
+    if ! xz -dc -T0 "$bundle/start.tar.xz" | tar -xf - -C "$part" || ! [ -f "$part/.links" ]; then
         rm -rf "$part"
         return 1
     fi
+    # What the archive does not hold is linked to the disc, as the archive lists it (listing the
+    # disc's folders would cost an access each). A file listed twice is linked once.
+    while IFS= read -r rel; do
+        [ -e "$part/$rel" ] || [ -L "$part/$rel" ] || ln -s "$bundle/$rel" "$part/$rel" || { rm -rf "$part"; return 1; }
+    done <"$part/.links"
+    # The disc's files the menu reads first lie next on the disc: read on, while the drive is
+    # there, rather than at the menu's pace.
+    while IFS= read -r rel; do
+        cat -- "$here/$rel"
+    done <"$part/.preread" >/dev/null 2>&1
     : >"$part/.unpacked"
     # Another start of the same disc may have been quicker.
     if [ -f "$memory/.unpacked" ]; then
@@ -107,12 +102,19 @@ unpack() {
     [ -f "$memory/.unpacked" ]
 }
 
-# The click set replaces its links one file at a time, each whole at once (a rename), while the
-# menu starts: the media module and the plugins are in memory before the first click needs them.
+# The click set replaces its links one file at a time, each whole at once (a rename), as soon as
+# the menu's window is up (the menu then writes .shown; it has read what it needs from the disc,
+# and the two need not take turns at the drive), so that the media module and the plugins are in
+# memory before the first click needs them.
 unpack_click_set() {
     [ -f "$bundle/click.tar.xz" ] || return 0
     mkdir "$memory/.click" 2>/dev/null || return 0
     (
+        waited=0
+        while [ ! -e "$memory/.shown" ] && [ "$waited" -lt 100 ]; do
+            sleep 0.1
+            waited=$((waited + 1))
+        done
         cd "$memory/.click" || exit 1
         xz -dc -T0 "$bundle/click.tar.xz" | tar -xf - || exit 1
         find . -type f | while IFS= read -r file; do

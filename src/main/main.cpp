@@ -83,6 +83,9 @@ int main(int argc, char **argv) {
         });
         QObject::connect(&instance, &platform::TSingleInstance::RaiseRequested, mainFrm.get(), &TMainFrm::RestoreAndRaise);
         mainFrm->show();
+        // By now the start has read from the disc all the window needs (the tree's first topic
+        // included): the disc's launcher may read on for the first click.
+        QTimer::singleShot(0, [] { platform::NoteWindowShown(); });
         // Start-up frees more than it keeps; once the window has been up a moment, the free
         // memory goes back to the system rather than sitting in the idle menu.
         QTimer::singleShot(1000, [] { platform::ReturnFreeMemory(); });

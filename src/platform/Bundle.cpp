@@ -52,6 +52,13 @@ QString ProgramFile() { return gProgramFile.isEmpty() ? QCoreApplication::applic
 
 QString BundleFolder() { return gBundleFolder; }
 
+void NoteWindowShown() {
+    if (gBundleFolder.isEmpty())
+        return;
+    QFile shown(gBundleFolder + QStringLiteral("/.shown"));
+    (void)shown.open(QIODevice::WriteOnly);
+}
+
 QString BundleIconTheme() {
     if (gBundleFolder.isEmpty())
         return {};

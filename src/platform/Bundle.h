@@ -20,6 +20,12 @@ QString ProgramFile();
 // The bundle's folder, empty when the program does not run from one.
 QString BundleFolder();
 
+// Tells whoever unpacked the bundle into memory that the window is up, and that what the start
+// reads from the disc has been read: autorun.sh then reads the first click's archive from the
+// disc without the two taking turns at the drive. It waits for the file ".shown" in the bundle's
+// folder; a bundle that cannot be written (the disc itself) is left as it is.
+void NoteWindowShown();
+
 // The icon theme a bundle carries, empty without one.
 QString BundleIconTheme();
 
@@ -27,10 +33,9 @@ QString BundleIconTheme();
 QString QtTranslationsFolder();
 
 // Points this process at the bundle in Folder: Qt plugins only from it; GStreamer's plugins,
-// plugin scanner and a registry of its own under the user's cache folder; no GIO modules (the
-// host's are built for another GLib) and GIO's own launch helper; the bundle's data folder after
-// the host's, so that the
-// host's MIME database and desktop files stay first. Every variable set here is one of this
+// loaded by name with no registry; no GIO modules (the host's are built for another GLib) and
+// GIO's own launch helper; the bundle's data folder after the host's, so that the host's MIME
+// database and desktop files stay first. Every variable set here is one of this
 // process's own (platform/Environment.h). False, and nothing changed, when Folder is no bundle.
 bool UseBundle(const QString &folder);
 
