@@ -8,9 +8,9 @@
 # what it needs before its window (start.tar.xz), the disc's own files it reads first, and what
 # it needs for its first click (click.tar.xz) lie first on the disc, in that order: the first is
 # unpacked into a private folder in memory before the menu starts there, the second read on in
-# the same stream, the third unpacked once the menu's window is up. Whatever the archives do not hold
-# is linked to the disc. Without a private runtime folder, xz, tar or flock, the menu runs from the
-# disc as it is.
+# the same stream, the third unpacked once the menu's window is up. Whatever the archives do not
+# hold is linked to the disc. On a computer's own disk, or without a private runtime folder, xz,
+# tar or flock, the menu runs from the disc as it is.
 
 # Few programs run before the menu: the shell's own words do the text work. No word here is a
 # file pattern.
@@ -102,6 +102,35 @@ unpack() {
     [ -f "$memory/.unpacked" ]
 }
 
+# slow_medium: whether the disc is on a medium worth copying from: a removable one (a CD, a DVD,
+# a stick), or one with no block device of its own (a network share, an image mounted in user
+# space). A copy on a computer's own disk starts fastest as it is: unpacking would cost more than
+# the reads it saves.
+slow_medium() {
+    device=
+    longest=0
+    # mountinfo's fields: id, parent, major:minor, root, mount point (blanks written as \040).
+    while read -r _ _ numbers _ point _; do
+        point=$(printf '%b' "$point.")
+        point=${point%.}
+        case $here/ in
+            "${point%/}"/*) ;;
+            *) continue ;;
+        esac
+        if [ "${#point}" -ge "$longest" ]; then
+            longest=${#point}
+            device=$numbers
+        fi
+    done </proc/self/mountinfo
+    case $device in
+        0:* | "") return 0 ;;
+    esac
+    removable=
+    read -r removable <"/sys/dev/block/$device/removable" 2>/dev/null ||
+        read -r removable <"/sys/dev/block/$device/../removable" 2>/dev/null || return 0
+    [ "$removable" = 1 ]
+}
+
 # The click set replaces its links one file at a time, each whole at once (a rename), as soon as
 # the menu's window is up (the menu then writes .shown; it has read what it needs from the disc,
 # and the two need not take turns at the drive), so that the media module and the plugins are in
@@ -130,7 +159,7 @@ unpack_click_set() {
 # finds everything unpacked; then the folder goes.
 keep_seconds=600
 runtime=${XDG_RUNTIME_DIR:-}
-if [ -z "${TELVARO_FROM_DISC:-}" ] && [ -f "$bundle/start.tar.xz" ] && [ "${runtime#/}" != "$runtime" ] &&
+if [ -z "${TELVARO_FROM_DISC:-}" ] && [ -f "$bundle/start.tar.xz" ] && slow_medium && [ "${runtime#/}" != "$runtime" ] &&
     [ -d "$runtime" ] && [ -w "$runtime" ] && command -v xz >/dev/null 2>&1 && command -v tar >/dev/null 2>&1 &&
     command -v flock >/dev/null 2>&1; then
     disc_sum=$(printf '%s' "$here" | cksum)
