@@ -67,11 +67,17 @@ bool IsProgramFile(const QString &path) {
 
 // How to start a program file: itself when it may be executed, its interpreter for a "#!"
 // script without the execute bit (a disc mounted without execute permission); nothing else.
+// Only a program is started, whatever its bits say: discs and FAT sticks mark every file
+// executable, and the spawn hands a file the kernel refuses to /bin/sh, which would run a
+// document's bytes as commands and call that a success.
 QStringList StartArgv(const QString &path) {
+    const QByteArray head = Head(path, 256);
+    const bool script = head.startsWith("#!");
+    if (!script && !head.startsWith("\x7f" "ELF"))
+        return {};
     if (::access(EncodeFileName(path).constData(), X_OK) == 0)
         return {path};
-    const QByteArray head = Head(path, 256);
-    if (!head.startsWith("#!"))
+    if (!script)
         return {};
     QByteArray line = head.mid(2);
     const qsizetype nl = line.indexOf('\n');

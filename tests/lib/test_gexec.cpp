@@ -28,6 +28,8 @@ private Q_SLOTS:
     void missingTargetFailsEverywhere();
     void programWithArgumentsRunsDirectly();
     void scriptWithoutExecuteBitRunsThroughItsInterpreter();
+    void onlyProgramsStart_data();
+    void onlyProgramsStart();
     void mediaCommand();
     void mediaCommandFieldCodes_data();
     void mediaCommandFieldCodes();
@@ -130,6 +132,41 @@ void TestGExec::scriptWithoutExecuteBitRunsThroughItsInterpreter() {
     QVERIFY(ShellOpen(Desk("disc/noexec/demo.sh --saludo")));
     QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
     QCOMPARE(Recorded().value(0), QString("arg:--saludo"));
+}
+
+void TestGExec::onlyProgramsStart_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<bool>("starts");
+    const QByteArray commands = "echo end >> \"" + QFile::encodeName(Desk("record.txt")) + "\"\n";
+    QFile elf(QStringLiteral("/bin/true"));
+    elf.open(QIODevice::ReadOnly);
+    // What a stick or a disc without Rock Ridge marks executable, and what it does not.
+    QTest::newRow("a Windows program with the bit") << "SETUP.EXE" << QByteArray("MZ\x90") + commands << true << false;
+    QTest::newRow("a text with the bit") << "LEEME" << commands << true << false;
+    QTest::newRow("a text without it") << "LEEME" << commands << false << false;
+    QTest::newRow("an ELF program") << "programa" << elf.readAll() << true << true;
+    QTest::newRow("a script without the bit") << "demo.sh" << "#!/bin/sh\n" + commands << false << true;
+}
+
+void TestGExec::onlyProgramsStart() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, executable);
+    QFETCH(bool, starts);
+    const QString path = Desk("disc/INSTALAR/" + name);
+    QFile::remove(path);
+    WriteFile(path, content, executable);
+    QCOMPARE(ShellOpen(path), starts);
+    // A refused file must not have been run by a shell behind the launch's back; a started
+    // script has run before the next case begins.
+    if (!starts) {
+        QTest::qWait(300);
+        QVERIFY(Recorded().isEmpty());
+    } else if (content.contains("echo end")) {
+        QTRY_VERIFY_WITH_TIMEOUT(Recorded().contains("end"), 10000);
+    }
 }
 
 void TestGExec::mediaCommand() {
