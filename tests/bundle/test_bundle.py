@@ -486,6 +486,14 @@ def run_case(src, checker, work, wm):
     check(bool(listing) and listing == essence(tree_listing(out)), "the image holds the disc's tree, execute bits included")
     joliet = sh(["xorriso", "-read_fs", "norock", "-indev", iso, "-find", "/DOCUMENTOS", "-type", "f"]) or ""
     check("mas de sesenta y cuatro letras.pdf" in joliet, "Joliet keeps the document's 90-character name")
+    # The image in the order the start reads it: the launcher, the start archive, the disc's own
+    # files the start reads (the topics first), the first click's archive, then the rest.
+    lba = sh(["xorriso", "-indev", iso, "-find", "/", "-type", "f", "-exec", "report_lba", "--"]) or ""
+    placed = [p.lower() for _, p in sorted((int(m.group(1)), m.group(2))
+                                           for m in re.finditer(r"File data lba:\s*0\s*,\s*(\d+)\s*,.*'(.*)'", lba))]
+    check(placed[:3] == ["/autorun.sh", "/.telvaro/start.tar.xz", "/gres/ges.ini"] and
+          placed.index("/.telvaro/click.tar.xz") < min(i for i, p in enumerate(placed) if p.startswith("/.telvaro/lib/")),
+          f"the image begins with what the start reads, in its order ({placed[:4]})")
 
     # What a desktop makes of the inserted disc: GIO classes a medium whose root holds
     # autorun.sh as software to run (GNOME, MATE and Cinnamon then offer to run it; the last two
@@ -543,6 +551,10 @@ def run_case(src, checker, work, wm):
         check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu has the focus")
         exe = os.readlink(f"/proc/{menu.proc.pid}/exe").replace(root.merged, "", 1)
         check(exe.startswith(RUNTIME_IN_ROOT + "/telvaro-"), f"the menu runs from its start set, unpacked in the runtime folder ({exe})")
+        packed = set((sh(["tar", "-tJf", os.path.join(out, ".telvaro", "start.tar.xz")]) or "").split())
+        disc_bundle = DISC_IN_ROOT + "/.telvaro/"
+        from_disc = sorted(p[len(disc_bundle):] for p in mapped_files(menu.proc.pid, root) if p.startswith(disc_bundle))
+        check(bool(packed) and not packed & set(from_disc), f"nothing the start set holds is mapped from the disc ({from_disc})")
 
         # A topic's click, through the bundle's GStreamer.
         click_topic("VARIOS")
