@@ -13,7 +13,7 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from e2elib import check, finish  # noqa: E402
 
-TOOLS = ["patchelf", "readelf", "strip", "ldd", "cmake", "qtpaths6", "pkg-config", "xorriso"]
+TOOLS = ["patchelf", "readelf", "strip", "ldd", "cmake", "qtpaths6", "pkg-config", "xz", "xorriso"]
 
 def snapshot(folder):
     """Every path below a folder with its size: what a failed run must leave as it was."""
