@@ -21,10 +21,15 @@ const char *BundlePlugins() {
     return folder && *folder ? folder : nullptr;
 }
 
-void LoadPlugin(const char *folder, const char *fileName) {
+void LoadPluginFile(const char *folder, const char *fileName) {
     const std::string path = std::string(folder) + "/" + fileName;
     if (GstPlugin *plugin = gst_plugin_load_file(path.c_str(), nullptr))
         gst_object_unref(plugin);
+}
+
+// A plugin by its name ("wavparse" is libgstwavparse.so).
+void LoadPlugin(const char *folder, const char *name) {
+    LoadPluginFile(folder, (std::string("libgst") + name + ".so").c_str());
 }
 } // namespace
 
@@ -36,7 +41,7 @@ bool Init() {
             return false;
         if (const char *folder = BundlePlugins())
             for (const char *name : kCuePlugins)
-                LoadPlugin(folder, (std::string("libgst") + name + ".so").c_str());
+                LoadPlugin(folder, name);
         return true;
     }();
     return started;
@@ -64,14 +69,14 @@ void LoadPluginsFor(const char *uri) {
             if (extension && g_str_has_suffix(lower.c_str(), extension)) {
                 for (const char *name : type.Plugins)
                     if (name)
-                        LoadPlugin(folder, (std::string("libgst") + name + ".so").c_str());
+                        LoadPlugin(folder, name);
                 return;
             }
     // Anything else may need any of them. Loading a plugin twice gives the one already loaded.
     if (GDir *dir = g_dir_open(folder, 0, nullptr)) {
         while (const char *name = g_dir_read_name(dir))
             if (g_str_has_suffix(name, ".so"))
-                LoadPlugin(folder, name);
+                LoadPluginFile(folder, name);
         g_dir_close(dir);
     }
 }
