@@ -111,8 +111,13 @@ slow_medium() {
     longest=0
     # mountinfo's fields: id, parent, major:minor, root, mount point (blanks written as \040).
     while read -r _ _ numbers _ point _; do
-        point=$(printf '%b' "$point.")
-        point=${point%.}
+        # Only a point with an escape is decoded: a command substitution per line is a process.
+        case $point in
+            *\\*)
+                point=$(printf '%b' "$point.")
+                point=${point%.}
+                ;;
+        esac
         case $here/ in
             "${point%/}"/*) ;;
             *) continue ;;
