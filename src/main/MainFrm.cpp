@@ -134,11 +134,17 @@ void TMainFrm::FormCreate() {
     Tree()->SetSingleExpand(true);
     Tree()->SetShowLines(true);
     Tree()->SetShowButtons(true);
-    // Cut once from the skin: the tree does not follow later changes of the skin.
+    // Cut once from the skin: the tree does not follow later changes of the skin. Without a
+    // skin the window is the desktop's plain colour, under the tree too: the key colour must
+    // never be what shows.
     QPixmap back(Tree()->size());
-    back.fill(Qt::transparent);
-    if (!Hot()->Img().isNull())
+    if (Hot()->Img().isNull()) {
+        setAttribute(Qt::WA_NoSystemBackground, false);
+        setAutoFillBackground(true);
+        back.fill(palette().color(QPalette::Window));
+    } else {
         back = QPixmap::fromImage(Hot()->Img().copy(Tree()->geometry()).scaled(Tree()->size()));
+    }
     Tree()->SetBackground(back);
 
     FShape = MaskRegion(QImage(QStringLiteral(":/telvaro/mask.bmp")));
@@ -157,8 +163,17 @@ void TMainFrm::FormCreate() {
 
     FTimer.setInterval(kTimerInterval);
     connect(&FTimer, &QTimer::timeout, this, &TMainFrm::TimerTimer);
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        connect(screen, &QScreen::geometryChanged, this, &TMainFrm::DisplayChanged);
+    FollowPrimaryScreen(QGuiApplication::primaryScreen());
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this](QScreen *screen) {
+        FollowPrimaryScreen(screen);
+        DisplayChanged();
+    });
+}
+
+void TMainFrm::FollowPrimaryScreen(QScreen *screen) {
+    disconnect(FScreenChange);
+    if (screen)
+        FScreenChange = connect(screen, &QScreen::geometryChanged, this, &TMainFrm::DisplayChanged);
 }
 
 QRegion TMainFrm::MaskRegion(const QImage &mask) {

@@ -16,6 +16,7 @@ class TMainFrm;
 }
 class QKeyEvent;
 class QLabel;
+class QScreen;
 class QTreeWidgetItem;
 class TGTreeView;
 class THotImg;
@@ -54,7 +55,8 @@ public:
     void NoteActivity();
     // Brings the window back from another start of the program.
     void RestoreAndRaise();
-    // A change of the primary screen's geometry: re-centre after a short pause.
+    // A change of the primary screen's geometry, or another screen made primary: re-centre
+    // after a short pause.
     void DisplayChanged();
 
     TCatalogue &Catalogue() { return FCatalogue; }
@@ -86,6 +88,7 @@ private:
     bool HotPointer(QEvent *event);
     bool OverDragRegion(QPoint pos);
     void MinimizeApplication();
+    void FollowPrimaryScreen(QScreen *screen);
 
     std::unique_ptr<Ui::TMainFrm> FUi;
     const TDisc &FDisc;
@@ -101,6 +104,7 @@ private:
     bool FShown = false;
     std::function<void()> FDeferredSetup;
     QRegion FShape;
+    QMetaObject::Connection FScreenChange;
     bool FInDragBox = false;
     bool FManualDrag = false;
     QPoint FDragStart;

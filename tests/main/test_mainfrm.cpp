@@ -124,6 +124,7 @@ private Q_SLOTS:
 
     void placementAndShape();
     void displayChangeRecentres();
+    void withoutASkinTheKeyColourNeverShows();
     void fontsFallBackToTheDesign();
     void firstTopicShown();
     void labelTexts();
@@ -188,6 +189,30 @@ void TestMainFrm::displayChangeRecentres() {
     Q_EMIT screen->geometryChanged(screen->geometry());
     QVERIFY(t.elapsed() >= 95);
     QCOMPARE(F->pos(), placed);
+    // Another screen made primary (here the same one announced again): the window follows it,
+    // and keeps following its changes, once per change.
+    F->move(5, 5);
+    Q_EMIT qApp->primaryScreenChanged(screen);
+    QCOMPARE(F->pos(), placed);
+    F->move(5, 5);
+    t.restart();
+    Q_EMIT screen->geometryChanged(screen->geometry());
+    QVERIFY(t.elapsed() >= 95 && t.elapsed() < 190);
+    QCOMPARE(F->pos(), placed);
+}
+
+void TestMainFrm::withoutASkinTheKeyColourNeverShows() {
+    TDiscFolder bare(gDesk->Path("bare/"));
+    bare.Write("GRES/GES.INI", "[Temas]\r\nVideo=menu\\VIDEO.INI\r\n");
+    bare.Write("menu/VIDEO.INI", "[Uno]\r\nExe=.\\falta.pdf\r\n");
+    bare.Load(QCoreApplication::applicationFilePath());
+    TMainFrm f(bare.Disc);
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QImage shown = f.grab(f.Tree()->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            QVERIFY2(shown.pixel(x, y) != qRgb(128, 128, 0), qPrintable(QString("%1,%2").arg(x).arg(y)));
 }
 
 void TestMainFrm::fontsFallBackToTheDesign() {
