@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 static void InitAboutResources() { Q_INIT_RESOURCE(about); }
 
@@ -41,13 +42,37 @@ void TAboutFrm::FormCreate() {
     setTabOrder(FUi->OKButton, FUi->LblMail);
     FMailHot = false;
     PaintMail();
+    FFrameWait.setInterval(20);
+    connect(&FFrameWait, &QTimer::timeout, this, [this] {
+        if (!windowHandle()->frameMargins().isNull()) {
+            FFrameWait.stop();
+            Centre();
+        } else if (++FFrameChecks >= 50) {
+            FFrameWait.stop();
+        }
+    });
+}
+
+void TAboutFrm::Centre() {
+    const QScreen *s = QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize framed = size().grownBy(frame);
+    // The client area's place, so that the frame, whatever its sides, is what is centred.
+    const QPoint client = s->geometry().center() - QPoint(framed.width() / 2, framed.height() / 2) +
+                          QPoint(frame.left(), frame.top());
+    setGeometry(QRect(client, size()));
 }
 
 void TAboutFrm::showEvent(QShowEvent *event) {
-    if (const QScreen *s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-    }
+    Centre();
+    // At the first showing the window manager has not framed the box yet, so it was centred
+    // without a frame: it is centred again as soon as the frame is known (asked for a second at
+    // most; a window without a frame never gets one).
+    FFrameChecks = 0;
+    if (windowHandle() && windowHandle()->frameMargins().isNull())
+        FFrameWait.start();
     // Every showing starts on "Aceptar", even when the keyboard left the link focused last time.
     FUi->OKButton->setFocus();
     QDialog::showEvent(event);
@@ -87,6 +112,15 @@ void TAboutFrm::PanelMouseMove() {
         return;
     FMailHot = false;
     PaintMail();
+    FFrameWait.setInterval(20);
+    connect(&FFrameWait, &QTimer::timeout, this, [this] {
+        if (!windowHandle()->frameMargins().isNull()) {
+            FFrameWait.stop();
+            Centre();
+        } else if (++FFrameChecks >= 50) {
+            FFrameWait.stop();
+        }
+    });
 }
 
 void TAboutFrm::PaintMail() {

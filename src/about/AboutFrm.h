@@ -1,6 +1,7 @@
 #pragma once
 // The credits dialog, with its hovering mail link to the maker.
 #include <QDialog>
+#include <QTimer>
 
 #include <memory>
 
@@ -29,6 +30,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void Centre();
     void FormCreate();
     void LblMailMouseMove();
     void PanelMouseMove();
@@ -37,4 +39,6 @@ private:
 
     std::unique_ptr<Ui::TAboutFrm> FUi;
     bool FMailHot = false;
+    QTimer FFrameWait;
+    int FFrameChecks = 0;
 };

@@ -1,6 +1,7 @@
 """Using the menu from outside: the tree's keys and wheel, the arrow buttons, a topic button,
 the run button on a folder, the credits and the exit button."""
 
+import re
 import time
 
 import e2elib as e
@@ -140,6 +141,17 @@ def run(c):
     if about:
         c.shot("about")
         check(bool(e.poll(lambda: e.active_window() == about, 5)), "the About box is the active window")
+
+        def frame_centre():
+            info = e.window_info(about)
+            m = re.search(r"= (\d+), (\d+), (\d+), (\d+)", e.run(["xprop", "-id", str(about), "_NET_FRAME_EXTENTS"]))
+            if not info or not m:
+                return None
+            left, right, top, bottom = map(int, m.groups())
+            return (info["x"] - left + (left + info["w"] + right) / 2, info["y"] - top + (top + info["h"] + bottom) / 2)
+        # Its first showing, framed by the window manager, is centred on the screen as later ones are.
+        centred = lambda: (lambda c: c and abs(c[0] - e.SCREEN[0] / 2) <= 1 and abs(c[1] - e.SCREEN[1] / 2) <= 1)(frame_centre())
+        check(bool(e.poll(centred, 3)), f"the About box's frame is centred at its first showing ({frame_centre()})")
         e.keys_to_focused("Escape")
         check(bool(e.poll(lambda: not e.visible_windows("^Acerca de Telvaro$"), 5)), "Escape closes the About box")
         check(bool(e.poll(lambda: e.active_window() == wid, 5)), "the menu is the active window again")
