@@ -5,6 +5,7 @@
 #include "catalogue/GTreeView.h"
 #include "platform/Bundle.h"
 #include "platform/Files.h"
+#include "platform/Shell.h"
 
 #include <QApplication>
 #include <QHash>
@@ -205,13 +206,23 @@ void TCatalogue::AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const Q
         NodeIndex->Nodes[NameKey(item->Folder, item->Name)].push_back(node);
 }
 
+QString ItemTargetFile(const TItem &item) {
+    // A folder whose name has a dot is as real a target as a file.
+    const QString real = platform::ResolveCase(item.Exe);
+    if (!real.isEmpty())
+        return real;
+    // A target with arguments opens as a command line: what counts is whether the launcher finds
+    // its program, by the very rule it uses.
+    const QString program = platform::ParseCommandLine(item.Exe).Program;
+    return program.isEmpty() ? QString() : platform::ResolveCase(program);
+}
+
 TIconRole ItemIconRole(const TItem &item) {
     if (item.Exe.isEmpty())
         return TIconRole::Folder;
     if (IsCollection(item))
         return IsPictureCollection(item) ? TIconRole::Pictures : TIconRole::Programs;
-    // A folder whose name has a dot is as real a target as a file.
-    return platform::PathExists(item.Exe) ? TIconRole::File : TIconRole::Broken;
+    return ItemTargetFile(item).isEmpty() ? TIconRole::Broken : TIconRole::File;
 }
 
 namespace {
@@ -385,7 +396,7 @@ TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree) {
             if (item->Exe.isEmpty())
                 continue;
             const TIconRole role = ItemIconRole(*item);
-            const QIcon icon = role == TIconRole::File ? Icons.RoleIcon(role, platform::ResolveCase(item->Exe))
+            const QIcon icon = role == TIconRole::File ? Icons.RoleIcon(role, ItemTargetFile(*item))
                                                        : Icons.RoleIcon(role);
             AddNode(tree, item, role, icon);
         }

@@ -37,6 +37,9 @@ TItem *NodeItem(const QTreeWidgetItem *node);
 // The role FillTree gives an item's node (it looks at the disc for targets that are not
 // collections).
 TIconRole ItemIconRole(const TItem &item);
+// The file an item's target opens, or the program of a target with arguments; empty when
+// there is none.
+QString ItemTargetFile(const TItem &item);
 // The role of the node's icon; Folder for a node that carries no item.
 TIconRole NodeRole(const QTreeWidgetItem *node);
 

@@ -217,15 +217,9 @@ void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role
     if (item.Exe.isEmpty())
         return;
     switch (role) {
-    case TIconRole::Broken: {
-        QString what = QStringLiteral("no existe el destino %1: el árbol lo muestra roto").arg(Shown(item.Exe));
-        const qsizetype blank = item.Exe.indexOf(u' ');
-        if (blank > 0 && platform::IsRegularFile(item.Exe.left(blank)))
-            what += QStringLiteral(" (existe %1: se ejecutará con el resto como argumentos, pero con el icono de roto)")
-                        .arg(Shown(item.Exe.left(blank)));
-        Problem(where, what);
+    case TIconRole::Broken:
+        Problem(where, QStringLiteral("no existe el destino %1: el árbol lo muestra roto").arg(Shown(item.Exe)));
         break;
-    }
     case TIconRole::Pictures:
     case TIconRole::Programs: {
         const QString folder = item.Exe.contains(u'*') ? FolderPart(item.Exe) : item.Exe;

@@ -83,11 +83,12 @@ void TestFillTree::placement_data() {
         << QByteArray("[P]\nExe=a.txt\n[P\\c]\nExe=b.txt\n") << false << "P[file#0](c[file#1])" << 2;
     QTest::newRow("icons by target")
         << QByteArray("[p]\nExe=fotos\\*.jpg\n[q]\nExe=fotos\\*.GIF\n[r]\nExe=juegos\n[s]\nExe=fotos\\*.bmp\n"
-                      "[t]\nExe=a.txt\n[u]\nExe=nada.txt\n[v]\nExe=A.TXT\n[w]\nExe=dir.v2\n")
+                      "[t]\nExe=a.txt\n[u]\nExe=nada.txt\n[v]\nExe=A.TXT\n[w]\nExe=dir.v2\n"
+                      "[x]\nExe=a.txt --saludo\n[y]\nExe=nada.txt --saludo\n")
         << false
         << "p[pictures#0] q[pictures#1] r[programs#2] s[programs#3] t[file#4] u[broken#5] v[file#6] "
-           "w[file#7]"
-        << 8;
+           "w[file#7] x[file#8] y[broken#9]"
+        << 10;
 }
 
 void TestFillTree::placement() {
