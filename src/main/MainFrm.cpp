@@ -67,6 +67,8 @@ QAccessibleInterface *MainFrmFactory(const QString &className, QObject *object) 
     return nullptr;
 }
 
+bool NativeWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 } // namespace
 
 TMainFrm::TMainFrm(const TDisc &disc, QWidget *parent)
@@ -105,6 +107,9 @@ void TMainFrm::FormCreate() {
     // No caption, no frame: the whole surface is the skin.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_NoSystemBackground);
+    // The skin has one size: said so, a tiling compositor floats the window instead of
+    // stretching it over the screen.
+    setFixedSize(kWidth, kHeight);
     PlaceWindow();
     FCurrentItem = nullptr;
 
@@ -139,15 +144,21 @@ void TMainFrm::FormCreate() {
     // never be what shows.
     QPixmap back(Tree()->size());
     if (Hot()->Img().isNull()) {
-        setAttribute(Qt::WA_NoSystemBackground, false);
-        setAutoFillBackground(true);
-        back.fill(palette().color(QPalette::Window));
+        Hot()->setAutoFillBackground(true);
+        back.fill(Hot()->palette().color(QPalette::Window));
     } else {
         back = QPixmap::fromImage(Hot()->Img().copy(Tree()->geometry()).scaled(Tree()->size()));
     }
     Tree()->SetBackground(back);
 
     FShape = MaskRegion(QImage(QStringLiteral(":/telvaro/mask.bmp")));
+    // The mask is the window's shape for the X server; but Wayland compositors take it for
+    // input alone, and some X compositors show a window's whole surface whatever its shape:
+    // for them the shape is made of transparent pixels too, the skin drawn within it only.
+    if (!FShape.isEmpty()) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        Hot()->setMask(FShape);
+    }
 
     connect(Hot(), &TCustomHotZone::OnHit, this, &TMainFrm::HotHit);
     connect(Hot(), &TCustomHotZone::OnEnter, this, &TMainFrm::HotEnter);
@@ -387,8 +398,15 @@ void TMainFrm::ActivateItem(Qt::KeyboardModifiers modifiers) {
 void TMainFrm::MinimizeApplication() { showMinimized(); }
 
 void TMainFrm::RestoreAndRaise() {
-    if (isMinimized())
+    if (NativeWayland() && isVisible()) {
+        // A Wayland client can neither bring its window back from minimised nor raise it (and
+        // is not even told when the person did): the window is shown anew, which compositors
+        // put in front with the focus.
+        hide();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    } else if (isMinimized()) {
         showNormal();
+    }
     show();
     raise();
     activateWindow();

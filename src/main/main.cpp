@@ -17,25 +17,59 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace {
 
 // Picks the windowing system before the application object exists. A Wayland client cannot
-// place or shape its own window, so when an X display is offered too, we take it; and with no
-// display at all we say so in one line rather than let the toolkit abort.
+// place its own window, so when an X display is offered too, we take it (Wayland if X fails);
+// and with no display at all we say so in one line rather than let the toolkit abort.
 bool ChoosePlatform() {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return true;
     const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    // Ours alone: the programs we open keep the user's choice.
     if (x11 && wayland)
-        platform::SetOwnVariable("QT_QPA_PLATFORM", "xcb"); // ours alone: programs we open keep Wayland
+        platform::SetOwnVariable("QT_QPA_PLATFORM", "xcb;wayland");
+    else if (x11)
+        platform::SetOwnVariable("QT_QPA_PLATFORM", "xcb");
+    else if (wayland)
+        platform::SetOwnVariable("QT_QPA_PLATFORM", "wayland");
     if (x11 || wayland)
         return true;
     std::fprintf(stderr, "telvaro: no hay pantalla (DISPLAY no está definido). "
                          "Sin escritorio, pruebe: xvfb-run -s '-screen 0 1024x768x24' telvaro CARPETA_DEL_DISCO\n");
     return false;
+}
+
+// While the application object connects to the display, a failure is the toolkit's fatal
+// error, which would abort with advice about reinstalling after lines about its plugins: it is
+// said in one line instead. What the toolkit says meanwhile waits, and is told once it is up.
+QtMessageHandler gUsualHandler = nullptr;
+struct THeldMessage {
+    QtMsgType Type;
+    QString Text;
+};
+QList<THeldMessage> gHeld;
+
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (type != QtFatalMsg) {
+        gHeld.append({type, text});
+        return;
+    }
+    const QByteArray x11 = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "telvaro: no se puede abrir la pantalla (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n",
+                 x11.constData(), wayland.constData());
+    std::_Exit(1);
+}
+
+void ReleaseHeldMessages() {
+    qInstallMessageHandler(gUsualHandler);
+    for (const THeldMessage &m : std::exchange(gHeld, {}))
+        gUsualHandler(m.Type, QMessageLogContext(), m.Text);
 }
 
 } // namespace
@@ -47,7 +81,9 @@ int main(int argc, char **argv) {
     platform::TFontConfigPreload fonts;
     // The skin, its mask and the tree's colour key only line up at whole scale factors.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    gUsualHandler = qInstallMessageHandler(NoDisplayHandler);
     QApplication app(argc, argv);
+    ReleaseHeldMessages();
     InstallAccessibility();
     QApplication::setApplicationDisplayName(StartupTitle(platform::ProgramFile()));
 
