@@ -61,10 +61,10 @@ def map_boxes(checker, disc):
     return {r["id"]: tuple(r["box"]) for r in regions}
 
 
-def run(args, timeout=10, check_rc=False):
+def run(args, timeout=10, check_rc=False, env=None):
     """Runs a helper tool, bounded in time; returns its standard output ('' when it fails)."""
     try:
-        p = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, text=True)
+        p = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, text=True, env=env)
     except subprocess.TimeoutExpired:
         log(f"helper timed out: {' '.join(args)}")
         return ""
@@ -289,9 +289,15 @@ class Program:
         self.proc = None
         self.started = None
 
-    def start(self, exe=None):
+    def start(self, exe=None, env_changes=None):
+        """Env_changes: variables set for the program alone (None: removed)."""
         env = dict(os.environ)
         env.setdefault("TELVARO_AUDIO_SINK", "fakesink sync=true")
+        for k, v in (env_changes or {}).items():
+            if v is None:
+                env.pop(k, None)
+            else:
+                env[k] = v
         self.log = open(os.path.join(self.workdir, f"program-{time.monotonic_ns()}.log"), "w")
         self.started = time.monotonic()
         # A disc's autorun starts the menu from the disc's own folder.
@@ -531,6 +537,28 @@ def share_equal(shot, origin, ref, points):
 def differing_from_both(ref_a, ref_b, points):
     """Points where two bitmaps differ: only there can a screenshot tell them apart."""
     return [(x, y) for x, y in points if ref_a.pixel(x, y) != ref_b.pixel(x, y)]
+
+
+def find_skin(c, shot):
+    """Where a compositor placed the window, found by its skin on the screen: the origin whose
+    bare-skin pixels (inside the mask, away from the tree and the regions) match, or None."""
+    covered = [TREE, (150, 236, 300, 256)] + list(BOXES.values())
+
+    def bare(x, y):
+        return c.inside[y][x] and not any(l <= x < r and t <= y < b for l, t, r, b in covered)
+    points = [(x, y) for y in range(0, HEIGHT, 7) for x in range(0, WIDTH, 7) if bare(x, y)]
+    # A run of 24 bare pixels on one row, looked for as bytes in the screenshot.
+    px, py = next((x, y) for y in range(HEIGHT) for x in range(WIDTH - 24) if all(bare(x + i, y) for i in range(24)))
+    probe = c.normal.rgb[(py * WIDTH + px) * 3:(py * WIDTH + px + 24) * 3]
+    at = shot.rgb.find(probe)
+    while at >= 0:
+        y, x = divmod(at // 3, shot.width)
+        origin = (x - px, y - py)
+        if at % 3 == 0 and 0 <= origin[0] <= shot.width - WIDTH and 0 <= origin[1] <= shot.height - HEIGHT and \
+                share_equal(shot, origin, c.normal, points) >= 0.99:
+            return origin
+        at = shot.rgb.find(probe, at + 1)
+    return None
 
 
 class Case:
