@@ -12,6 +12,6 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 77
 fi
 source "$here/../support/xserver.sh"
-require_tools bundle mmdebstrap xorriso patchelf unshare chroot xvfb-run xdotool xwininfo import convert openbox sox lame readelf
+require_tools bundle mmdebstrap xorriso patchelf unshare chroot xvfb-run xdotool xwininfo import convert openbox sox lame readelf sway swaymsg grim setpriv
 
 in_xserver 2700 1024x768 python3 "$here/test_bundle.py" "$checker" "$src"

@@ -33,6 +33,7 @@ from e2elib import check, testdisc  # noqa: E402
 import test_music as music  # noqa: E402  (the recording's tone analysis)
 import test_sound_server as sound  # noqa: E402  (a PulseAudio server of the test's own)
 import test_viewer as viewer  # noqa: E402  (the picture comparisons)
+import test_wayland as wayland  # noqa: E402  (a Wayland compositor of the test's own)
 
 SUITE = "bookworm"
 # Changed whenever the way the root is made changes, so that a cached root is made again.
@@ -232,6 +233,10 @@ mount --bind /tmp/.X11-unix "$merged/tmp/.X11-unix"
 if [ -n "${TELVARO_PULSE_DIR:-}" ]; then
   mkdir -p "$merged/tmp/pulse"
   mount --bind "$TELVARO_PULSE_DIR" "$merged/tmp/pulse"
+fi
+if [ -n "${TELVARO_WAYLAND_DIR:-}" ]; then
+  mkdir -p "$merged/tmp/wayland"
+  mount --bind "$TELVARO_WAYLAND_DIR" "$merged/tmp/wayland"
 fi
 exec chroot "$merged" "$@"
 '''
@@ -455,6 +460,35 @@ def sound_server(root, autorun, env, work):
         del os.environ["TELVARO_PULSE_DIR"]
 
 
+def wayland_only(root, autorun, env, work, src):
+    """A Wayland session without X (sway's, on the host): the menu runs on the bundle's Wayland
+    platform, shaped, floating at its size."""
+    ctx = type("C", (), {"path": staticmethod(lambda n: os.path.join(work, n)), "temporary": []})()
+    mask = e.read_bmp(os.path.join(src, "resources", "mask.bmp"))
+    ctx.inside = [[mask.pixel(x, y) != mask.pixel(0, 0) for x in range(mask.width)] for y in range(mask.height)]
+    ctx.normal = e.read_bmp(root.path(DISC_IN_ROOT + "/GRES/menul.bmp"))
+    sway = wayland.Sway(ctx)
+    try:
+        if not check(sway.display is not None and sway.ipc is not None, "sway runs on the host"):
+            return
+        os.environ["TELVARO_WAYLAND_DIR"] = sway.runtime
+        session = dict({k: v for k, v in env.items() if k != "DISPLAY"},
+                       WAYLAND_DISPLAY="/tmp/wayland/" + os.path.basename(sway.display))
+        menu = Started(root.command(autorun, session), os.path.join(work, "menu-root-wayland.log"))
+        try:
+            if sway.check_menu(ctx, menu, "sh autorun.sh in a Wayland session without X"):
+                mapped = mapped_files(menu.proc.pid, root)
+                check(DISC_IN_ROOT + "/.telvaro/plugins/platforms/libqwayland-generic.so" in mapped,
+                      "the bundle's Wayland platform is mapped")
+        finally:
+            menu.close()
+            del os.environ["TELVARO_WAYLAND_DIR"]
+    finally:
+        sway.stop()
+        for folder in ctx.temporary:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
 def run_case(src, checker, work, wm):
     exe_host = os.path.join(src, "build", "release", "src", "main", "telvaro")
     disc = make_disc(src, work)
@@ -666,6 +700,7 @@ def run_case(src, checker, work, wm):
     os.chmod(root.path(f"{DISC_IN_ROOT}/.telvaro/telvaro"), 0o755)
 
     sound_server(root, autorun, env, work)
+    wayland_only(root, autorun, env, work, src)
 
     # Start-up: the bundled menu in the root beside the build's own binary on the host, on the
     # same disc, all warm (the first start above built the bundle's plugin registry). The root's

@@ -1,7 +1,8 @@
 """The menu on today's Wayland desktops: weston (nested in our X server, under openbox, whose
-frame lets the pointer cross into it) with no X server for its clients, then with XWayland, and sway, a tiling compositor (headless, without X). Each
-time the window is shown with its skin, shaped (the compositor's background outside the mask),
-and usable; a session with no display the menu can use gets one line, not an abort."""
+frame lets the pointer cross into it) with no X server for its clients, then with XWayland, and
+sway, a tiling compositor (headless, without X). Each time the window shows its skin, shaped
+(the compositor's background outside the mask), and is usable; a session with no display the
+menu can use gets one line, not an abort."""
 
 import glob
 import json
@@ -220,6 +221,9 @@ def run(c):
 
 
 def cases(c):
+    missing = [t for t in ("weston", "Xwayland", "sway", "swaymsg", "grim", "wtype", "setpriv") if not shutil.which(t)]
+    if not check(not missing, f"the compositors and their tools are installed (missing: {missing}; scripts/install-deps installs them)"):
+        return
     # No display the menu can use: one line, and a failure's exit code rather than an abort.
     p = subprocess.run([c.exe, c.disc], env=dict(os.environ, WAYLAND_DISPLAY="no-existe", DISPLAY=""),
                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=30)
