@@ -6,6 +6,8 @@
 namespace {
 
 constexpr int kMaxCodes = 4096;
+// Codes are at most 12 bits wide, and the first one is a bit wider than the code size.
+constexpr int kMaxMinCodeSize = 11;
 constexpr size_t kSlack = 16;
 // What one frame costs besides its pixels: its record and its colour table.
 constexpr qint64 kFrameOverhead = qint64(sizeof(TGifFrame)) + 256 * 4;
@@ -59,7 +61,8 @@ TGifDisposal TGifFrame::Disposal() const {
     return StoredDisposal <= 3 ? TGifDisposal(StoredDisposal) : TGifDisposal::None;
 }
 
-// 1. Codes are read LSB first from a bit accumulator, widening from MinCodeSize + 1 to 12 bits.
+// 1. Codes are read LSB first from a bit accumulator, widening from MinCodeSize + 1 (up to 11)
+//    to 12 bits.
 // 2. Every table entry is a string that already occurs in the output, so an entry is kept as the
 //    offset and length of one occurrence, and emitting it is a copy from earlier output; this is
 //    what makes long runs cheap. The entry added after code C is the previous code's string plus
@@ -67,8 +70,7 @@ TGifDisposal TGifFrame::Disposal() const {
 // 3. The code one past the table (KwKwK) is the previous string plus its own first byte.
 // 4. A full table is kept until a clear code comes; a code beyond the table ends the data.
 size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *out, size_t count) {
-    // Pixel values wider than a byte could index no colour table: such data is not a picture.
-    if (minCodeSize < 1 || minCodeSize > 8 || count == 0)
+    if (minCodeSize < 1 || minCodeSize > kMaxMinCodeSize || count == 0)
         return 0;
     quint32 offset[kMaxCodes];
     quint16 length[kMaxCodes];
@@ -118,6 +120,8 @@ size_t DecodeGifLzw(const quint8 *data, size_t size, int minCodeSize, quint8 *ou
         const size_t room = count - written;
         quint8 *dst = out + written;
         if (code < clear) {
+            // Encoders that write a code size over 8 for 8-bit pictures use the literals below
+            // 256 only; a wider one keeps its low byte, as other decoders keep it.
             *dst = quint8(code);
             written += 1;
         } else if (prev >= 0 && code < next) {
@@ -239,6 +243,14 @@ bool TGifImage::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
         if (pos >= size)
             break;
         const int minCodeSize = data[pos++];
+        // With a code size of 12 the first code would already be wider than LZW's 12 bits: no
+        // pixel can be decoded, and a flat picture would only pretend to be this one. A later
+        // frame ends the animation there, as damaged data does.
+        if (minCodeSize < 1 || minCodeSize > kMaxMinCodeSize) {
+            if (FFrames.empty())
+                return Fail(QStringLiteral("LZW code size %1 cannot be decoded").arg(minCodeSize));
+            break;
+        }
         const bool complete = ReadSubBlocks(data, size, pos, &lzw);
 
         if (!screenChecked) {

@@ -260,9 +260,16 @@ void TGifTest::builtFiles_data() {
         QTest::newRow("junk instead of trailer") << b << 1 << QSize(5, 5) << QRect(0, 0, 5, 5) << false;
     }
     {
+        // Code sizes above 8 for 8-bit data, as some encoders write them.
+        for (int size : {9, 11}) {
+            TGifWriter w(5, 5, bw);
+            w.Image(0, 0, 5, 5, std::vector<unsigned char>(25, 1), {}, false, size);
+            QTest::newRow(qPrintable(QString("code size %1").arg(size))) << w.Finish() << 1 << QSize(5, 5) << QRect(0, 0, 5, 5) << false;
+        }
         TGifWriter w(5, 5, bw);
-        w.Image(0, 0, 5, 5, std::vector<unsigned char>(25, 1), {}, false, 12);
-        QTest::newRow("impossible code size") << w.Finish() << 1 << QSize(5, 5) << QRect(0, 0, 5, 5) << true;
+        w.Image(0, 0, 5, 5, std::vector<unsigned char>(25, 1));
+        w.Image(0, 0, 5, 5, std::vector<unsigned char>(25, 0), {}, false, 12);
+        QTest::newRow("undecodable later frame") << w.Finish() << 1 << QSize(5, 5) << QRect(0, 0, 5, 5) << false;
     }
 }
 
@@ -287,6 +294,8 @@ void TGifTest::builtFiles() {
         QCOMPARE(gif.ColorOf(0, 1), qRgb(85, 85, 85));
         QCOMPARE(gif.BitsPerPixel(), 4);
     }
+    if (QTest::currentDataTag() == QByteArrayLiteral("code size 11"))
+        QCOMPARE(gif.Frame(0).Pixels, std::vector<quint8>(25, 1));
     if (QTest::currentDataTag() == QByteArrayLiteral("truncated frame")) {
         const TGifFrame &f = gif.Frame(1);
         QVERIFY(f.Truncated);
@@ -411,6 +420,11 @@ void TGifTest::limits_data() {
         // A frame that claims 65535 x 65535 pixels in a few bytes.
         w.Image(0, 0, 65535, 65535, {1, 1, 1});
         QTest::newRow("huge frame") << w.Finish() << (qint64(512) << 20) << false;
+    }
+    for (int size : {0, 12}) {
+        TGifWriter w(5, 5, bw);
+        w.Image(0, 0, 5, 5, std::vector<unsigned char>(25, 1), {}, false, size);
+        QTest::newRow(qPrintable(QString("undecodable code size %1").arg(size))) << w.Finish() << (qint64(512) << 20) << false;
     }
     QTest::newRow("not a GIF") << QByteArray("GIF7xxxxxxxxxxxxx") << (qint64(512) << 20) << false;
     QTest::newRow("only a header") << QByteArray("GIF89a\x01\x00\x01\x00\x00\x00\x00", 13)
