@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -214,49 +215,77 @@ __attribute__((target("avx2"))) int TColourTransform::ApplyShaperAvx2(uchar *p, 
 int TColourTransform::ApplyShaperAvx2(uchar *, int) const { return 0; }
 #endif
 
-std::shared_ptr<const TColourTransform> TColourTransform::FromIcc(const QByteArray &profile) {
+std::shared_ptr<const TColourTransform> TColourTransform::FromIcc(const QByteArray &profile, TColourInput input) {
     if (profile.isEmpty())
         return nullptr;
     // A disc's photos come from a few cameras, each embedding the same profile in every photo;
     // making a transform takes the colour library several milliseconds, so the last few are kept.
     // Both the window's thread and the preparing thread ask.
     static std::mutex lock;
-    static std::deque<std::pair<QByteArray, std::shared_ptr<const TColourTransform>>> made;
+    struct TMade {
+        QByteArray Profile;
+        TColourInput Input;
+        std::shared_ptr<const TColourTransform> Transform;
+    };
+    static std::deque<TMade> made;
     constexpr size_t kKept = 4;
     {
         const std::lock_guard<std::mutex> hold(lock);
-        for (const auto &[bytes, transform] : made)
-            if (bytes == profile)
-                return transform;
+        for (const TMade &m : made)
+            if (m.Input == input && m.Profile == profile)
+                return m.Transform;
     }
-    std::shared_ptr<const TColourTransform> transform = Make(profile);
+    std::shared_ptr<const TColourTransform> transform = Make(profile, input);
     const std::lock_guard<std::mutex> hold(lock);
-    made.emplace_front(profile, transform);
+    made.push_front({profile, input, transform});
     if (made.size() > kKept)
         made.pop_back();
     return transform;
 }
 
-std::shared_ptr<const TColourTransform> TColourTransform::Make(const QByteArray &profile) {
+std::shared_ptr<const TColourTransform> TColourTransform::Make(const QByteArray &profile, TColourInput input) {
     TProfile source{cmsOpenProfileFromMem(profile.constData(), cmsUInt32Number(profile.size()))};
-    if (!source.Handle || cmsGetColorSpace(source.Handle) != cmsSigRgbData)
+    const bool cmyk = input == TColourInput::Cmyk || input == TColourInput::CmykInverted;
+    const cmsColorSpaceSignature space = cmyk ? cmsSigCmykData : input == TColourInput::Grey ? cmsSigGrayData : cmsSigRgbData;
+    if (!source.Handle || cmsGetColorSpace(source.Handle) != space)
         return nullptr;
     const cmsProfileClassSignature kind = cmsGetDeviceClass(source.Handle);
     if (kind != cmsSigInputClass && kind != cmsSigDisplayClass && kind != cmsSigOutputClass &&
         kind != cmsSigColorSpaceClass)
         return nullptr;
     TProfile screen{cmsCreate_sRGBProfile()};
+    // Adobe's inverted CMYK is the library's "reversed" flavour of it (0 is full ink).
+    const cmsUInt32Number from = input == TColourInput::Cmyk           ? TYPE_CMYK_8
+                                 : input == TColourInput::CmykInverted ? TYPE_CMYK_8_REV
+                                 : input == TColourInput::Grey         ? TYPE_GRAY_8
+                                                                       : TYPE_RGB_8;
     // No cache of the last pixel: the transform is then safe on the preparing thread and the
     // window's thread at once.
-    cmsHTRANSFORM transform = cmsCreateTransform(source.Handle, TYPE_RGB_8, screen.Handle, TYPE_RGB_8,
-                                                 INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    cmsHTRANSFORM transform = cmsCreateTransform(source.Handle, from, screen.Handle, TYPE_RGB_8, INTENT_PERCEPTUAL,
+                                                 cmsFLAGS_NOCACHE);
     if (!transform)
         return nullptr;
-    if (!ChangesColours(transform)) {
+    if (input == TColourInput::Grey) {
+        // 256 levels are all a grey picture has: a table of them does the whole conversion.
+        std::shared_ptr<TColourTransform> grey(new TColourTransform(nullptr, input));
+        uchar levels[256];
+        for (int i = 0; i < 256; ++i)
+            levels[i] = uchar(i);
+        cmsDoTransform(transform, levels, grey->FGrey, 256);
+        cmsDeleteTransform(transform);
+        for (int i = 0; i < 256; ++i)
+            if (grey->FGrey[i][0] != i || grey->FGrey[i][1] != i || grey->FGrey[i][2] != i)
+                return grey;
+        return nullptr;
+    }
+    // A CMYK profile always counts: without it the picture's inks go through a plain formula.
+    if (!cmyk && !ChangesColours(transform)) {
         cmsDeleteTransform(transform);
         return nullptr;
     }
-    std::shared_ptr<TColourTransform> result(new TColourTransform(transform));
+    std::shared_ptr<TColourTransform> result(new TColourTransform(transform, input));
+    if (cmyk)
+        return result;
     if (cmsIsMatrixShaper(source.Handle))
         result->FShaper = MakeShaperTables(source.Handle, result->FLinear, result->FMatrix, result->FEncode);
 #ifdef TELVARO_COLOUR_AVX2
@@ -265,7 +294,15 @@ std::shared_ptr<const TColourTransform> TColourTransform::Make(const QByteArray 
     return result;
 }
 
-TColourTransform::~TColourTransform() { cmsDeleteTransform(static_cast<cmsHTRANSFORM>(FTransform)); }
+TColourTransform::~TColourTransform() {
+    if (FTransform)
+        cmsDeleteTransform(static_cast<cmsHTRANSFORM>(FTransform));
+}
+
+void TColourTransform::ConvertCmyk(const uchar *cmyk, uchar *rgb, int width) const {
+    if (FTransform && width > 0 && FInput != TColourInput::Rgb && FInput != TColourInput::Grey)
+        cmsDoTransform(static_cast<cmsHTRANSFORM>(FTransform), cmyk, rgb, cmsUInt32Number(width));
+}
 
 void TColourTransform::Apply(QImage &image) const {
     if (image.isNull() || image.format() != QImage::Format_RGB888)
@@ -274,8 +311,16 @@ void TColourTransform::Apply(QImage &image) const {
 }
 
 void TColourTransform::ApplyRows(uchar *rows, int width, int count, qsizetype stride) const {
-    if (!rows || width <= 0 || count <= 0)
+    if (!rows || width <= 0 || count <= 0 || !ConvertsRgbRows())
         return;
+    if (FInput == TColourInput::Grey) {
+        for (int y = 0; y < count; ++y) {
+            uchar *p = rows + y * stride;
+            for (int x = 0; x < width; ++x, p += 3)
+                std::memcpy(p, FGrey[p[0]], 3);
+        }
+        return;
+    }
     if (FShaper) {
         for (int y = 0; y < count; ++y) {
             uchar *row = rows + y * stride;

@@ -7,12 +7,17 @@
 
 class QImage;
 
+// What the decoder's pixels are before the conversion: RGB, grey (given as RGB rows whose three
+// channels are equal), or CMYK as most writers store it or inverted as Adobe's writers do.
+enum class TColourInput { Rgb, Grey, Cmyk, CmykInverted };
+
 class TColourTransform {
 public:
-    // The transform from an RGB picture in Profile to sRGB; null when there is nothing to do:
-    // no profile, one the colour library rejects or that describes no RGB picture, or one
-    // whose conversion changes no colour (an sRGB profile).
-    static std::shared_ptr<const TColourTransform> FromIcc(const QByteArray &profile);
+    // The transform from a picture of Input in Profile to sRGB; null when there is nothing to
+    // do: no profile, one the colour library rejects or that describes pictures of another
+    // kind, or one whose conversion changes no colour (an sRGB or sGrey profile).
+    static std::shared_ptr<const TColourTransform> FromIcc(const QByteArray &profile,
+                                                           TColourInput input = TColourInput::Rgb);
     ~TColourTransform();
     TColourTransform(const TColourTransform &) = delete;
     TColourTransform &operator=(const TColourTransform &) = delete;
@@ -21,16 +26,23 @@ public:
     // threads at once.
     void Apply(QImage &image) const;
     // Converts Count rows of Width RGB pixels in place, Stride bytes apart: the decoder calls it
-    // on each band while the band is still in the cache.
+    // on each band while the band is still in the cache. For an RGB or grey input.
     void ApplyRows(unsigned char *rows, int width, int count, qsizetype stride) const;
+    // Converts Width CMYK pixels (4 bytes each) into RGB ones (3 bytes each). For a CMYK input.
+    void ConvertCmyk(const unsigned char *cmyk, unsigned char *rgb, int width) const;
+    TColourInput Input() const { return FInput; }
+    bool ConvertsRgbRows() const { return FInput == TColourInput::Rgb || FInput == TColourInput::Grey; }
 
 private:
-    explicit TColourTransform(void *transform) : FTransform(transform) {}
-    static std::shared_ptr<const TColourTransform> Make(const QByteArray &profile);
+    TColourTransform(void *transform, TColourInput input) : FTransform(transform), FInput(input) {}
+    static std::shared_ptr<const TColourTransform> Make(const QByteArray &profile, TColourInput input);
     void ApplyShaper(unsigned char *rgb, int width) const;
     int ApplyShaperAvx2(unsigned char *rgb, int width) const;
 
-    void *FTransform;  // cmsHTRANSFORM, kept out of this header
+    void *FTransform;  // cmsHTRANSFORM, kept out of this header; null for a grey input
+    TColourInput FInput;
+    // A grey input's 256 levels, each as the RGB it becomes.
+    unsigned char FGrey[256][3] = {};
     // A profile made of three curves and a matrix (cameras' and phones' are) is converted by
     // the arithmetic the colour library itself uses for 8-bit matrix-shaper pictures (linear
     // light in 1.14 fixed point, an integer matrix, a table back to 8 bits), but without its

@@ -116,6 +116,7 @@ struct THeader {
     int Orientation = 1;
     QByteArray Icc;
     bool Cmyk = false;
+    bool CmykInverted = false;
 };
 
 // The tag of the first EXIF block among the saved APP1 markers.
@@ -153,6 +154,7 @@ bool ReadHeader(TState *st, const QByteArray &bytes, const TDecodeLimits &limits
     h.Height = int(st->Info.image_height);
     h.Components = st->Info.num_components;
     h.Cmyk = IsCmykSpace(st->Info.jpeg_color_space);
+    h.CmykInverted = h.Cmyk && st->Info.saw_Adobe_marker;
     st->Info.scale_num = 1;
     st->Info.scale_denom = 2;
     jpeg_calc_output_dimensions(&st->Info);
@@ -223,6 +225,7 @@ bool TJpegDecoder::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
     FHalfHeight = h.HalfHeight;
     FComponents = h.Components;
     FCmyk = h.Cmyk;
+    FCmykInverted = h.CmykInverted;
     FFileOrientation = h.Orientation;
     FIcc = h.Icc;
     FOrientation = 1;
@@ -289,7 +292,7 @@ void TJpegDecoder::PutRows(const uchar *rows, int first, int count) {
 }
 
 void TJpegDecoder::FinishBand(const TBand &band) {
-    if (FColour)
+    if (FColour && FColour->ConvertsRgbRows())
         FColour->ApplyRows(band.Rows, StoredWidth(), band.Count, band.Stride);
     if (FOrientation != 1)
         PutRows(band.Rows, band.First, band.Count);
@@ -381,7 +384,9 @@ int TJpegDecoder::RunDecode() {
     // and the finishing thread is woken once per band. Two band buffers let the library fill
     // one while the other is turned.
     constexpr int kBand = 64;
-    const bool finishing = turned || FColour;
+    // A CMYK picture's profile converts its inks as they come out of the library instead.
+    const bool recolour = FColour && FColour->ConvertsRgbRows();
+    const bool finishing = turned || recolour;
     if (turned)
         st->Turned.resize(size_t(w) * 3 * kBand * 2);
     // A second thread for a decode someone is waiting for, one that reports progress (the
@@ -421,9 +426,13 @@ int TJpegDecoder::RunDecode() {
         if (got <= 0)
             return 1;
         if (cmyk)
-            for (int i = 0; i < got; ++i)
-                CmykToRgb(rows[i], turned ? buffer + size_t(i) * size_t(w) * 3 : FBits + (first + i) * FBpl, w,
-                          info->saw_Adobe_marker);
+            for (int i = 0; i < got; ++i) {
+                uchar *rgb = turned ? buffer + size_t(i) * size_t(w) * 3 : FBits + (first + i) * FBpl;
+                if (FColour && !recolour)
+                    FColour->ConvertCmyk(rows[i], rgb, w);
+                else
+                    CmykToRgb(rows[i], rgb, w, info->saw_Adobe_marker);
+            }
         const TBand out{turned ? buffer : FBits + first * FBpl, first, got, turned ? qsizetype(w) * 3 : FBpl};
         FRowsQueued = first + got;
         if (FFinisher) {

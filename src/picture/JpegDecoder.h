@@ -42,6 +42,8 @@ public:
     int FileHeight() const { return FFileHeight; }
     int Components() const { return FComponents; }
     bool IsCmyk() const { return FCmyk; }
+    // Stored as Adobe's writers store it: 0 is full ink.
+    bool IsCmykInverted() const { return FCmykInverted; }
     // What the file says about showing it: its orientation tag (1, "as stored", when it has
     // none or an unusable one) and its embedded ICC profile (empty when none).
     int FileOrientation() const { return FFileOrientation; }
@@ -107,6 +109,7 @@ private:
     int FOrientation = 1;
     QByteArray FIcc;
     bool FCmyk = false;
+    bool FCmykInverted = false;
     bool FHalf = false;
     bool FDecoded = false;
     bool FDecoding = false;

@@ -12,9 +12,15 @@ bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat fo
         if (NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))
             picture.SetHalfScale(true);
         picture.SetOrientation(jpeg->FileOrientation());
-        // The JPEG library converts CMYK on its own terms; only an RGB picture takes a profile.
-        if (jpeg->Components() == 3 && !jpeg->IsCmyk())
-            picture.SetColourTransform(TColourTransform::FromIcc(jpeg->IccProfile()));
+        // An embedded profile, of the picture's own kind, takes its colours to the screen's;
+        // without one a CMYK picture's inks go through the plain formula.
+        const int components = jpeg->Components();
+        if (jpeg->IsCmyk())
+            picture.SetColourTransform(TColourTransform::FromIcc(
+                jpeg->IccProfile(), jpeg->IsCmykInverted() ? TColourInput::CmykInverted : TColourInput::Cmyk));
+        else if (components == 3 || components == 1)
+            picture.SetColourTransform(TColourTransform::FromIcc(
+                jpeg->IccProfile(), components == 3 ? TColourInput::Rgb : TColourInput::Grey));
     }
     // Both before any pixel is fitted: the fitted picture is made from what the box shows.
     if (TGifImage *gif = picture.Gif()) {

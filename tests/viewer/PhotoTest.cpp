@@ -11,6 +11,9 @@
 
 #include <lcms2.h>
 
+#include <cstdio>
+#include <jpeglib.h>
+
 namespace {
 
 QByteArray Encoded(const QImage &img) { return testpictures::Encoded(img, "JPEG", 95); }
@@ -54,6 +57,50 @@ QList<QPair<uchar, QByteArray>> Icc(const QByteArray &profile, int chunk) {
 QByteArray AdobeRgbProfile() {
     const QByteArray shipped = testfiles::ReadFile(QStringLiteral("/usr/share/color/icc/ghostscript/a98.icc"));
     return shipped.isEmpty() ? QColorSpace(QColorSpace::AdobeRgb).iccProfile() : shipped;
+}
+
+// A flat 16 x 8 picture of one Pixel (1 grey or 4 CMYK components; libjpeg marks CMYK as
+// Adobe's, so its inks are read back inverted) with Profile embedded.
+QByteArray FlatJpeg(const QByteArray &pixel, const QByteArray &profile) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char *mem = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &mem, &size);
+    c.image_width = 16;
+    c.image_height = 8;
+    c.input_components = int(pixel.size());
+    c.in_color_space = pixel.size() == 4 ? JCS_CMYK : JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    if (!profile.isEmpty())
+        jpeg_write_icc_profile(&c, reinterpret_cast<const JOCTET *>(profile.constData()), unsigned(profile.size()));
+    const QByteArray row = pixel.repeated(16);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW r = reinterpret_cast<JSAMPROW>(const_cast<char *>(row.constData()));
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    const QByteArray out(reinterpret_cast<const char *>(mem), qsizetype(size));
+    std::free(mem);
+    return out;
+}
+
+// A grey profile of linear light, far from sRGB's curve.
+QByteArray LinearGreyProfile() {
+    cmsToneCurve *linear = cmsBuildGamma(nullptr, 1.0);
+    cmsHPROFILE p = cmsCreateGrayProfile(cmsD50_xyY(), linear);
+    cmsUInt32Number n = 0;
+    cmsSaveProfileToMem(p, nullptr, &n);
+    QByteArray bytes(qsizetype(n), 0);
+    cmsSaveProfileToMem(p, bytes.data(), &n);
+    cmsCloseProfile(p);
+    cmsFreeToneCurve(linear);
+    return bytes;
 }
 
 // Every byte of A within a level of B's.
@@ -146,6 +193,42 @@ private Q_SLOTS:
             QVERIFY(want != Stored(PlainJpeg(false)));
         }
         QVERIFY(WithinALevel(Prepared(jpeg), want));
+    }
+    // Press-ready CMYK photos and grey ones with their profiles: converted through them as the
+    // colour library converts the stored pixel; without a profile, CMYK keeps the plain formula.
+    void otherKindsOfProfile_data() {
+        QTest::addColumn<QByteArray>("pixel");
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<uint>("type");
+        const QByteArray cmyk = testfiles::ReadFile(QStringLiteral("/usr/share/color/icc/ghostscript/default_cmyk.icc"));
+        QVERIFY2(!cmyk.isEmpty(), "Ghostscript's CMYK profile (libgs-common) is missing");
+        const QByteArray ink("0À ", 4);
+        QTest::addRow("CMYK with a profile") << ink << cmyk << uint(TYPE_CMYK_8_REV);
+        QTest::addRow("CMYK without one") << ink << QByteArray() << 0u;
+        QTest::addRow("grey, linear light") << QByteArray("@", 1) << LinearGreyProfile() << uint(TYPE_GRAY_8);
+        QTest::addRow("grey, a CMYK profile") << QByteArray("@", 1) << cmyk << 0u;
+    }
+    void otherKindsOfProfile() {
+        QFETCH(QByteArray, pixel);
+        QFETCH(QByteArray, profile);
+        QFETCH(uint, type);
+        const QByteArray jpeg = FlatJpeg(pixel, profile);
+        QImage want = Stored(jpeg);
+        if (type) {
+            cmsHPROFILE in = cmsOpenProfileFromMem(profile.constData(), cmsUInt32Number(profile.size())),
+                        out = cmsCreate_sRGBProfile();
+            cmsHTRANSFORM t = cmsCreateTransform(in, type, out, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+            uchar rgb[3];
+            cmsDoTransform(t, pixel.constData(), rgb, 1);
+            cmsDeleteTransform(t), cmsCloseProfile(in), cmsCloseProfile(out);
+            const QColor formula = want.pixelColor(0, 0);
+            want.fill(qRgb(rgb[0], rgb[1], rgb[2]));
+            QVERIFY(std::abs(formula.red() - rgb[0]) + std::abs(formula.green() - rgb[1]) + std::abs(formula.blue() - rgb[2]) > 12);
+        }
+        const QImage shown = Prepared(jpeg);
+        for (int i = 0; i < want.width() * 3; ++i)
+            QVERIFY2(std::abs(shown.constScanLine(4)[i] - want.constScanLine(4)[i]) <= 2,
+                     qPrintable(QString("byte %1: %2, not %3").arg(i).arg(shown.constScanLine(4)[i]).arg(want.constScanLine(4)[i])));
     }
     // A camera's 4000 x 3000 photo turned by a quarter: the line tells the size it is shown at,
     // and the half-size rule still holds.
