@@ -20,11 +20,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -329,9 +331,24 @@ void TVisorFrm::ClearAnimation() {
     Box()->SetSuppressed(false);
 }
 
+void TVisorFrm::WaitUntilShown() {
+    // The window manager maps a window just shown a moment later. Reading and decoding take the
+    // thread: waited for (half a second at most), the viewer is on the screen first, and the
+    // picture builds up in it, rather than the menu standing still until the picture is whole.
+    QWindow *window = windowHandle();
+    if (!window || !isVisible())
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    while (!window->isExposed() && waited.elapsed() < 500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    repaint();
+}
+
 void TVisorFrm::LoadPicture(const QString &path) {
     const quint64 serial = ++FLoadSerial;
     LblInfo2()->setText(QStringLiteral("Leyendo ..."));
+    WaitUntilShown();
     QCoreApplication::processEvents();
     if (serial != FLoadSerial)
         return;
@@ -449,9 +466,15 @@ void TVisorFrm::ShowFileInfo(const QString &text) {
 }
 
 void TVisorFrm::PictureProgress(TProgressStage stage, int percent, bool redraw, const QRect &band) {
-    if (stage != TProgressStage::Running || !redraw)
+    if (stage != TProgressStage::Running)
         return;
     LblInfo2()->setText(QStringLiteral("Leyendo %1% ...").arg(percent));
+    if (!redraw) {
+        // A progressive file reads its scans before any row comes out: the count goes on.
+        LblInfo2()->repaint();
+        QCoreApplication::processEvents();
+        return;
+    }
     const int h = FPicture.Height();
     const QRect &dest = Dest();
     if (FPicture.Format() == TPictureFormat::Jpeg && h > 0) {

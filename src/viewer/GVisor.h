@@ -45,6 +45,7 @@ public:
     void GoPrevious() { GoStep(-1); }
 
     void LoadPicture(const QString &path);
+    void WaitUntilShown();
     // What decoding one picture may cost; the defaults suit a desktop. The fuzzer lowers them
     // so that each of its runs stays quick.
     void SetDecodeLimits(const TDecodeLimits &limits) { FPicture.SetLimits(limits); }
