@@ -112,15 +112,6 @@ void TAboutFrm::PanelMouseMove() {
         return;
     FMailHot = false;
     PaintMail();
-    FFrameWait.setInterval(20);
-    connect(&FFrameWait, &QTimer::timeout, this, [this] {
-        if (!windowHandle()->frameMargins().isNull()) {
-            FFrameWait.stop();
-            Centre();
-        } else if (++FFrameChecks >= 50) {
-            FFrameWait.stop();
-        }
-    });
 }
 
 void TAboutFrm::PaintMail() {
