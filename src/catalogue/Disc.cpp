@@ -2,12 +2,12 @@
 
 #include "catalogue/GItem.h"
 
-TDisc LoadDisc(const QString &folder, const QString &programFile) {
+TDisc LoadDisc(const QString &folder, const QString &programFile, TLoadNotes *notes) {
     TDisc disc;
     static_cast<TDiscPaths &>(disc) = ReadDiscPaths(folder, programFile);
-    disc.SortItems = ReadSortItems(disc.GresDir);
-    disc.TopicsConfigFile = LocateTopicsFile(disc.GresDir);
-    disc.TopicList = LoadTopics(disc.TopicsConfigFile, disc.BaseDir);
-    static_cast<TViewerSettings &>(disc) = ReadViewerSettings(disc);
+    disc.TopicsConfigFile = LocateTopicsFile(disc.GresDir, notes);
+    disc.TopicList = LoadTopics(disc.TopicsConfigFile, disc.BaseDir, notes);
+    disc.SortItems = ReadSortItems(disc.GresDir, notes);
+    static_cast<TViewerSettings &>(disc) = ReadViewerSettings(disc, notes);
     return disc;
 }

@@ -18,4 +18,4 @@ struct TDisc : TDiscPaths, TViewerSettings {
 
 // Reads the disc in Folder (the first command-line argument; the program's own folder when it
 // is empty) as the menu does at start-up. A disc without topics gives an empty TopicList.
-TDisc LoadDisc(const QString &folder, const QString &programFile);
+TDisc LoadDisc(const QString &folder, const QString &programFile, TLoadNotes *notes = nullptr);

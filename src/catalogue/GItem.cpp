@@ -9,20 +9,27 @@
 
 #include <algorithm>
 
-bool ReadSortItems(const QString &gresDir) {
-    const auto ini = platform::TProfile::Load(gresDir + QStringLiteral("GES.INI"));
-    return ini.ReadBool(QStringLiteral("General"), QStringLiteral("Ordenar"), false);
+bool ReadSortItems(const QString &gresDir, TLoadNotes *notes) {
+    const QString file = gresDir + QStringLiteral("GES.INI");
+    const auto ini = platform::TProfile::Load(file);
+    return ReadNotedBool(ini, file, QStringLiteral("General"), QStringLiteral("Ordenar"), false, notes);
 }
 
-bool LoadItems(TItemList &items, const QString &path, const QString &base, const QString &baseDir,
-               bool sortItems) {
-    if (!platform::IsRegularFile(path))
+bool LoadItems(TItemList &items, const QString &path, const QString &base, const QString &baseDir, bool sortItems,
+               TLoadNotes *notes) {
+    if (!platform::IsRegularFile(path)) {
+        if (notes)
+            notes->push_back({TNoteCode::ItemsFileMissing, path, {}, {}, {}});
         return false;
+    }
     items.Clear();
     const QString folder = base.isEmpty() ? FolderPart(platform::ToSlashes(path)) : base;
     const auto ini = platform::TProfile::Load(platform::ResolveCase(path));
 
     QStringList sections = ini.SectionNames();
+    if (notes && sections.size() < ini.SectionCount())
+        notes->push_back(
+            {TNoteCode::ItemSectionsCut, path, {}, {}, QString::number(ini.SectionCount() - sections.size())});
     if (sortItems) {
         QCollator collator{QLocale()};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -36,29 +43,44 @@ bool LoadItems(TItemList &items, const QString &path, const QString &base, const
         item->Folder = ini.ReadString(section, QStringLiteral("Carpeta"));
         item->Exe = ini.ReadString(section, QStringLiteral("Exe"));
         item->TextFile = ini.ReadString(section, QStringLiteral("Texto"));
-        item->TransparentText = ini.ReadBool(section, QStringLiteral("TextoTrans"),
-                                             ini.ReadBool(section, QStringLiteral("Transparent"), true));
+        item->TransparentText =
+            ReadNotedBool(ini, path, section, QStringLiteral("TextoTrans"),
+                          ReadNotedBool(ini, path, section, QStringLiteral("Transparent"), true, notes), notes);
         item->Install = ini.ReadString(section, QStringLiteral("Instalar"));
         item->ScreenMask = ini.ReadString(section, QStringLiteral("Pantalla"));
 
         // A parent has to come earlier in the order; anything else goes to the top level.
-        if (!item->Folder.isEmpty() && items.IndexOf(item->Folder) < 0)
+        if (!item->Folder.isEmpty() && items.IndexOf(item->Folder) < 0) {
+            if (notes)
+                notes->push_back(
+                    {TNoteCode::ItemFolderUnknown, path, section, QStringLiteral("Carpeta"), item->Folder});
             item->Folder.clear();
+        }
         item->Exe = ResolvePath(item->Exe, folder, baseDir);
-        if (!item->TextFile.isEmpty())
-            item->TextFile = ResolvePath(item->TextFile, folder, baseDir);
+        const QString text = item->TextFile;
+        if (!text.isEmpty())
+            item->TextFile = ResolvePath(text, folder, baseDir);
         else
             item->TextFile = ResolvePath(QStringLiteral("leame.htm"), FolderPart(item->Exe), baseDir);
-        if (!platform::IsRegularFile(item->TextFile))
+        if (!platform::IsRegularFile(item->TextFile)) {
+            // A missing default description is no fault of the disc's.
+            if (notes && !text.isEmpty())
+                notes->push_back({TNoteCode::ItemTextMissing, path, section, QStringLiteral("Texto"), text});
             item->TextFile.clear();
+        }
         if (!item->Exe.isEmpty()) {
             if (item->ScreenMask.isEmpty())
                 item->ScreenMask = QStringLiteral("*.jpg;*.gif");
             else if (item->ScreenMask == u"0")
                 item->ScreenMask.clear();
         }
+        // The reader gives a repeated section the first one's values.
+        if (notes && items.IndexOf(section) >= 0)
+            notes->push_back({TNoteCode::ItemSectionRepeated, path, section, {}, {}});
         items.Add(section, std::move(item));
     }
+    if (notes && items.IsEmpty())
+        notes->push_back({TNoteCode::ItemsNone, path, {}, {}, {}});
     return !items.IsEmpty();
 }
 

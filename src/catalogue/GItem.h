@@ -1,6 +1,7 @@
 #pragma once
 // A topic's items: one record per section of the topic's items file.
 #include "catalogue/NamedList.h"
+#include "lib/LoadNotes.h"
 
 #include <QString>
 
@@ -28,14 +29,14 @@ public:
 
 // Whether items are taken in alphabetical order of their section names: "Ordenar" of section
 // "General" in GresDir + "GES.INI" (and from nowhere else).
-bool ReadSortItems(const QString &gresDir);
+bool ReadSortItems(const QString &gresDir, TLoadNotes *notes = nullptr);
 
 // Reads the items file at Path into Items, sorted when SortItems; paths in it resolve
 // against Base, or against the file's own folder when Base is empty ("./" against BaseDir). A
 // missing file leaves Items as they were and gives false; otherwise the result says whether any
 // item was read.
 bool LoadItems(TItemList &items, const QString &path, const QString &base, const QString &baseDir,
-               bool sortItems);
+               bool sortItems, TLoadNotes *notes = nullptr);
 
 // A target that names a folder or a mask rather than one file.
 bool IsCollection(const TItem &item);

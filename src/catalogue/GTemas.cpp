@@ -24,39 +24,68 @@ QString BaseNameOf(const QString &value) {
 
 } // namespace
 
-QString LocateTopicsFile(const QString &gresDir) {
+QString LocateTopicsFile(const QString &gresDir, TLoadNotes *notes) {
     const QString first = gresDir + kConfigName;
     if (platform::IsRegularFile(first))
         return platform::ResolveCase(first);
     // Without an optical disc there is nothing more to try: the system disk is never walked.
     const QString cdRoot = FindCDROMRoot();
-    if (cdRoot.isEmpty())
-        return {};
-    const QString volume = platform::VolumeRoot(gresDir);
-    const QString second = cdRoot + first.mid(volume.size());
-    if (platform::IsRegularFile(second))
-        return platform::ResolveCase(second);
-    return FindFileInTree(cdRoot, kConfigName);
+    QString found;
+    if (!cdRoot.isEmpty()) {
+        const QString volume = platform::VolumeRoot(gresDir);
+        const QString second = cdRoot + first.mid(volume.size());
+        found = platform::IsRegularFile(second) ? platform::ResolveCase(second) : FindFileInTree(cdRoot, kConfigName);
+    }
+    if (notes && found.isEmpty())
+        notes->push_back({TNoteCode::ConfigNotFound, first, {}, {}, gresDir});
+    else if (notes)
+        notes->push_back({TNoteCode::ConfigElsewhere, found, {}, {}, gresDir});
+    return found;
 }
 
-TTopicList LoadTopics(const QString &configFile, const QString &baseDir) {
+TTopicList LoadTopics(const QString &configFile, const QString &baseDir, TLoadNotes *notes) {
     TTopicList topics;
     if (configFile.isEmpty())
         return topics;
     const auto ini = platform::TProfile::Load(configFile);
     const QString section = QStringLiteral("Temas");
-    for (const QString &name : ini.KeyNames(section)) {
-        if (name.isEmpty())
+    const auto note = [&](TNoteCode code, const QString &name, const QString &detail) {
+        if (notes)
+            notes->push_back({code, configFile, section, name, detail});
+    };
+    const QStringList names = ini.KeyNames(section);
+    if (notes && !ini.HasSection(section))
+        note(TNoteCode::TopicsSectionMissing, {}, {});
+    if (notes && names.size() < ini.KeyCount(section))
+        note(TNoteCode::TopicNamesCut, {}, QString::number(ini.KeyCount(section) - names.size()));
+    for (const QString &name : names) {
+        if (name.isEmpty()) {
+            note(TNoteCode::TopicNameEmpty, name, {});
             continue;
+        }
         const QString value = ini.ReadString(section, name);
-        if (value.isEmpty())
+        if (value.isEmpty()) {
+            note(TNoteCode::TopicValueEmpty, name, {});
             continue;
+        }
         auto tema = std::make_unique<TTema>();
         // Topic files are always looked for under BaseDir, wherever GES.INI was found.
         tema->Path = AddBackslash(baseDir) + platform::ToSlashes(value);
         tema->BaseName = BaseNameOf(value);
-        if (tema->Path.isEmpty() || tema->BaseName.isEmpty() || !platform::IsRegularFile(tema->Path))
+        if (tema->BaseName.isEmpty()) {
+            note(TNoteCode::TopicNoBaseName, name, value);
             continue;
+        }
+        if (!platform::IsRegularFile(tema->Path)) {
+            if (notes)
+                note(platform::PathExists(tema->Path) ? TNoteCode::TopicNotAFile : TNoteCode::TopicFileMissing, name,
+                     tema->Path);
+            continue;
+        }
+        // The name's second line: the reader gives it the first line's file, and lookups by
+        // name or region find the first topic.
+        if (notes && topics.IndexOf(name) >= 0)
+            note(TNoteCode::TopicNameRepeated, name, value);
         topics.Add(name, std::move(tema));
     }
     return topics;

@@ -1,6 +1,7 @@
 #pragma once
 // The topic list of "GES.INI" section "Temas": one record per topic, in the lines' order.
 #include "catalogue/NamedList.h"
+#include "lib/LoadNotes.h"
 
 #include <QString>
 
@@ -35,10 +36,10 @@ private:
 // The three places the topic list's "GES.INI" is looked for, in order: GresDir, the same path
 // on the first optical disc, then a search of that disc. The first that exists is used; empty
 // when there is none.
-QString LocateTopicsFile(const QString &gresDir);
+QString LocateTopicsFile(const QString &gresDir, TLoadNotes *notes = nullptr);
 
 // The topics of ConfigFile's section "Temas"; their items files lie under BaseDir.
-TTopicList LoadTopics(const QString &configFile, const QString &baseDir);
+TTopicList LoadTopics(const QString &configFile, const QString &baseDir, TLoadNotes *notes = nullptr);
 
 // Start-up of the topic list: when no topic could be loaded, shows "Error incializando temas."
 // (unless the application's title is "QOR") and returns false: the program then ends.

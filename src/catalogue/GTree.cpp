@@ -193,7 +193,7 @@ std::vector<int> TreePosition(QTreeWidgetItem *node) {
 
 } // namespace
 
-void TCatalogue::AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
+bool TCatalogue::AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon) {
     QTreeWidgetItem *parent = item->Folder.isEmpty() ? nullptr : FindParentNode(tree, *item);
     auto *node = new TItemNode(item, role);
     node->setText(0, item->Name);
@@ -204,6 +204,7 @@ void TCatalogue::AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const Q
         tree->addTopLevelItem(node);
     if (NodeIndex->Covers(tree))
         NodeIndex->Nodes[NameKey(item->Folder, item->Name)].push_back(node);
+    return parent || item->Folder.isEmpty();
 }
 
 QString ItemTargetFile(const TItem &item) {
@@ -345,8 +346,8 @@ TCatalogue::TCatalogue(const TDisc &disc, TIconSource icons)
 
 TCatalogue::~TCatalogue() = default;
 
-bool TCatalogue::LoadItems(const QString &path, const QString &base) {
-    return ::LoadItems(ItemList, path, base, FDisc.BaseDir, FDisc.SortItems);
+bool TCatalogue::LoadItems(const QString &path, const QString &base, TLoadNotes *notes) {
+    return ::LoadItems(ItemList, path, base, FDisc.BaseDir, FDisc.SortItems, notes);
 }
 
 TItem *TCatalogue::ItemAt(int index) const {
@@ -357,12 +358,13 @@ bool TCatalogue::IsCurrentTopic(const QString &name) const {
     return name.compare(CurrentTopic, Qt::CaseInsensitive) == 0;
 }
 
-TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree) {
+TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree, TLoadNotes *notes) {
     // Pending events are handled while a fill runs; a topic chosen meanwhile must not refill
     // the lists this fill is walking. It is dropped: the user sees the first choice completed.
     if (Filling || !tree)
         return {};
-    if (!LoadItems(FDisc.TopicList.TopicPath(topicName), QString())) {
+    const QString path = FDisc.TopicList.TopicPath(topicName);
+    if (!LoadItems(path, QString(), notes)) {
         // Nodes must never point at freed items.
         if (ItemList.IsEmpty())
             tree->clear();
@@ -385,8 +387,8 @@ TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree) {
             const QString parent = ParentPath(*item);
             item->Name = LeafName(*item);
             item->Folder = parent;
-            if (item->Exe.isEmpty())
-                AddNode(tree, item, TIconRole::Folder, folderIcon);
+            if (item->Exe.isEmpty() && !AddNode(tree, item, TIconRole::Folder, folderIcon) && notes)
+                notes->push_back({TNoteCode::ItemParentLater, path, ItemList.Name(i), {}, item->Folder});
         }
         for (int i = 0; i < ItemList.Count(); ++i) {
             QCoreApplication::processEvents();
@@ -398,7 +400,8 @@ TFillResult TCatalogue::FillTree(const QString &topicName, QTreeWidget *tree) {
             const TIconRole role = ItemIconRole(*item);
             const QIcon icon = role == TIconRole::File ? Icons.RoleIcon(role, ItemTargetFile(*item))
                                                        : Icons.RoleIcon(role);
-            AddNode(tree, item, role, icon);
+            if (!AddNode(tree, item, role, icon) && notes)
+                notes->push_back({TNoteCode::ItemParentLater, path, ItemList.Name(i), {}, item->Folder});
         }
 
         for (QTreeWidgetItemIterator it(tree); *it; ++it) {

@@ -94,7 +94,7 @@ public:
     TTreeIcons Icons;
 
     // LoadItems into ItemList with the disc's BaseDir and SortItems.
-    bool LoadItems(const QString &path, const QString &base);
+    bool LoadItems(const QString &path, const QString &base, TLoadNotes *notes = nullptr);
     // The item at Index of ItemList, or none.
     TItem *ItemAt(int index) const;
     bool IsCurrentTopic(const QString &name) const;
@@ -104,7 +104,8 @@ public:
     // or a vanished items file leaves the tree as it is (it is cleared only when no items are
     // loaded). Pending events are handled before every item; a fill asked for meanwhile is
     // ignored and not shown, as is a failed load.
-    TFillResult FillTree(const QString &topicName, QTreeWidget *tree);
+    // With Notes, what the load and the placing of the nodes dropped or moved is noted.
+    TFillResult FillTree(const QString &topicName, QTreeWidget *tree, TLoadNotes *notes = nullptr);
     // A fill is running.
     bool IsFillingTree() const { return Filling; }
 
@@ -114,7 +115,8 @@ public:
 
 private:
     struct TNodeIndex;
-    void AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon);
+    // False when the item's folder has no node yet: it is placed at the top level.
+    bool AddNode(QTreeWidget *tree, TItem *item, TIconRole role, const QIcon &icon);
 
     const TDisc &FDisc;
     bool Filling = false;

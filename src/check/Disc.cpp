@@ -1,6 +1,7 @@
 #include "check/Disc.h"
 
 #include "check/MapReport.h"
+#include "check/NoteText.h"
 
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
@@ -8,14 +9,15 @@
 #include "hotzone/DesignProperty.h"
 #include "hotzone/HotImg.h"
 #include "hotzone/HotZone.h"
-#include "lib/GExec.h"
+#include "lib/Cue.h"
 #include "lib/DiscPaths.h"
 #include "lib/FileSearch.h"
-#include "lib/Cue.h"
-#include "platform/Files.h"
-#include "platform/Profile.h"
+#include "lib/GExec.h"
+#include "lib/LoadNotes.h"
 #include "picture/Prepare.h"
+#include "platform/Files.h"
 #include "platform/Media.h"
+#include "platform/Profile.h"
 #include "viewer/PictureList.h"
 
 #include <QDir>
@@ -30,29 +32,28 @@ namespace {
 
 const QString kConfigName = QStringLiteral("GES.INI");
 const QString kCueName = QStringLiteral("BOTON.WAV");
+const QString kMusicKey = QStringLiteral("[Visor] Musica");
 
 QString YesNo(bool value) { return value ? QStringLiteral("sí") : QStringLiteral("no"); }
 
 // The menu is taken to lie in the disc's own folder: that decides RunningFromCD and where the
 // skin bitmaps are looked for.
-TDisc LoadCheckedDisc(const QString &folder) {
+TDisc LoadCheckedDisc(const QString &folder, TLoadNotes &notes) {
     const QString absolute = QDir::current().absoluteFilePath(platform::ToSlashes(folder));
-    return LoadDisc(folder, AddBackslash(absolute) + QStringLiteral("telvaro"));
+    return LoadDisc(folder, AddBackslash(absolute) + QStringLiteral("telvaro"), &notes);
 }
 
 class TChecker {
 public:
-    explicit TChecker(const QString &folder) : FDisc(LoadCheckedDisc(folder)), FCatalogue(FDisc) {}
+    explicit TChecker(const QString &folder) : FDisc(LoadCheckedDisc(folder, FDiscNotes)), FCatalogue(FDisc) {}
     TDiscReport Run();
 
 private:
     // Paths under the disc are shown from its base folder.
-    QString Shown(const QString &path) const {
-        const QString &base = FDisc.BaseDir;
-        return !base.isEmpty() && path.startsWith(base) && path.size() > base.size() ? path.mid(base.size()) : path;
-    }
-    void Problem(const QString &where, const QString &what) {
+    QString Shown(const QString &path) const { return ShownPath(path, FDisc.BaseDir); }
+    void Problem(TNoteCode code, const QString &where, const QString &what) {
         TJson p = TJson::Object();
+        p.Add(QStringLiteral("code"), NoteCodeName(code));
         p.Add(QStringLiteral("where"), where);
         p.Add(QStringLiteral("what"), what);
         FProblems.Append(std::move(p));
@@ -63,22 +64,25 @@ private:
         if (!platform::ExistsOnlyInOtherCase(path))
             return;
         const QString real = platform::ResolveCase(path);
-        Problem(where, QStringLiteral("«%1» solo existe como «%2» (otras mayúsculas): aquí funciona, "
-                                      "pero el nombre no coincide")
-                           .arg(Shown(path), Shown(real)));
+        Problem(TNoteCode::OtherCase, where,
+                QStringLiteral("«%1» solo existe como «%2» (otras mayúsculas): aquí funciona, "
+                               "pero el nombre no coincide")
+                    .arg(Shown(path), Shown(real)));
     }
 
+    void Report(const TLoadNote &note, const QString &topic = {});
     void CheckTopicLines();
     void CheckMap();
     void CheckTopicRegions();
     void CheckTopic(int index, TGTreeView &tree, TJson &topics);
-    void CheckItem(const QString &where, const TItem &item, TIconRole role, const QString &rawText);
+    void CheckItem(const QString &where, const TItem &item, TIconRole role);
     void CheckPictureTarget(const QString &where, const QString &target);
     void CheckPictureFile(const QString &path);
     void CheckSkin();
     void CheckCue();
     void CheckMusic();
 
+    TLoadNotes FDiscNotes; // what reading the disc dropped or repaired
     const TDisc FDisc;
     TCatalogue FCatalogue;
     TJson FProblems = TJson::Array();
@@ -90,55 +94,20 @@ private:
     QSet<QString> FListsChecked;
 };
 
-void TChecker::CheckTopicLines() {
-    if (FDisc.TopicsConfigFile.isEmpty()) {
-        Problem(kConfigName, QStringLiteral("no se encuentra en %1 ni en ningún CD-ROM").arg(FDisc.GresDir));
-        return;
-    }
-    const QString shownConfig = Shown(FDisc.TopicsConfigFile);
-    if (!platform::SameFile(FDisc.TopicsConfigFile, FDisc.GresDir + kConfigName))
-        Problem(shownConfig, QStringLiteral("no está en %1: la lista de temas sale de esta copia, pero "
-                                            "«Ordenar» y «Visor» toman sus valores por defecto")
-                                 .arg(FDisc.GresDir));
-    CaseNote(shownConfig, FDisc.GresDir + kConfigName);
+void TChecker::Report(const TLoadNote &note, const QString &topic) {
+    const TSentence sentence = NoteSentence(note, FDisc.BaseDir, topic);
+    Problem(note.Code, sentence.Where, sentence.What);
+}
 
-    // The topic list says which lines it kept; the lines it dropped are told apart here only to
-    // say why.
-    const auto ini = platform::TProfile::Load(FDisc.TopicsConfigFile);
-    const QString section = QStringLiteral("Temas");
-    if (!ini.HasSection(section)) {
-        Problem(shownConfig, QStringLiteral("no tiene la sección [Temas]"));
-        return;
-    }
-    QSet<QString> seen;
-    for (const QString &name : ini.KeyNames(section)) {
-        const QString where = QStringLiteral("%1 [Temas] %2").arg(shownConfig, name);
-        const QString folded = name.toCaseFolded();
-        if (!name.isEmpty() && seen.contains(folded)) {
-            // The menu lists the line again, with the value of the name's first line.
-            Problem(where, QStringLiteral("el nombre se repite: el menú añade otro tema con el archivo de la primera "
-                                          "línea de ese nombre, y su región elige siempre el primero"));
-            continue;
-        }
-        seen.insert(folded);
-        if (name.isEmpty()) {
-            Problem(QStringLiteral("%1 [Temas]").arg(shownConfig), QStringLiteral("una línea sin nombre de tema: se descarta"));
-            continue;
-        }
-        const int kept = FDisc.TopicList.IndexOf(name);
-        const QString value = ini.ReadString(section, name);
-        if (kept >= 0) {
-            CaseNote(where, FDisc.TopicList.Topic(kept).Path);
-            continue;
-        }
-        if (value.isEmpty())
-            Problem(where, QStringLiteral("no nombra ningún archivo: el tema se descarta"));
-        else if (FileNamePart(value).isEmpty())
-            Problem(where, QStringLiteral("«%1» termina en separador y no nombra ningún archivo: el tema se descarta").arg(value));
-        else
-            Problem(where, QStringLiteral("no existe el archivo %1: el tema se descarta")
-                               .arg(AddBackslash(FDisc.BaseDir) + platform::ToSlashes(value)));
-    }
+void TChecker::CheckTopicLines() {
+    for (const TLoadNote &note : FDiscNotes)
+        Report(note);
+    if (!FDisc.TopicsConfigFile.isEmpty())
+        CaseNote(Shown(FDisc.TopicsConfigFile), FDisc.GresDir + kConfigName);
+    for (int i = 0; i < FDisc.TopicList.Count(); ++i)
+        if (FDisc.TopicList.IndexOf(FDisc.TopicList.Name(i)) == i) // a repeated name reads the first line's file
+            CaseNote(QStringLiteral("%1 [Temas] %2").arg(Shown(FDisc.TopicsConfigFile), FDisc.TopicList.Name(i)),
+                     FDisc.TopicList.Topic(i).Path);
 }
 
 void TChecker::CheckMap() {
@@ -146,7 +115,8 @@ void TChecker::CheckMap() {
     QStringList lines = FMapText;
     FMap.LoadMap(lines);
     for (const QString &line : MapLinesWithoutRegion(FMapText))
-        Problem(QStringLiteral("mapa, línea «%1»").arg(line), QStringLiteral("no crea ninguna región"));
+        Problem(TNoteCode::MapLineNoRegion, QStringLiteral("mapa, línea «%1»").arg(line),
+                QStringLiteral("no crea ninguna región"));
 }
 
 void TChecker::CheckTopicRegions() {
@@ -155,14 +125,17 @@ void TChecker::CheckTopicRegions() {
         const QString &id = FDisc.TopicList.Topic(i).BaseName;
         const QString where = QStringLiteral("tema %1").arg(name);
         if (!FMap.FindById(id))
-            Problem(where, i == 0 ? QStringLiteral("el mapa no tiene la región «%1»: se ve al arrancar, pero no se puede "
-                                                   "volver a elegir")
-                                            .arg(id.toUpper())
-                                  : QStringLiteral("el mapa no tiene la región «%1»: el tema no se puede elegir")
-                                            .arg(id.toUpper()));
+            Problem(
+                TNoteCode::TopicNoRegion, where,
+                i == 0
+                    ? QStringLiteral("el mapa no tiene la región «%1»: se ve al arrancar, pero no se puede "
+                                     "volver a elegir")
+                          .arg(id.toUpper())
+                    : QStringLiteral("el mapa no tiene la región «%1»: el tema no se puede elegir").arg(id.toUpper()));
         else if (FDisc.TopicList.TopicForRegion(id).compare(name, Qt::CaseInsensitive) != 0)
-            Problem(where, QStringLiteral("la región «%1» ya elige el tema %2: este no se puede elegir")
-                               .arg(id.toUpper(), FDisc.TopicList.TopicForRegion(id)));
+            Problem(TNoteCode::TopicRegionTaken, where,
+                    QStringLiteral("la región «%1» ya elige el tema %2: este no se puede elegir")
+                        .arg(id.toUpper(), FDisc.TopicList.TopicForRegion(id)));
     }
 }
 
@@ -178,9 +151,11 @@ void TChecker::CheckPictureFile(const QString &path) {
                     ReadPictureFile(platform::FindFile(path), picture.Limits(), bytes) &&
                     PrepareForBox(picture, bytes, format, QSize(), nullptr);
     if (!ok)
-        Problem(Shown(path), QStringLiteral("el visor mostrará «Error leyendo el archivo %1»").arg(path));
+        Problem(TNoteCode::PictureUnreadable, Shown(path),
+                QStringLiteral("el visor mostrará «Error leyendo el archivo %1»").arg(path));
     else if (picture.Jpeg() && picture.Jpeg()->HadWarnings())
-        Problem(Shown(path), QStringLiteral("está dañado o cortado: el visor lo mostrará incompleto"));
+        Problem(TNoteCode::PictureDamaged, Shown(path),
+                QStringLiteral("está dañado o cortado: el visor lo mostrará incompleto"));
 }
 
 void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
@@ -189,16 +164,17 @@ void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
     if (folder.isEmpty())
         return;
     if (!platform::IsDirectory(folder)) {
-        Problem(where, QStringLiteral("no existe la carpeta %1").arg(folder));
+        Problem(TNoteCode::PictureFolderMissing, where, QStringLiteral("no existe la carpeta %1").arg(folder));
         return;
     }
     const QString key = folder.toLower() + u'|' + mask.toLower();
     const QStringList pictures = ListPictures(list);
     if (pictures.isEmpty()) {
-        Problem(where, QStringLiteral("en %1 no hay ninguna imagen «%2» de %3 bytes o más: el visor mostrará "
-                                      "«No hay arhivos en %1»")
-                           .arg(folder, mask)
-                           .arg(kMinPictureBytes));
+        Problem(TNoteCode::PicturesNone, where,
+                QStringLiteral("en %1 no hay ninguna imagen «%2» de %3 bytes o más: el visor mostrará "
+                               "«No hay arhivos en %1»")
+                    .arg(folder, mask)
+                    .arg(kMinPictureBytes));
         return;
     }
     if (FListsChecked.contains(key))
@@ -208,23 +184,23 @@ void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
         CheckPictureFile(file);
 }
 
-void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role, const QString &rawText) {
-    if (!rawText.isEmpty() && item.TextFile.isEmpty())
-        Problem(where, QStringLiteral("no existe el archivo de descripción «%1»").arg(rawText));
-    else if (!rawText.isEmpty())
-        CaseNote(where, item.TextFile); // the default "leame.htm" is the program's name, not the author's
+void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role) {
+    // The default "leame.htm" is the program's name, not the author's: its letter case is no fault.
+    if (!item.TextFile.isEmpty() && FileNamePart(item.TextFile).compare(u"leame.htm", Qt::CaseInsensitive) != 0)
+        CaseNote(where, item.TextFile);
 
     if (item.Exe.isEmpty())
         return;
     switch (role) {
     case TIconRole::Broken:
-        Problem(where, QStringLiteral("no existe el destino %1: el árbol lo muestra roto").arg(Shown(item.Exe)));
+        Problem(TNoteCode::TargetMissing, where,
+                QStringLiteral("no existe el destino %1: el árbol lo muestra roto").arg(Shown(item.Exe)));
         break;
     case TIconRole::Pictures:
     case TIconRole::Programs: {
         const QString folder = item.Exe.contains(u'*') ? FolderPart(item.Exe) : item.Exe;
         if (!IsPictureFile(item.Exe) && !platform::PathExists(folder))
-            Problem(where, QStringLiteral("no existe %1").arg(folder));
+            Problem(TNoteCode::CollectionMissing, where, QStringLiteral("no existe %1").arg(folder));
         else
             CaseNote(where, folder);
         break;
@@ -244,19 +220,10 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
     const TTema &tema = FDisc.TopicList.Topic(index);
     const QString shownFile = Shown(tema.Path);
 
-    // What the file says before the load adjusts it: a dropped "Carpeta", a vanished "Texto".
-    const auto ini = platform::TProfile::Load(platform::ResolveCase(tema.Path));
-    QHash<QString, QString> droppedFolder, rawText;
-    if (FCatalogue.LoadItems(tema.Path, QString()))
-        for (int i = 0; i < FCatalogue.ItemList.Count(); ++i) {
-            const QString &section = FCatalogue.ItemList.Name(i);
-            const QString carpeta = ini.ReadString(section, QStringLiteral("Carpeta"));
-            if (!carpeta.isEmpty() && FCatalogue.ItemList.Item(i)->Folder.isEmpty())
-                droppedFolder.insert(section, carpeta);
-            rawText.insert(section, ini.ReadString(section, QStringLiteral("Texto")));
-        }
-
-    const TFillResult fill = FCatalogue.FillTree(name, &tree);
+    TLoadNotes notes;
+    const TFillResult fill = FCatalogue.FillTree(name, &tree, &notes);
+    for (const TLoadNote &note : notes)
+        Report(note, name);
     const bool loaded = fill.Shown;
     TJson topic = TJson::Object();
     topic.Add(QStringLiteral("name"), name);
@@ -269,26 +236,16 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
     FText << QString();
     FText << QStringLiteral("Tema %1 (región %2), %3").arg(name, tema.BaseName.toUpper(), shownFile);
     if (!loaded) {
-        Problem(QStringLiteral("tema %1").arg(name),
-                QStringLiteral("%1 no tiene ningún elemento: el árbol quedará vacío").arg(shownFile));
         FText << QStringLiteral("  (sin elementos)");
         topics.Append(std::move(topic));
         return;
     }
     FText.last() += QStringLiteral(": %1 con destino").arg(fill.ItemCount);
 
-    // The section each item came from, to name it in problems; a repeated section is a second
-    // item with the first one's values.
+    // The section each item came from, to name it in problems.
     QHash<const TItem *, QString> sectionOf;
-    QSet<QString> sectionsSeen;
-    for (int i = 0; i < FCatalogue.ItemList.Count(); ++i) {
+    for (int i = 0; i < FCatalogue.ItemList.Count(); ++i)
         sectionOf.insert(FCatalogue.ItemList.Item(i), FCatalogue.ItemList.Name(i));
-        const QString folded = FCatalogue.ItemList.Name(i).toCaseFolded();
-        if (sectionsSeen.contains(folded))
-            Problem(QStringLiteral("%1 [%2]").arg(shownFile, FCatalogue.ItemList.Name(i)),
-                    QStringLiteral("la sección se repite: el árbol muestra otro elemento con los valores de la primera"));
-        sectionsSeen.insert(folded);
-    }
 
     const std::function<void(QTreeWidgetItem *, int)> visit = [&](QTreeWidgetItem *node, int depth) {
         const TItem *item = NodeItem(node);
@@ -310,14 +267,7 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
 
             const QString section = sectionOf.value(item);
             const QString where = QStringLiteral("%1 [%2]").arg(shownFile, section);
-            if (droppedFolder.contains(section))
-                Problem(where, QStringLiteral("«Carpeta» nombra «%1», que no es un elemento anterior: queda en el nivel "
-                                              "superior")
-                                   .arg(droppedFolder.value(section)));
-            else if (depth == 0 && !item->Folder.isEmpty())
-                Problem(where, QStringLiteral("cuando se coloca aún no hay carpeta «%1»: queda en el nivel superior")
-                                   .arg(item->Folder));
-            CheckItem(where, *item, role, rawText.value(section));
+            CheckItem(where, *item, role);
 
             const QString number = item->Exe.isEmpty() ? QStringLiteral("   ")
                                                        : QString::number(item->Sequence + 1).rightJustified(3);
@@ -344,31 +294,28 @@ void TChecker::CheckSkin() {
     hot.SetDiscFolder(FDisc.BaseDir);
     const struct {
         const char *Property;
-        bool (THotImg::*Set)(const QString &);
+        bool (THotImg::*Set)(const QString &, TLoadNotes *);
     } bitmaps[] = {{"ImgName", &THotImg::SetImgName}, {"ImgHName", &THotImg::SetImgHName}};
     for (const auto &b : bitmaps) {
         const QString name = DesignProperty(xml, QStringLiteral("Hot"), QLatin1String(b.Property));
         if (name.isEmpty())
             continue;
+        TLoadNotes notes;
+        (hot.*b.Set)(name, &notes);
+        for (const TLoadNote &note : notes)
+            Report(note);
         const QString file = hot.ResolveName(name);
-        if (file.isEmpty()) {
-            Problem(name, QStringLiteral("no se encuentra el mapa de bits de la carátula (ni en %1 ni en las otras "
-                                         "carpetas de búsqueda): la ventana se verá sin él")
-                              .arg(FDisc.GresDir));
-            continue;
-        }
-        if (!(hot.*b.Set)(name))
-            Problem(Shown(file), QStringLiteral("no es un mapa de bits legible (%1)").arg(hot.LastError()));
-        CaseNote(Shown(file), file);
+        if (!file.isEmpty())
+            CaseNote(Shown(file), file);
     }
 }
 
 void TChecker::CheckCue() {
     const QString cue = FDisc.GresDir + kCueName;
     if (cue.size() > kMaxCuePath)
-        Problem(kCueName, QStringLiteral("la ruta %1 pasa de %2 caracteres: los botones no sonarán").arg(cue).arg(kMaxCuePath));
+        Report({TNoteCode::CuePathTooLong, cue, {}, {}, QString::number(kMaxCuePath)});
     else if (!platform::IsRegularFile(cue))
-        Problem(kCueName, QStringLiteral("no existe en %1: los botones no sonarán").arg(FDisc.GresDir));
+        Report({TNoteCode::CueMissing, cue, {}, {}, {}});
     else
         CaseNote(kCueName, cue);
 }
@@ -376,22 +323,12 @@ void TChecker::CheckCue() {
 void TChecker::CheckMusic() {
     if (FDisc.MusicFolder.isEmpty())
         return;
-    const QString where = QStringLiteral("[Visor] Musica");
-    if (!platform::IsDirectory(FDisc.MusicFolder)) {
-        Problem(where, QStringLiteral("no existe la carpeta %1: no habrá música").arg(FDisc.MusicFolder));
-        return;
-    }
-    CaseNote(where, FDisc.MusicFolder);
-    const QStringList tracks = ListTracks(FDisc.MusicFolder, platform::TMediaPlayer::Mp3Supported());
-    QStringList smallWavs;
-    CollectFiles(FDisc.MusicFolder, QStringLiteral("wav"), 1, smallWavs);
-    for (const QString &wav : std::as_const(smallWavs))
-        if (!tracks.contains(wav))
-            Problem(Shown(wav), QStringLiteral("tiene menos de %1 bytes: la música de fondo no lo usa").arg(kMinWavBytes));
-    if (tracks.isEmpty())
-        Problem(where, QStringLiteral("%1 no tiene ninguna pista (mp3, mp2, mid; wav de %2 bytes o más): no habrá música")
-                           .arg(FDisc.MusicFolder)
-                           .arg(kMinWavBytes));
+    TLoadNotes notes;
+    ListTracks(FDisc.MusicFolder, platform::TMediaPlayer::Mp3Supported(), &notes);
+    for (const TLoadNote &note : notes)
+        Report(note);
+    if (platform::IsDirectory(FDisc.MusicFolder))
+        CaseNote(kMusicKey, FDisc.MusicFolder);
 }
 
 TDiscReport TChecker::Run() {

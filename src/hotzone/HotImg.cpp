@@ -61,26 +61,28 @@ void THotImg::SetImgH(const QImage &img) {
     InvalidateAll();
 }
 
-QString THotImg::ResolveName(const QString &name) const {
+QString THotImg::ResolveName(const QString &name, TLoadNotes *notes) const {
     if (name.isEmpty())
         return {};
     if (platform::IsRegularFile(name))
         return name;
     const QString file = FileNamePart(name);
-    if (file.isEmpty())
-        return {};
-    if (platform::IsRegularFile(file))
-        return file;
-    for (const QString &folder : FSearchPath.split(u';', Qt::SkipEmptyParts)) {
-        const QString candidate = WithSlash(platform::ToSlashes(folder)) + file;
-        if (platform::IsRegularFile(candidate))
-            return candidate;
+    if (!file.isEmpty()) {
+        if (platform::IsRegularFile(file))
+            return file;
+        for (const QString &folder : FSearchPath.split(u';', Qt::SkipEmptyParts)) {
+            const QString candidate = WithSlash(platform::ToSlashes(folder)) + file;
+            if (platform::IsRegularFile(candidate))
+                return candidate;
+        }
     }
+    if (notes)
+        notes->push_back({TNoteCode::SkinBitmapMissing, name, {}, {}, file.isEmpty() ? QString() : FSearchPath});
     return {};
 }
 
-bool THotImg::LoadPicture(const QString &name, QImage &img, QImage &drawn, QString &storedName) {
-    const QString resolved = ResolveName(name);
+bool THotImg::LoadPicture(const QString &name, QImage &img, QImage &drawn, QString &storedName, TLoadNotes *notes) {
+    const QString resolved = ResolveName(name, notes);
     if (resolved.isEmpty()) {
         img = QImage();
         drawn = QImage();
@@ -105,8 +107,11 @@ bool THotImg::LoadPicture(const QString &name, QImage &img, QImage &drawn, QStri
     }
     // Cleared on failure too, so that a later good read is not needed to draw again.
     FLoading = false;
-    if (!ok)
+    if (!ok) {
+        if (notes)
+            notes->push_back({TNoteCode::SkinBitmapUnreadable, resolved, {}, {}, FLastError});
         return false;
+    }
     img = read;
     drawn = Drawable(read);
     storedName = resolved;
@@ -114,14 +119,14 @@ bool THotImg::LoadPicture(const QString &name, QImage &img, QImage &drawn, QStri
     return true;
 }
 
-bool THotImg::SetImgName(const QString &name) {
+bool THotImg::SetImgName(const QString &name, TLoadNotes *notes) {
     FImgAsked = name;
-    return LoadPicture(name, FImg, FImgDrawn, FImgName);
+    return LoadPicture(name, FImg, FImgDrawn, FImgName, notes);
 }
 
-bool THotImg::SetImgHName(const QString &name) {
+bool THotImg::SetImgHName(const QString &name, TLoadNotes *notes) {
     FImgHAsked = name;
-    return LoadPicture(name, FImgH, FImgHDrawn, FImgHName);
+    return LoadPicture(name, FImgH, FImgHDrawn, FImgHName, notes);
 }
 
 void THotImg::DrawBitmapPart(QPainter &canvas, const QImage &bitmap, const QRect &rect) {

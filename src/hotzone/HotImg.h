@@ -3,6 +3,7 @@
 // control, and the highlighted one, whose region boxes are copied over the normal picture
 // while a region is lit. Both are addressed in control pixels from the control's origin.
 #include "hotzone/HotZone.h"
+#include "lib/LoadNotes.h"
 
 #include <QImage>
 #include <QList>
@@ -29,11 +30,12 @@ public:
     // The file each picture came from, as resolved (see ResolveName); empty when there is none.
     // Assigning a name that resolves to no file empties the picture. A file that exists but is
     // no readable Windows bitmap fails the assignment: picture and name stay as they were, and
-    // LastError says why. The control's size is untouched either way.
+    // LastError says why. The control's size is untouched either way. With Notes, a name that
+    // finds no file and a file that cannot be read are noted.
     QString ImgName() const { return FImgName; }
-    bool SetImgName(const QString &name);
+    bool SetImgName(const QString &name, TLoadNotes *notes = nullptr);
     QString ImgHName() const { return FImgHName; }
-    bool SetImgHName(const QString &name);
+    bool SetImgHName(const QString &name, TLoadNotes *notes = nullptr);
     void SetImgNameProperty(const QString &name) { SetImgName(name); }
     void SetImgHNameProperty(const QString &name) { SetImgHName(name); }
     QString LastError() const { return FLastError; }
@@ -48,8 +50,9 @@ public:
 
     // The name as given when that file exists; else its file-name part in the current folder,
     // then in each folder of SearchPath in order; empty when none exists. Letter case and the
-    // separator ("\" or "/") do not matter.
-    QString ResolveName(const QString &name) const;
+    // separator ("\" or "/") do not matter. With Notes, a name that finds nothing is noted with
+    // the folders searched.
+    QString ResolveName(const QString &name, TLoadNotes *notes = nullptr) const;
 
     // The control's palette: the normal picture's colour table (none for true colour).
     QList<QRgb> Palette() const { return FImg.colorTable(); }
@@ -61,7 +64,7 @@ protected:
     void DrawHighlight(QPainter &canvas, const QRect &rect) override;
 
 private:
-    bool LoadPicture(const QString &name, QImage &img, QImage &drawn, QString &storedName);
+    bool LoadPicture(const QString &name, QImage &img, QImage &drawn, QString &storedName, TLoadNotes *notes);
     void DrawBitmapPart(QPainter &canvas, const QImage &bitmap, const QRect &rect);
 
     QImage FImg;

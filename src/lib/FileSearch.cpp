@@ -119,7 +119,8 @@ QString SearchTree(const QString &folder, const TWildcardName &wanted, int depth
     return result;
 }
 
-void Collect(const QString &folder, const TExtensionName &wanted, qint32 minSize, QStringList &list, int depth) {
+void Collect(const QString &folder, const TExtensionName &wanted, qint32 minSize, QStringList &list,
+             QStringList *tooSmall, int depth) {
     if (depth > kMaxSearchDepth)
         return;
     const QString dir = AddBackslash(folder);
@@ -128,10 +129,12 @@ void Collect(const QString &folder, const TExtensionName &wanted, qint32 minSize
         const qint64 size = std::min<qint64>(e.Size, std::numeric_limits<qint32>::max());
         if (!e.IsDir && size >= minSize)
             list << dir + e.Name;
+        else if (!e.IsDir && tooSmall)
+            *tooSmall << dir + e.Name;
     }
     for (const auto &e : entries)
         if (e.IsDir && !e.IsLink && !e.Name.startsWith(u'.'))
-            Collect(dir + e.Name, wanted, minSize, list, depth + 1);
+            Collect(dir + e.Name, wanted, minSize, list, tooSmall, depth + 1);
 }
 
 } // namespace
@@ -140,10 +143,12 @@ QString FindFileInTree(const QString &folder, const QString &name) {
     return SearchTree(platform::ToSlashes(folder), TWildcardName(name), 0);
 }
 
-void CollectFiles(const QString &folder, const QString &extensions, qint32 minSize, QStringList &list) {
+void CollectFiles(const QString &folder, const QString &extensions, qint32 minSize, QStringList &list,
+                  QStringList *tooSmall) {
     QString exts = extensions;
     exts.remove(QStringLiteral("*."));
-    Collect(platform::ToSlashes(folder), TExtensionName(exts.toUpper()), std::max<qint32>(minSize, 1), list, 0);
+    Collect(platform::ToSlashes(folder), TExtensionName(exts.toUpper()), std::max<qint32>(minSize, 1), list, tooSmall,
+            0);
 }
 
 bool MatchesWildcard(const QString &name, const QString &pattern) {

@@ -9,7 +9,9 @@ QString FindFileInTree(const QString &folder, const QString &name);
 
 // Appends the files of Folder's tree whose extension occurs in Extensions ("*.jpg;*.gif" or
 // "mp3") and whose size is at least MinSize; a folder's files come before its sub-folders'.
-void CollectFiles(const QString &folder, const QString &extensions, qint32 minSize, QStringList &list);
+// TooSmall, when given, receives the files left out for their size.
+void CollectFiles(const QString &folder, const QString &extensions, qint32 minSize, QStringList &list,
+                  QStringList *tooSmall = nullptr);
 
 // "*" any run, "?" one character, ignoring case; "*.*" matches every name, with or without a dot.
 bool MatchesWildcard(const QString &name, const QString &pattern);

@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's three settings from "GES.INI" section "Visor", read once with the disc.
 #include "lib/DiscPaths.h"
+#include "lib/LoadNotes.h"
 
 #include <QString>
 
@@ -16,4 +17,4 @@ struct TViewerSettings {
 
 // Reads the settings from GresDir + "GES.INI" (and from nowhere else; a missing file gives the
 // defaults).
-TViewerSettings ReadViewerSettings(const TDiscPaths &paths);
+TViewerSettings ReadViewerSettings(const TDiscPaths &paths, TLoadNotes *notes = nullptr);

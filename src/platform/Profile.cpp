@@ -157,6 +157,11 @@ QStringList TProfile::KeyNames(const QString &section) const {
     return s ? LimitNameList(s->KeyOrder) : QStringList();
 }
 
+int TProfile::KeyCount(const QString &section) const {
+    const Section *s = FindSection(section);
+    return s ? int(s->KeyOrder.size()) : 0;
+}
+
 QString TProfile::ReadString(const QString &section, const QString &key, const QString &Default) const {
     const Entry *e = FindEntry(section, key);
     return e ? e->Value : Default;

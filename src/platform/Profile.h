@@ -35,6 +35,10 @@ public:
     // Key names of one section (its first occurrence) in file order, every occurrence, with the
     // same limit.
     QStringList KeyNames(const QString &section) const;
+    // How many names the two lists would hold without the limit: more than they give means
+    // some were not seen.
+    int SectionCount() const { return int(FSectionOrder.size()); }
+    int KeyCount(const QString &section) const;
 
     // The value as stored (trimmed, unquoted, cut), or Default when the key is absent.
     QString ReadString(const QString &section, const QString &key, const QString &Default = {}) const;

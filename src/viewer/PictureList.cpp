@@ -39,14 +39,29 @@ QStringList ListPictures(const TPictureTarget &target) {
     return pictures;
 }
 
-QStringList ListTracks(const QString &musicFolder, bool mp3Supported) {
+QStringList ListTracks(const QString &musicFolder, bool mp3Supported, TLoadNotes *notes) {
     QStringList tracks;
     if (musicFolder.isEmpty())
         return tracks;
     const QString folder = AddBackslash(musicFolder);
-    if (mp3Supported)
+    if (notes && !platform::IsDirectory(folder)) {
+        notes->push_back({TNoteCode::MusicFolderMissing, musicFolder, {}, {}, {}});
+        return tracks;
+    }
+    if (mp3Supported) {
         CollectFiles(folder, QStringLiteral("mp3"), 1, tracks);
+    } else if (notes) {
+        QStringList skipped;
+        CollectFiles(folder, QStringLiteral("mp3"), 1, skipped);
+        for (const QString &file : std::as_const(skipped))
+            notes->push_back({TNoteCode::MusicMp3Skipped, file, {}, {}, {}});
+    }
     CollectFiles(folder, QStringLiteral("mid;mp2"), 1, tracks);
-    CollectFiles(folder, QStringLiteral("wav"), kMinWavBytes, tracks);
+    QStringList small;
+    CollectFiles(folder, QStringLiteral("wav"), kMinWavBytes, tracks, notes ? &small : nullptr);
+    for (const QString &file : std::as_const(small))
+        notes->push_back({TNoteCode::MusicWavTooSmall, file, {}, {}, QString::number(kMinWavBytes)});
+    if (notes && tracks.isEmpty())
+        notes->push_back({TNoteCode::MusicNone, musicFolder, {}, {}, QString::number(kMinWavBytes)});
     return tracks;
 }

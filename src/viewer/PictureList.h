@@ -2,6 +2,8 @@
 // What the viewer lists, without a screen: how a target becomes a folder and a mask, the
 // pictures found there, and the music folder's tracks. The viewer and telvaro-check both ask
 // here, so the checker reports the lists the viewer will show.
+#include "lib/LoadNotes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,5 +32,6 @@ int StartIndex(const QStringList &pictures, const TPictureTarget &target);
 QStringList ListPictures(const TPictureTarget &target);
 
 // The tracks of the music folder's tree: MP3 first (only where an MP3 decoder exists), then MIDI
-// and MP2, then WAV files of kMinWavBytes or more.
-QStringList ListTracks(const QString &musicFolder, bool mp3Supported);
+// and MP2, then WAV files of kMinWavBytes or more. With Notes, a missing folder, an empty list
+// and every file that is not taken are noted.
+QStringList ListTracks(const QString &musicFolder, bool mp3Supported, TLoadNotes *notes = nullptr);
