@@ -148,10 +148,10 @@ TCheckRun PictureCommand(const QStringList &args) {
         const auto frameFile = [&](int k) {
             return QDir(framesDir).filePath(QStringLiteral("frame-%1.png").arg(k, 3, 10, QLatin1Char('0')));
         };
-        // An animation's frames as the animation area composites them, from the file as it is.
-        TPicture raw;
-        if (picture.Gif() && raw.LoadFromData(bytes, TPictureFormat::Gif) && raw.Gif()) {
-            TGifAnimation animation(*raw.Gif());
+        // An animation's frames as the viewer's animation area composites them: from the picture
+        // prepared as for the box (a 1-bit one in grey).
+        if (picture.Gif()) {
+            TGifAnimation animation(*picture.Gif());
             for (int k = 0; k < animation.FrameCount(); ++k)
                 if (!SavePng(animation.Composite(k), frameFile(k)))
                     return Failure(QStringLiteral("no se puede escribir %1").arg(frameFile(k)));
