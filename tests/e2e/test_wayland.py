@@ -122,7 +122,9 @@ def weston_case(c, xwayland):
         park()
         check(bool(e.poll(lambda: e.find_skin(c, c.shot(name + "-min")) is None, 5)), f"{name}: the minimise button hides the window")
         second = c.program().start(env_changes=env)
-        check(second.wait_exit(15) == 0, f"{name}: a second start ends at once")
+        rc = second.wait_exit(15)
+        if not check(rc == 0, f"{name}: a second start ends at once ({rc})"):
+            e.log("     its output: " + second.output())
         check(bool(e.poll(lambda: e.find_skin(c, c.shot(name + "-back")), 10, 0.5)), f"{name}: and brings the window back")
         check(prog.alive(), f"{name}: the first menu runs on")
     finally:
