@@ -16,9 +16,12 @@ void TGifAnimation::Clear() { SetPicture(TGifImage()); }
 
 int TGifAnimation::FrameInterval(int delayMs) { return std::clamp(delayMs, 50, 10000); }
 
+// A frame that restores what was under it does not make the earlier frames irrelevant: after it,
+// they show again.
 bool TGifAnimation::CoversScreen(int frame) const {
     const TGifFrame &f = FGif.Frame(frame);
-    return f.TransparentIndex < 0 && f.Rect == QRect(0, 0, FGif.Width(), FGif.Height());
+    return f.TransparentIndex < 0 && f.Disposal() != TGifDisposal::Previous &&
+           f.Rect == QRect(0, 0, FGif.Width(), FGif.Height());
 }
 
 void TGifAnimation::Dispose(int frame) {

@@ -21,7 +21,8 @@ public:
     // background colour; a frame's transparent pixels leave it as it was; restore-to-background
     // clears the frame's rectangle to ClearColor; restore-to-previous gives back the canvas as it
     // was before that frame. Stepping forward by one frame costs one frame; any other step
-    // replays from the latest frame at or before k that covers the whole screen opaquely.
+    // replays from the latest frame at or before k that covers the whole screen opaquely and does
+    // not restore what was under it.
     const QImage &Composite(int k);
 
     // How long frame k is held: its delay clamped to 50..10000 ms.
