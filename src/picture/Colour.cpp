@@ -28,20 +28,24 @@ struct TProfile {
     }
 };
 
-// Whether Transform moves any colour of a coarse cube by at least one level: an sRGB profile
-// (most phones embed one) is then skipped instead of converting every pixel to itself.
-bool ChangesColours(cmsHTRANSFORM transform) {
-    constexpr int kSteps = 6;
-    uchar in[kSteps * kSteps * kSteps * 3], out[sizeof in];
-    int n = 0;
-    for (int r = 0; r < kSteps; ++r)
-        for (int g = 0; g < kSteps; ++g)
-            for (int b = 0; b < kSteps; ++b) {
-                in[n++] = uchar(r * 51);
-                in[n++] = uchar(g * 51);
-                in[n++] = uchar(b * 51);
+// A coarse cube of colours (RGB, 6 levels a side) that probes a conversion.
+constexpr int kCubeSteps = 6, kCubePixels = kCubeSteps * kCubeSteps * kCubeSteps;
+void FillCube(uchar *rgb) {
+    for (int r = 0; r < kCubeSteps; ++r)
+        for (int g = 0; g < kCubeSteps; ++g)
+            for (int b = 0; b < kCubeSteps; ++b) {
+                *rgb++ = uchar(r * 51);
+                *rgb++ = uchar(g * 51);
+                *rgb++ = uchar(b * 51);
             }
-    cmsDoTransform(transform, in, out, kSteps * kSteps * kSteps);
+}
+
+// Whether Transform moves any colour of the cube by at least one level: an sRGB profile (most
+// phones embed one) is then skipped instead of converting every pixel to itself.
+bool ChangesColours(cmsHTRANSFORM transform) {
+    uchar in[kCubePixels * 3], out[sizeof in];
+    FillCube(in);
+    cmsDoTransform(transform, in, out, kCubePixels);
     for (size_t i = 0; i < sizeof in; ++i)
         if (in[i] != out[i])
             return true;
@@ -288,6 +292,17 @@ std::shared_ptr<const TColourTransform> TColourTransform::Make(const QByteArray 
         return result;
     if (cmsIsMatrixShaper(source.Handle))
         result->FShaper = MakeShaperTables(source.Handle, result->FLinear, result->FMatrix, result->FEncode);
+    if (result->FShaper) {
+        // The twin rebuilds the matrix from the colorants and the connection space's white, which
+        // holds only when they add up to that white, as a sound profile's do. Where the cube shows
+        // the shortcut more than a level off, the library converts, reading the profile as it is.
+        uchar in[kCubePixels * 3], library[sizeof in];
+        FillCube(in);
+        cmsDoTransform(transform, in, library, kCubePixels);
+        result->ApplyShaper(in, kCubePixels);
+        for (size_t i = 0; i < sizeof in; ++i)
+            result->FShaper = result->FShaper && std::abs(in[i] - library[i]) <= 1;
+    }
 #ifdef TELVARO_COLOUR_AVX2
     result->FVector = result->FShaper && __builtin_cpu_supports("avx2");
 #endif
