@@ -21,6 +21,7 @@ private Q_SLOTS:
     void cleanupTestCase() { platform::ShutdownSound(); }
     void waitingLastsTheSoundsLength();
     void sameCueTwiceWaitsTwice();
+    void pressDuringCueRestartsIt();
     void asyncReturnsAtOnceAndIsCutOff();
     void unplayableIsSilent();
 };
@@ -41,6 +42,16 @@ void TestSound::sameCueTwiceWaitsTwice() {
     t.start();
     QVERIFY(platform::PlaySoundFile(wav, true)); // replayed from its start, not from its end
     QVERIFY2(t.elapsed() >= 200, qPrintable(QString::number(t.elapsed())));
+}
+
+void TestSound::pressDuringCueRestartsIt() {
+    const QString wav = Tone("restart.wav", 0.5);
+    QVERIFY(platform::PlaySoundFile(wav, false));
+    QTest::qWait(300);
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(platform::PlaySoundFile(wav, true)); // from its start again, not the rest of it
+    QVERIFY2(t.elapsed() >= 400, qPrintable(QString::number(t.elapsed())));
 }
 
 void TestSound::asyncReturnsAtOnceAndIsCutOff() {
