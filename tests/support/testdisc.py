@@ -74,10 +74,9 @@ class Disc:
             tool("lame", "--quiet", wav, path)
             os.unlink(wav)
 
-    def click(self):
-        """The button's click, 0.4 s long: a sound server's new stream may lose its first
-        hundredths of a second, all of a short click."""
-        self.tone("GRES/BOTON.WAV", 880, 0.4, 22050)
+    def click(self, seconds=0.4):
+        """The button's click: a tone, which a recording shows whole or cut."""
+        self.tone("GRES/BOTON.WAV", 880, seconds, 22050)
 
 
 def picture_disc(folder, sample):
@@ -91,13 +90,13 @@ def picture_disc(folder, sample):
     return folder
 
 
-def music_disc(folder, sample, click=False):
+def music_disc(folder, sample, click=0.0):
     """One picture item and a music folder of two tracks of different pitches, grave.wav at 440 Hz
-    and agudo.mp3 at 660 Hz, so that a recording tells which one played; the button's click only
-    when asked, as otherwise only the music must reach a recording."""
+    and agudo.mp3 at 660 Hz, so that a recording tells which one played; the button's click (of
+    Click seconds) only when asked, as otherwise only the music must reach a recording."""
     d = Disc(folder, sample)
     if click:
-        d.click()
+        d.click(click)
     d.topics([("Imagen", "IMAGEN.INI", [("Fotos", ".\\FOTOS\\*.jpg")])], music="MUSICA")
     d.picture("FOTOS/a.jpg", ("-size", "400x300", "-seed", "2", "plasma:"))
     # A WAV joins the music from 512 KiB: 7 s of 44.1 kHz mono 16-bit is 617 kB.
