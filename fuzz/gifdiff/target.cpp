@@ -157,11 +157,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     } else if (theirs) {
         Check(count == ourCount || (count > ourCount && zeroAt) || emptyExtension, "as many frames as giflib");
     } else {
-        // The frame it stopped in: giflib may not have counted it yet.
+        // The frame it stopped in (giflib may not have counted it yet) is damaged or empty.
         const bool bad = (count >= 1 && damaged(count - 1)) || damaged(count);  // 1
         const bool ended = !layout.Trailer || codeSize(count) >= 12;  // 2
-        const bool empty = count >= 1 && (ref->SavedImages[count - 1].ImageDesc.Width <= 0 ||
-                                          ref->SavedImages[count - 1].ImageDesc.Height <= 0);             // 4
+        const auto emptyAt = [&](int k) { return k >= 0 && k < int(images.size()) && images[size_t(k)].Area == 0; };
+        const bool empty = emptyAt(count - 1) || emptyAt(count);  // 4
         Check(bad || ended || empty || zeroAt || emptyExtension, "giflib refuses for a known reason");
         Check(count - 1 <= ourCount || zeroAt || emptyExtension, "every frame giflib read whole is read");
     }
