@@ -25,6 +25,9 @@
 //  6. A file past our limits is refused and not given to giflib (it allocates what a frame says).
 //  7. An extension whose first data block is empty has ended there; giflib reads the blocks after
 //     it as more of it (ours then meets a stray byte). Frames from there on are not compared.
+//  8. An LZW code size of 1 (a file must state at least 2): where codes widen is not settled.
+//     Its first table entry already needs a wider code; giflib widens after the first code, ours
+//     only ever reads 2-bit codes. Frames from there on are not compared.
 #include "FuzzSupport.h"
 #include "picture/GifAnimation.h"
 #include "picture/GifDecoder.h"
@@ -139,8 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if ((!read && gif.Error().contains(QLatin1String("large"))) ||
         std::any_of(images.begin(), images.end(), [&](const TImage &i) { return i.Area > limits.MaxBytes; }))
         return 0;  // 6
+    const auto codeSize = [&](int k) { return k >= 0 && k < int(images.size()) ? images[size_t(k)].CodeSize : -1; };
     const auto damaged = [&](int k) { return k < int(images.size()) && Damaged(images[size_t(k)]); };
-    const auto codeSize = [&](int k) { return k < int(images.size()) ? images[size_t(k)].CodeSize : -1; };
+    const auto unsettled = [&](int k) { return codeSize(k) == 1 || (k >= 0 && damaged(k)); };  // 1, 8
     const int ourCount = gif.FrameCount();
     for (int k = 0; k < ourCount; ++k)
         Check(gif.Frame(k).Rect.isEmpty() || gif.Frame(k).Truncated == damaged(k), "damaged data marked as such");
@@ -158,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Check(count == ourCount || (count > ourCount && zeroAt) || emptyExtension, "as many frames as giflib");
     } else {
         // The frame it stopped in (giflib may not have counted it yet) is damaged or empty.
-        const bool bad = (count >= 1 && damaged(count - 1)) || damaged(count);  // 1
+        const bool bad = unsettled(count - 1) || unsettled(count);  // 1, 8
         const bool ended = !layout.Trailer || codeSize(count) >= 12;  // 2
         const auto emptyAt = [&](int k) { return k >= 0 && k < int(images.size()) && images[size_t(k)].Area == 0; };
         const bool empty = emptyAt(count - 1) || emptyAt(count);  // 4
@@ -166,10 +170,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         Check(count - 1 <= ourCount || zeroAt || emptyExtension, "every frame giflib read whole is read");
     }
     // Compared: the frames giflib read whole (all when it read the file, else all but the last)
-    // up to the first damaged one.
+    // up to the first damaged one or one of code size 1.
     int whole = read ? std::min({ourCount, theirs ? count : count - 1, layout.EmptyExtensionAt}) : 0;
     for (int k = 0; k < whole; ++k)
-        if (damaged(k))
+        if (unsettled(k))
             whole = k;
     TGifAnimation animation(gif);
     if (whole > 0) {
