@@ -6,9 +6,9 @@
 //    by a seek and started again may read its clock hours off, and that cue and every later one
 //    on it are never heard; a stream made ahead and left corked has a clock that runs meanwhile,
 //    and its cue sounds as much later.
-// 2. After a lead-in of silence. A PulseAudio server that is already playing drops the first
-//    moments of a stream that starts, up to about its own latency: much or all of a click. The
-//    lead-in is what it drops instead.
+// 2. After a lead-in of silence, when it plays through a sound server. A PulseAudio server that
+//    is already playing drops the first moments of a stream that starts, up to about its own
+//    latency: much or all of a click. The lead-in is what it drops instead.
 #include "platform/media/GstCommon.h"
 
 #include <string>
@@ -28,27 +28,21 @@ constexpr GstClockTime kPrerollLimit = 3 * GST_SECOND;
 constexpr GstClockTime kEndMargin = GST_SECOND;
 constexpr GstClockTime kUnknownLength = 10 * GST_SECOND;
 
+// The lead-in goes to a stream to a PulseAudio server (PipeWire's service for it included) only:
+// nothing else drops the start of a stream, and anywhere else it would only delay the cue.
+void OnElementAdded(GstBin *, GstBin *, GstElement *element, gpointer) {
+    GstElementFactory *factory = gst_element_get_factory(element);
+    if (factory && g_str_equal(GST_OBJECT_NAME(factory), "pulsesink"))
+        g_object_set(element, "ts-offset", kLeadIn, nullptr);
+}
+
 GstElement *CuePlayer() {
     if (gCue || gInitFailed)
         return gCue;
     gCue = gstcommon::MakeAudioPlaybin("cue");
     gInitFailed = !gCue;
-    if (!gCue)
-        return nullptr;
-    // The lead-in: every cue's time is shifted by it at the sink, which plays silence meanwhile.
-    GstElement *sink = nullptr;
-    g_object_get(gCue, "audio-sink", &sink, nullptr);
-    if (!sink && (sink = gst_element_factory_make("autoaudiosink", nullptr))) {
-        gst_object_ref_sink(sink);
-        g_object_set(gCue, "audio-sink", sink, nullptr);
-    }
-    if (sink) {
-        if (GstPad *pad = gst_element_get_static_pad(sink, "sink")) {
-            gst_pad_set_offset(pad, kLeadIn);
-            gst_object_unref(pad);
-        }
-        gst_object_unref(sink);
-    }
+    if (gCue)
+        g_signal_connect(gCue, "deep-element-added", G_CALLBACK(OnElementAdded), nullptr);
     return gCue;
 }
 
