@@ -65,6 +65,14 @@ cmsHPROFILE LinearTwin(cmsHPROFILE profile) {
         b = static_cast<cmsCIEXYZ *>(cmsReadTag(profile, cmsSigBlueColorantTag));
         if (!r || !g || !b)
             return nullptr;
+        // The twin gives back the profile's own matrix only when the colorants add up to D50, as
+        // a sound profile's do; a damaged profile's would come out levels off the library's.
+        constexpr double kWhiteTolerance = 0.0005;
+        const cmsCIEXYZ *w = cmsD50_XYZ();
+        if (std::abs(r->X + g->X + b->X - w->X) > kWhiteTolerance ||
+            std::abs(r->Y + g->Y + b->Y - w->Y) > kWhiteTolerance ||
+            std::abs(r->Z + g->Z + b->Z - w->Z) > kWhiteTolerance)
+            return nullptr;
         cmsXYZ2xyY(&primaries.Red, r);
         cmsXYZ2xyY(&primaries.Green, g);
         cmsXYZ2xyY(&primaries.Blue, b);
@@ -293,9 +301,9 @@ std::shared_ptr<const TColourTransform> TColourTransform::Make(const QByteArray 
     if (cmsIsMatrixShaper(source.Handle))
         result->FShaper = MakeShaperTables(source.Handle, result->FLinear, result->FMatrix, result->FEncode);
     if (result->FShaper) {
-        // The twin rebuilds the matrix from the colorants and the connection space's white, which
-        // holds only when they add up to that white, as a sound profile's do. Where the cube shows
-        // the shortcut more than a level off, the library converts, reading the profile as it is.
+        // The shortcut follows the library's own 8-bit matrix-shaper arithmetic, which the library
+        // does not take for every profile (curves it cannot treat so, say): where the cube shows
+        // the shortcut more than a level off the library, the library converts.
         uchar in[kCubePixels * 3], library[sizeof in];
         FillCube(in);
         cmsDoTransform(transform, in, library, kCubePixels);
