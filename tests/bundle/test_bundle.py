@@ -431,7 +431,7 @@ def sound_server(root, autorun, env, work):
     PulseAudio daemon on the host through the host's client library in the root. The click, then
     both tracks, are heard from the server's null sink."""
     ctx = type("C", (), {"path": staticmethod(lambda n: os.path.join(work, n))})()
-    server = sound.Server(ctx)
+    server = sound.Server(ctx, "PulseAudio")
     if not check(server.start(), "a sound server runs on the host"):
         return
     os.environ["TELVARO_PULSE_DIR"] = os.environ["PULSE_RUNTIME_PATH"]
