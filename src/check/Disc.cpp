@@ -311,12 +311,11 @@ void TChecker::CheckSkin() {
 }
 
 void TChecker::CheckCue() {
-    const QString cue = FDisc.GresDir + kCueName;
-    if (cue.size() > kMaxCuePath)
-        Report({TNoteCode::CuePathTooLong, cue, {}, {}, QString::number(kMaxCuePath)});
-    else if (!platform::IsRegularFile(cue))
-        Report({TNoteCode::CueMissing, cue, {}, {}, {}});
-    else
+    TLoadNotes notes;
+    const QString cue = CueFile(FDisc.GresDir, kCueName, &notes);
+    for (const TLoadNote &note : notes)
+        Report(note);
+    if (notes.empty())
         CaseNote(kCueName, cue);
 }
 

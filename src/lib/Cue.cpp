@@ -30,10 +30,21 @@ void PlayCue(const QString &folder, const QString &name, bool wait) {
         StopCue();
         return;
     }
+    const QString path = CueFile(folder, name);
+    if (!path.isEmpty())
+        platform::PlaySoundFile(path, wait);
+}
+
+QString CueFile(const QString &folder, const QString &name, TLoadNotes *notes) {
     const QString path = folder + platform::ToSlashes(name);
-    if (path.size() > kMaxCuePath)
-        return;
-    platform::PlaySoundFile(path, wait);
+    if (path.size() > kMaxCuePath) {
+        if (notes)
+            notes->push_back({TNoteCode::CuePathTooLong, path, {}, {}, QString::number(kMaxCuePath)});
+        return {};
+    }
+    if (notes && !platform::IsRegularFile(path))
+        notes->push_back({TNoteCode::CueMissing, path, {}, {}, {}});
+    return path;
 }
 
 void StopCue() { platform::StopSound(); }

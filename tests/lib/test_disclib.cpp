@@ -304,6 +304,12 @@ void TestGLib::cuePathsAreBounded() {
     PlayCue(gres, "missing.wav", true);
     PlayCue(gres, "", false);
     QVERIFY(t.elapsed() < 3000);
+    // What the checker is told of those two: the refusal and the missing file.
+    TLoadNotes notes;
+    QVERIFY(CueFile(gres, QString(400, u'a') + ".wav", &notes).isEmpty());
+    QVERIFY(!CueFile(gres, "missing.wav", &notes).isEmpty());
+    QCOMPARE(notes.size(), size_t(2));
+    QVERIFY(notes[0].Code == TNoteCode::CuePathTooLong && notes[1].Code == TNoteCode::CueMissing);
 }
 
 void TestGLib::copyAsksBeforeReplacing() {
