@@ -61,7 +61,7 @@ bool LoadItems(TItemList &items, const QString &path, const QString &base, const
         if (!text.isEmpty())
             item->TextFile = ResolvePath(text, folder, baseDir);
         else
-            item->TextFile = ResolvePath(QStringLiteral("leame.htm"), FolderPart(item->Exe), baseDir);
+            item->TextFile = ResolvePath(QString::fromUtf16(kDefaultItemText), FolderPart(item->Exe), baseDir);
         if (!platform::IsRegularFile(item->TextFile)) {
             // A missing default description is no fault of the disc's.
             if (notes && !text.isEmpty())

@@ -9,6 +9,9 @@
 #include <utility>
 #include <vector>
 
+// The description an item without "Texto" gets, beside its target.
+inline constexpr char16_t kDefaultItemText[] = u"leame.htm";
+
 struct TItem {
     QString Name;              // the section name; after FillTree only its last element
     QString Folder;            // "Carpeta"; after FillTree everything of the full path before the last "\"

@@ -4,6 +4,7 @@
 #include "check/NoteText.h"
 
 #include "catalogue/Disc.h"
+#include "catalogue/GItem.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/DesignProperty.h"
@@ -185,8 +186,9 @@ void TChecker::CheckPictureTarget(const QString &where, const QString &target) {
 }
 
 void TChecker::CheckItem(const QString &where, const TItem &item, TIconRole role) {
-    // The default "leame.htm" is the program's name, not the author's: its letter case is no fault.
-    if (!item.TextFile.isEmpty() && FileNamePart(item.TextFile).compare(u"leame.htm", Qt::CaseInsensitive) != 0)
+    // The default description's name is the program's, not the author's: its letter case is no fault.
+    if (!item.TextFile.isEmpty() &&
+        FileNamePart(item.TextFile).compare(QStringView(kDefaultItemText), Qt::CaseInsensitive) != 0)
         CaseNote(where, item.TextFile);
 
     if (item.Exe.isEmpty())
