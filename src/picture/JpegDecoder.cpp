@@ -393,9 +393,8 @@ int TJpegDecoder::RunDecode() {
     // viewer's own). A picture prepared ahead runs off the window's thread already: a second
     // thread there would take the core the window needs for input. A small picture is finished
     // faster than a thread starts.
-    constexpr qint64 kThreadedFinishPixels = qint64(1) << 20;
     const bool watched = FProgress && *FProgress;
-    if (finishing && watched && qint64(w) * h >= kThreadedFinishPixels)
+    if (finishing && watched && qint64(w) * h >= FThreadedFinishFrom)
         FFinisher = std::make_unique<TBandFinisher>(this);
     FMultiScan = jpeg_has_multiple_scans(info);
     FInInput = true;

@@ -60,6 +60,10 @@ public:
     // is converted as it comes out of the library, while it is in the cache, so that rows read
     // during decoding are final too. Null leaves the file's colours.
     void SetColourTransform(std::shared_ptr<const TColourTransform> transform);
+    // The smallest picture (in pixels) whose turning and converting, in a decode that reports
+    // progress, runs on a second thread; a million unless lowered (the fuzzer reaches the thread
+    // with small pictures so).
+    void SetThreadedFinishFrom(qint64 pixels) { FThreadedFinishFrom = pixels; }
     // The decoded size (the file's, or half of it rounded up), turned by the orientation.
     int Width() const { return SwapsAxes(FOrientation) ? StoredHeight() : StoredWidth(); }
     int Height() const { return SwapsAxes(FOrientation) ? StoredWidth() : StoredHeight(); }
@@ -111,6 +115,7 @@ private:
     bool FCmyk = false;
     bool FCmykInverted = false;
     bool FHalf = false;
+    qint64 FThreadedFinishFrom = qint64(1) << 20;
     bool FDecoded = false;
     bool FDecoding = false;
     bool FWarnings = false;
