@@ -1,6 +1,6 @@
 // The GIF decoder and compositor, frame by frame against ImageMagick's -coalesce and, for the raw
 // frames, against giflib; then the cases no encoder makes on purpose, built byte by byte.
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 
 #include "picture/GifAnimation.h"
 #include "picture/GifDecoder.h"

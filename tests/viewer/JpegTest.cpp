@@ -1,6 +1,6 @@
 // JPEG loading through the picture holder: the half-size rule, progress bands, damaged files,
 // colour spaces, extensions, limits, and loads made from inside a progress report.
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 
 #include "platform/Clock.h"
 #include "picture/Picture.h"

@@ -1,5 +1,5 @@
 // Camera photos as the viewer prepares them: upright by their tag, converted from their profile.
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 
 #include "picture/Prepare.h"
 #include "viewer/GVisor.h"

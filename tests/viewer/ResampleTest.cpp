@@ -1,5 +1,5 @@
 // ResampleBilinear against a plain transcription of its arithmetic, and the fitted rectangle.
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 
 #include "picture/Picture.h"
 #include "picture/Resample.h"

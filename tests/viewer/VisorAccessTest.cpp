@@ -7,7 +7,7 @@
 #include "viewer/ViewerAccessible.h"
 #include "viewer/VisorLayout.h"
 
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -10,7 +10,7 @@
 #include "viewer/SpeedButton.h"
 #include "viewer/VisorLayout.h"
 
-#include "TestSupport.h"
+#include "support/PictureFixtures.h"
 #include "platform/Files.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #pragma once
-// Fixtures for the picture tests: ImageMagick run as a reference, and the offscreen screen the
+// Fixtures for the picture and viewer tests: ImageMagick run as a reference, and the offscreen screen the
 // viewer is laid out on. The pictures themselves come from support/TestPictures.h.
 #include "support/TestPictures.h"
 
