@@ -198,7 +198,7 @@ void TGifTest::againstMagick() {
 }
 
 void TGifTest::otherEncoders() {
-    const QString folder = qEnvironmentVariable("TELVARO_SOURCE_DIR") + QStringLiteral("/tests/data/viewer");
+    const QString folder = qEnvironmentVariable("TELVARO_SOURCE_DIR") + QStringLiteral("/tests/data/picture");
     const QStringList files = QDir(folder).entryList({QStringLiteral("*.gif")}, QDir::Files, QDir::Name);
     QVERIFY(files.size() >= 3);
     for (const QString &name : files) {
