@@ -5,7 +5,7 @@
 // new track is heard; the longest of these is the switch's hold. Prints; asserts nothing.
 #include "viewer/DSPlay.h"
 
-#include "MusicFixtures.h"
+#include "support/MusicFixtures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "about/AboutFrm.h"
 
-#include "RecordingDesktop.h"
+#include "support/RecordingDesktop.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "lib/GExec.h"
 
-#include "RecordingDesktop.h"
+#include "support/RecordingDesktop.h"
 
 #include <QApplication>
 #include <QDir>

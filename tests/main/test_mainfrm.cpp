@@ -6,7 +6,7 @@
 #include "main/Accessibility.h"
 #include "viewer/GVisor.h"
 
-#include "RecordingDesktop.h"
+#include "support/RecordingDesktop.h"
 #include "support/DiscFolder.h"
 #include "support/TestPictures.h"
 

@@ -3,7 +3,7 @@
 #include "platform/Environment.h"
 #include "platform/Shell.h"
 
-#include "RecordingDesktop.h"
+#include "support/RecordingDesktop.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "platform/MediaLoader.h"
 #include "platform/Shell.h"
 
-#include "MusicFixtures.h"
+#include "support/MusicFixtures.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>

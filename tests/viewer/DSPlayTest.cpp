@@ -1,6 +1,6 @@
 #include "viewer/DSPlay.h"
 
-#include "MusicFixtures.h"
+#include "support/MusicFixtures.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 #include "viewer/GVisor.h"
 #include "viewer/ViewerMusic.h"
 
-#include "MusicFixtures.h"
+#include "support/MusicFixtures.h"
 #include "support/TestPictures.h"
 
 #include <QApplication>
