@@ -2,6 +2,8 @@
 // the number of allocations it makes (it must make none).
 #include "hotzone/HotZone.h"
 
+#include "support/ShippedMap.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -12,25 +14,9 @@ namespace {
 
 std::atomic<long> gAllocations{0};
 
-QStringList ShippedMap() {
-    return {"#$FORMAT:ncsa",
-            "#$EOH",
-            "rect VIDEO 364,31 431,49",
-            "rect MUSICA 364,50 431,67",
-            "rect VARIOS 363,86 430,104",
-            "rect SALIR 87,4 119,27",
-            "rect MINIMIZAR 120,4 152,27",
-            "rect IMAGEN 363,68 430,86",
-            "circle MOVER  277,341 310,374",
-            "circle LUP  347,164 359,175",
-            "circle LDOWN  340,185 351,195",
-            "rect CREDITOS 250,5 269,26",
-            "circle EJECUTAR  370,127 390,147"};
-}
-
 void RegionAtPoint(benchmark::State &state, int x, int y) {
     THSRgnList list;
-    QStringList lines = ShippedMap();
+    QStringList lines = ShippedMap(QStringLiteral(TELVARO_SOURCE_DIR));
     list.LoadMap(lines);
     const long before = gAllocations.load();
     for (auto _ : state)
@@ -41,7 +27,7 @@ void RegionAtPoint(benchmark::State &state, int x, int y) {
 // A pointer sweeping the whole skin, as moves across it would.
 void RegionAtSweep(benchmark::State &state) {
     THSRgnList list;
-    QStringList lines = ShippedMap();
+    QStringList lines = ShippedMap(QStringLiteral(TELVARO_SOURCE_DIR));
     list.LoadMap(lines);
     const long before = gAllocations.load();
     int x = 0, y = 0;

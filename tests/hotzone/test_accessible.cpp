@@ -3,7 +3,7 @@
 // the focused region lit.
 #include "hotzone/HotImg.h"
 #include "hotzone/HotZoneAccessible.h"
-#include "hotzone/ShippedMap.h"
+#include "support/ShippedMap.h"
 
 #include <QAccessible>
 #include <QApplication>
