@@ -5,6 +5,8 @@
 #include "picture/Picture.h"
 #include "picture/Resample.h"
 
+#include "support/JpegWriter.h"
+
 #include <QImage>
 
 #include <benchmark/benchmark.h>
@@ -64,34 +66,11 @@ QByteArray MakeGif(int w, int h, int frames) {
 }
 
 QByteArray MakeJpeg(int w, int h) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = JDIMENSION(w);
-    c.image_height = JDIMENSION(h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(size_t(w) * 3);
-    while (c.next_scanline < c.image_height) {
-        const int y = int(c.next_scanline);
+    return testjpeg::Write(w, h, 3, 85, [&](int y, unsigned char *row) {
         for (int x = 0; x < w; ++x)
             for (int k = 0; k < 3; ++k)
                 row[size_t(x) * 3 + size_t(k)] = Sample(x, y, k, w, h);
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&c, &p, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    QByteArray bytes(reinterpret_cast<const char *>(buffer), qsizetype(size));
-    free(buffer);
-    return bytes;
+    });
 }
 
 const QByteArray &AnimatedGif() {

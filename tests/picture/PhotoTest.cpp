@@ -1,4 +1,5 @@
 // Camera photos as the viewer prepares them: upright by their tag, converted from their profile.
+#include "support/JpegWriter.h"
 #include "support/PictureFixtures.h"
 
 #include "picture/Prepare.h"
@@ -11,8 +12,7 @@
 
 #include <lcms2.h>
 
-#include <cstdio>
-#include <jpeglib.h>
+#include <cstring>
 
 namespace {
 
@@ -59,35 +59,12 @@ QByteArray AdobeRgbProfile() {
     return shipped.isEmpty() ? QColorSpace(QColorSpace::AdobeRgb).iccProfile() : shipped;
 }
 
-// A flat 16 x 8 picture of one Pixel (1 grey or 4 CMYK components; libjpeg marks CMYK as
-// Adobe's, so its inks are read back inverted) with Profile embedded.
+// A flat 16 x 8 picture of one Pixel (1 grey or 4 CMYK components) with Profile embedded.
 QByteArray FlatJpeg(const QByteArray &pixel, const QByteArray &profile) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char *mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = 16;
-    c.image_height = 8;
-    c.input_components = int(pixel.size());
-    c.in_color_space = pixel.size() == 4 ? JCS_CMYK : JCS_GRAYSCALE;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 100, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    if (!profile.isEmpty())
-        jpeg_write_icc_profile(&c, reinterpret_cast<const JOCTET *>(profile.constData()), unsigned(profile.size()));
-    const QByteArray row = pixel.repeated(16);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW r = reinterpret_cast<JSAMPROW>(const_cast<char *>(row.constData()));
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    const QByteArray out(reinterpret_cast<const char *>(mem), qsizetype(size));
-    std::free(mem);
-    return out;
+    const QByteArray line = pixel.repeated(16);
+    return testjpeg::Write(16, 8, int(pixel.size()), 100,
+                           [&](int, unsigned char *row) { std::memcpy(row, line.constData(), size_t(line.size())); },
+                           profile);
 }
 
 // A grey profile of linear light, far from sRGB's curve.
