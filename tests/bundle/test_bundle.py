@@ -27,7 +27,7 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(os.path.dirname(HERE), "e2e"))
+sys.path[:0] = [os.path.join(os.path.dirname(HERE), "support"), os.path.join(os.path.dirname(HERE), "e2e")]
 import e2elib as e  # noqa: E402
 from e2elib import check, testdisc  # noqa: E402
 import test_music as music  # noqa: E402  (the recording's tone analysis)

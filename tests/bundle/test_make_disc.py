@@ -10,7 +10,7 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from e2elib import check, finish  # noqa: E402
 
 TOOLS = ["patchelf", "readelf", "strip", "ldd", "cmake", "qtpaths6", "pkg-config", "xz", "xorriso"]

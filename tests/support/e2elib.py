@@ -1,4 +1,4 @@
-"""Shared helpers of the end-to-end tests: start the real menu in the X server that xvfb-run
+"""Shared helpers of the end-to-end and bundle tests: start the real menu in the X server that xvfb-run
 gave us, under the openbox window manager as on a person's desktop (or with none, when a case
 asks), find its windows, drive the pointer and the keyboard with xdotool, and read the screen's
 pixels as a person sees them (a root screenshot, read here without ImageMagick's converters),
@@ -15,8 +15,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import testdisc  # noqa: E402,F401  (the cases make their discs with it)
+import testdisc  # noqa: F401  (the cases make their discs with it)
 
 SCREEN = (1024, 768)
 WIDTH, HEIGHT = 432, 384
