@@ -1,10 +1,11 @@
 // The region list: a map's lines read into regions, and the lookups the control makes on them.
-#include "hotzone/HotZone.h"
+#include "hotzone/HotRgnList.h"
 
 #include "hotzone/HotShapes.h"
 #include "hotzone/MapText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 

@@ -5,22 +5,11 @@
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QKeyEvent>
-#include <QtMath>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 
 #include <algorithm>
-#include <array>
-
-// ---------------------------------------------------------------------------------------------
-// The control
-
-QEvent::Type THSRegionPressEvent::EventType() {
-    static const auto type = QEvent::Type(QEvent::registerEventType());
-    return type;
-}
 
 TCustomHotZone::TCustomHotZone(QWidget *parent) : QWidget(parent) {
     setGeometry(0, 0, 640, 480);
@@ -347,33 +336,6 @@ void TCustomHotZone::RepeatTick() {
         FRepeatTimer.stop();
 }
 
-int PaintedPixel(qreal logical, qreal ratio) {
-    const auto edge = [ratio](int x) { return qFloor(x * ratio + 0.5); };
-    // The pointer sits on a whole device pixel; its logical position only approximates it.
-    const int device = qFloor(logical * ratio + 0.5);
-    int x = qFloor(device / ratio);
-    while (edge(x + 1) <= device)
-        ++x;
-    while (edge(x) > device)
-        --x;
-    return x;
-}
-
-QPoint TCustomHotZone::PixelAt(const QMouseEvent &event) const {
-    const QPoint rounded = event.position().toPoint();
-    const qreal ratio = devicePixelRatio();
-    if (ratio == 1)
-        return rounded;
-    // Qt hands a widget its position rounded to whole logical pixels; the position in the window
-    // keeps the fraction that tells which device pixel the pointer is on. An event made without
-    // one (its window position is its local one) tells no more than the rounded position.
-    const QPoint origin = mapTo(window(), QPoint(0, 0));
-    const QPointF inWindow = event.scenePosition();
-    if (inWindow.toPoint() - origin != rounded)
-        return rounded;
-    return QPoint(PaintedPixel(inWindow.x(), ratio), PaintedPixel(inWindow.y(), ratio)) - origin;
-}
-
 void TCustomHotZone::mousePressEvent(QMouseEvent *event) {
     event->setAccepted(Press(event->button(), PixelAt(*event)));
 }
@@ -412,130 +374,4 @@ void TCustomHotZone::leaveEvent(QEvent *event) {
             return;
         FHotRgn = nullptr;
     }
-}
-
-// ---- keyboard and assistive tools
-
-THSRgnPresentation TCustomHotZone::Presentation(const THSRgn *rgn) const {
-    if (!rgn)
-        return {};
-    if (FPresenter)
-        return FPresenter(rgn->Id);
-    return {rgn->Id, false};
-}
-
-THSRgn *TCustomHotZone::NextFocusable(const THSRgn *from, bool next) const {
-    const int count = FRgnList.Count();
-    int i = from ? FRgnList.IndexOf(from) : (next ? -1 : count);
-    for (i += next ? 1 : -1; i >= 0 && i < count; i += next ? 1 : -1)
-        if (FRgnList.Items(i)->Flags & hsEnabled)
-            return FRgnList.Items(i);
-    return nullptr;
-}
-
-void TCustomHotZone::MoveFocus(THSRgn *rgn) {
-    THSRgn *old = FFocusRgn;
-    FFocusRgn = rgn;
-    if (old && old != rgn)
-        DrawRegion(old, LitWithoutFocus(old));
-    if (rgn && hasFocus())
-        DrawRegion(rgn, true);
-    if (hasFocus())
-        AnnounceFocus();
-}
-
-void TCustomHotZone::AnnounceFocus() {
-    Q_EMIT RegionFocused(FRgnList.IndexOf(FFocusRgn));
-    Q_EMIT OnFocus(this, FFocusRgn ? FFocusRgn->Id : QString());
-}
-
-bool TCustomHotZone::FocusRegion(int index) {
-    if (index < 0 || index >= FRgnList.Count() || !(FRgnList.Items(index)->Flags & hsEnabled))
-        return false;
-    THSRgn *rgn = FRgnList.Items(index);
-    if (hasFocus()) {
-        MoveFocus(rgn);
-    } else {
-        FFocusRgn = rgn;
-        setFocus(Qt::OtherFocusReason);
-    }
-    return true;
-}
-
-void TCustomHotZone::focusInEvent(QFocusEvent *event) {
-    QWidget::focusInEvent(event);
-    if (event->reason() == Qt::TabFocusReason)
-        FFocusRgn = NextFocusable(nullptr, true);
-    else if (event->reason() == Qt::BacktabFocusReason)
-        FFocusRgn = NextFocusable(nullptr, false);
-    // Otherwise the focus comes back to the region that had it, if any: a control that got
-    // the focus without the keyboard (its window was activated) lights nothing.
-    if (FFocusRgn)
-        DrawRegion(FFocusRgn, true);
-    // The window reports its own focus change to assistive tools after this handler: the
-    // region's report must come after it, or the tools would settle on the bare control.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (hasFocus())
-                AnnounceFocus();
-        },
-        Qt::QueuedConnection);
-}
-
-void TCustomHotZone::focusOutEvent(QFocusEvent *event) {
-    QWidget::focusOutEvent(event);
-    if (FFocusRgn)
-        DrawRegion(FFocusRgn, LitWithoutFocus(FFocusRgn));
-    Q_EMIT OnFocus(this, QString());
-}
-
-bool TCustomHotZone::focusNextPrevChild(bool next) {
-    if (hasFocus()) {
-        if (THSRgn *rgn = NextFocusable(FFocusRgn, next)) {
-            MoveFocus(rgn);
-            return true;
-        }
-    }
-    return QWidget::focusNextPrevChild(next);
-}
-
-void TCustomHotZone::keyPressEvent(QKeyEvent *event) {
-    const int key = event->key();
-    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    if (plain && FFocusRgn && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        THSRegionPressEvent press(FFocusRgn->Id, FRgnList.IndexOf(FFocusRgn), FGeneration);
-        QCoreApplication::sendEvent(this, &press);
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void TCustomHotZone::PostPress(int index) {
-    if (index < 0 || index >= FRgnList.Count())
-        return;
-    QCoreApplication::postEvent(this, new THSRegionPressEvent(FRgnList.Items(index)->Id, index, FGeneration));
-}
-
-bool TCustomHotZone::event(QEvent *event) {
-    if (event->type() != THSRegionPressEvent::EventType())
-        return QWidget::event(event);
-    const auto *press = static_cast<THSRegionPressEvent *>(event);
-    if (press->Generation == FGeneration && press->Index >= 0 && press->Index < FRgnList.Count())
-        KeyPress(*FRgnList.Items(press->Index));
-    return true;
-}
-
-void TCustomHotZone::KeyPress(const THSRgn &rgn) {
-    // What a click on the region raises, without the pointer's hover state: a region without
-    // hsEnabled only reports the release.
-    const THSRgn pressed = rgn; // a copy: the handlers may rebuild the list
-    if (pressed.Flags & hsEnabled) {
-        const QPointer<TCustomHotZone> self(this);
-        const quint64 generation = FGeneration;
-        FlashAndHit(pressed);
-        if (!self || generation != FGeneration)
-            return;
-    }
-    Raise(&TCustomHotZone::OnHitUp, &pressed);
 }

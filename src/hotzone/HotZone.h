@@ -1,87 +1,23 @@
 #pragma once
-// Image-map hot zones: the region list built from NCSA-style map text, and the control that
-// follows the pointer over those regions, raises events by region id and lights regions.
+// Image-map hot zones: the control that follows the pointer over the regions of a map,
+// raises events by region id and lights regions. The region list is in HotRgnList.h; of the
+// control's own code, the keyboard focus is in HotFocus.cpp, the presses that do not come from
+// the pointer in HotPress.*, and the pointer's pixel at fractional scales in HotScale.*.
 #include "hotzone/HotCursor.h"
+#include "hotzone/HotPress.h"
+#include "hotzone/HotRgnList.h"
 
-#include <QEvent>
 #include <QImage>
 #include <QRect>
-#include <QRegion>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
-#include <memory>
-#include <vector>
 
+class QMouseEvent;
 class QPainter;
-
-// Behaviour bits of a region.
-using THSFlags = quint8;
-constexpr THSFlags hsEnabled = 1;    // raises enter, over, leave and hit; lights on hover; own cursor
-constexpr THSFlags hsLatched = 2;    // drawn highlighted whatever the pointer does
-constexpr THSFlags hsHoverLight = 4; // drawn highlighted while the pointer is over it
-constexpr THSFlags hsOwnCursor = 8;  // its Cursor is shown while the pointer is over it
-constexpr THSFlags hsAutoRepeat = 16; // the hit repeats every RepDelay ms while held
-
-struct THSRgn {
-    QRegion Rgn;
-    QString Id;
-    THSFlags Flags = hsEnabled | hsHoverLight;
-    qint16 Cursor = crDefault;
-    QRect Box; // Rgn's bounding box, kept so that hit tests can skip a region without touching Rgn
-};
-
-class THSRgnList {
-public:
-    static constexpr int kMaxPoints = 40;
-    // Coordinates are held to the 16-bit range of the graphics calls maps were written for: that keeps the
-    // work and memory of any one shape bounded whatever the map says.
-    static constexpr int kMinCoord = -32768;
-    static constexpr int kMaxCoord = 32767;
-
-    THSRgnList() = default;
-    THSRgnList(const THSRgnList &) = delete;
-    THSRgnList &operator=(const THSRgnList &) = delete;
-    ~THSRgnList() { Clear(); }
-
-    // Circle mode: the first point of a circle line is its centre.
-    bool NcsaCircles = false;
-
-    // Removes the empty lines from Lines (the caller's list changes), then rebuilds the list.
-    void LoadMap(QStringList &lines);
-    // Adds at most one region at the end of the list.
-    void ParseLine(const QString &line);
-    void Clear();
-
-    // Records stay valid until the next Clear or LoadMap.
-    THSRgn *FindById(const QString &id) const;
-    QRect GetBounds(const QString &id) const;
-    // The first region in list order containing the point. Allocates nothing.
-    THSRgn *RegionAt(int x, int y) const {
-        for (const auto &r : FItems)
-            if (r->Box.contains(x, y) && r->Rgn.contains(QPoint(x, y)))
-                return r.get();
-        return nullptr;
-    }
-    static void SetFlags(THSRgn *rgn, THSFlags flags) {
-        if (rgn)
-            rgn->Flags = flags;
-    }
-    static THSFlags GetFlags(const THSRgn *rgn) { return rgn ? rgn->Flags : 0; }
-    void SetCursorAll(qint16 cursor);
-
-    int Count() const { return int(FItems.size()); }
-    THSRgn *Items(int index) const { return FItems[size_t(index)].get(); }
-    // The record's place in the list (map order), or -1.
-    int IndexOf(const THSRgn *rgn) const;
-
-private:
-    std::vector<std::unique_ptr<THSRgn>> FItems;
-};
 
 // How a region presents itself to assistive tools (screen readers): the name they say, and
 // whether it is one of a set of which the latched region is the chosen one, so that its latch
@@ -91,29 +27,6 @@ struct THSRgnPresentation {
     bool Checkable = false;
 };
 using THSRgnPresenter = std::function<THSRgnPresentation(const QString &id)>;
-
-// A press of a region that comes from the keyboard or from an assistive tool instead of the
-// pointer. It reaches the control as an event, so that a window's event filter, which already
-// sees the control's pointer events, sees these presses too and may take them (a region the
-// window handles itself, such as a drag handle, is never pressed).
-class THSRegionPressEvent : public QEvent {
-public:
-    static QEvent::Type EventType();
-    THSRegionPressEvent(const QString &id, int index, quint64 generation)
-        : QEvent(EventType()), Id(id), Index(index), Generation(generation) {}
-    QString Id;
-    int Index;
-    quint64 Generation; // the region list it was meant for; a rebuilt list ignores it
-};
-
-// The pixel, counted from the window's origin, that is painted over the device pixel under a
-// pointer at `logical` (a window coordinate). At a fractional device pixel ratio Qt paints
-// pixel x, and shapes the window, over the device pixels from qRound(x * ratio) up to
-// qRound((x + 1) * ratio); rounding the logical position instead hits the painted pixel's
-// neighbour in some device rows and columns (one in three at 1.5, one in two at 2).
-int PaintedPixel(qreal logical, qreal ratio);
-
-class QMouseEvent;
 
 // A child control laying a region list over its area. It does not know what it draws: the
 // four abstract operations say whether there is a normal and a highlighted picture and draw a
