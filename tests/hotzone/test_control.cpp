@@ -1,5 +1,6 @@
 // The hot-zone control and the hot image, driven by pointer events as a window delivers them.
 #include "hotzone/HotImg.h"
+#include "hotzone/HotScale.h"
 #include "support/ShippedMap.h"
 #include "support/TestPictures.h"
 

@@ -1,5 +1,5 @@
 // The region list: reading map text into shapes, and finding shapes by id and by point.
-#include "hotzone/HotZone.h"
+#include "hotzone/HotRgnList.h"
 #include "hotzone/MapText.h"
 #include "support/ShippedMap.h"
 
