@@ -8,7 +8,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QWheelEvent>
 
 namespace {
 
@@ -224,14 +223,6 @@ void TGTreeView::mousePressEvent(QMouseEvent *event) {
     // the old node was still the selected one: it hears again now that the two agree.
     if (currentIndex() != before && OnChange)
         OnChange(this, currentItem());
-}
-
-void TGTreeView::wheelEvent(QWheelEvent *event) {
-    if (OnMouseWheel && OnMouseWheel(this, event)) {
-        event->accept();
-        return;
-    }
-    QTreeWidget::wheelEvent(event);
 }
 
 void TGTreeView::scrollContentsBy(int dx, int dy) {

@@ -8,16 +8,12 @@
 
 #include <functional>
 
-class QWheelEvent;
-
 class TGTreeView : public QTreeWidget {
     Q_OBJECT
 
 public:
     // Raised when the selected node changes (current node, previous node; either may be null).
     using TChangeEvent = std::function<void(TGTreeView *sender, QTreeWidgetItem *node)>;
-    // Raised for every wheel turn; returning true means handled, and the tree does not scroll.
-    using TMouseWheelEvent = std::function<bool(TGTreeView *sender, QWheelEvent *event)>;
 
     explicit TGTreeView(QWidget *parent = nullptr);
     ~TGTreeView() override;
@@ -44,7 +40,6 @@ public:
     void SetShowButtons(bool value);
 
     TChangeEvent OnChange;
-    TMouseWheelEvent OnMouseWheel;
 
     // Shows the vertical bar exactly when it is allowed and the content is taller than the view,
     // and repaints the whole control.
@@ -67,7 +62,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
