@@ -1,17 +1,14 @@
 #include "picture/JpegDecoder.h"
 
+#include "picture/JpegBandFinisher.h"
 #include "platform/Clock.h"
 
 #include <algorithm>
 #include <climits>
-#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -27,62 +24,6 @@ struct TJpegDecoder::TState {
     bool Created = false;
     std::vector<JSAMPLE> Cmyk;
     std::vector<JSAMPLE> Turned;  // two bands in RGB on their way to a turned bitmap
-};
-
-// Converts and turns the bands on a thread of its own while the library decodes the next ones,
-// so that on a second core a camera's photo costs hardly more than a plain one. It holds no
-// state of the decoder: each band is handed over whole, and the decoder waits for it before it
-// reuses the band's buffer, reads its rows or lets go of the bitmap.
-class TJpegDecoder::TBandFinisher {
-public:
-    explicit TBandFinisher(TJpegDecoder *owner) : FOwner(owner), FThread([this] { Run(); }) {}
-    // Finishes what was handed over, then ends the thread.
-    ~TBandFinisher() {
-        {
-            std::lock_guard<std::mutex> lock(FMutex);
-            FQuit = true;
-        }
-        FWake.notify_all();
-        FThread.join();
-    }
-    void Submit(const TBand &band) {
-        {
-            std::lock_guard<std::mutex> lock(FMutex);
-            FQueue.push_back(band);
-            ++FSubmitted;
-        }
-        FWake.notify_all();
-    }
-    // Waits until at most Pending bands handed over are still unfinished.
-    void WaitUntil(int pending) {
-        std::unique_lock<std::mutex> lock(FMutex);
-        FDone.wait(lock, [&] { return FSubmitted - FFinished <= pending; });
-    }
-
-private:
-    void Run() {
-        std::unique_lock<std::mutex> lock(FMutex);
-        for (;;) {
-            FWake.wait(lock, [&] { return FQuit || !FQueue.empty(); });
-            if (FQueue.empty())
-                return;
-            const TBand band = FQueue.front();
-            FQueue.pop_front();
-            lock.unlock();
-            FOwner->FinishBand(band);
-            lock.lock();
-            ++FFinished;
-            FDone.notify_all();
-        }
-    }
-
-    TJpegDecoder *const FOwner;
-    std::mutex FMutex;
-    std::condition_variable FWake, FDone;
-    std::deque<TBand> FQueue;
-    qint64 FSubmitted = 0, FFinished = 0;
-    bool FQuit = false;
-    std::thread FThread;  // last: it starts running once everything above exists
 };
 
 namespace {

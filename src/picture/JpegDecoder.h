@@ -98,7 +98,7 @@ private:
         int First = 0, Count = 0;
         qsizetype Stride = 0;
     };
-    class TBandFinisher;
+    class TBandFinisher;  // JpegBandFinisher.h
     void FinishBand(const TBand &band);
     void PutRows(const uchar *rows, int first, int count);
     int RunDecode();
