@@ -175,7 +175,7 @@ bool TGifImage::Fail(const QString &why) {
     return false;
 }
 
-bool TGifImage::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
+bool TGifImage::Load(const QByteArray &bytes, const TDecodeLimits &limits, const std::function<void()> &firstFrame) {
     Clear();
     FError.clear();
     const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
@@ -338,6 +338,9 @@ bool TGifImage::Load(const QByteArray &bytes, const TDecodeLimits &limits) {
         FFrames.push_back(std::move(frame));
         if (!complete)
             break;
+        // Something other than the trailer follows: most likely more frames.
+        if (FFrames.size() == 1 && firstFrame && pos < size && data[pos] != 0x3B)
+            firstFrame();
     }
     if (FFrames.empty())
         return Fail(QStringLiteral("no frame"));

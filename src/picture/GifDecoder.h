@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 enum class TGifDisposal { None = 0, Leave = 1, Background = 2, Previous = 3 };
@@ -33,7 +34,9 @@ class TGifImage {
 public:
     // Replaces the picture with the one in Bytes. False (and empty) when it is not a GIF, has no
     // frame, or would break Limits.
-    bool Load(const QByteArray &bytes, const TDecodeLimits &limits = {});
+    // FirstFrame, when given, runs once the first frame is decoded and the rest are still to
+    // come: the picture can be shown from then on (its still image is final).
+    bool Load(const QByteArray &bytes, const TDecodeLimits &limits = {}, const std::function<void()> &firstFrame = {});
     void Clear();
     bool IsEmpty() const { return FFrames.empty(); }
     QString Error() const { return FError; }

@@ -36,7 +36,7 @@ bool TPicture::LoadFromFile(const QString &path) {
     return ReadPictureFile(platform::FindFile(path), FLimits, bytes) && LoadFromData(bytes, format);
 }
 
-bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
+bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format, const std::function<void()> &firstFrame) {
     if (format == TPictureFormat::Jpeg) {
         auto jpeg = std::make_shared<TJpegDecoder>();
         if (!jpeg->Load(bytes, FLimits))
@@ -45,10 +45,29 @@ bool TPicture::LoadFromData(const QByteArray &bytes, TPictureFormat format) {
         FJpeg = std::move(jpeg);
     } else if (format == TPictureFormat::Gif) {
         auto gif = std::make_unique<TGifImage>();
-        if (!gif->Load(bytes, FLimits))
+        TGifImage *loading = gif.get();
+        // Handed over at its first frame to whoever shows it then, else once it is whole.
+        const auto handOver = [&] {
+            if (!gif)
+                return;
+            FJpeg.reset();
+            FGif = std::move(gif);
+            FFormat = format;
+            ++FGeneration;
+        };
+        std::function<void()> early;
+        if (firstFrame)
+            early = [&] {
+                handOver();
+                firstFrame();
+            };
+        if (!loading->Load(bytes, FLimits, early)) {
+            if (!gif)
+                Clear();  // shown already: nothing of it may stay
             return false;
-        FJpeg.reset();
-        FGif = std::move(gif);
+        }
+        handOver();
+        return true;
     } else {
         return false;
     }

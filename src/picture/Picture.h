@@ -44,7 +44,9 @@ public:
     // Loads the file at Path (found ignoring letter case). On failure the holder keeps what it
     // held. A GIF is decoded at once; a JPEG only reads its header until Decode.
     bool LoadFromFile(const QString &path);
-    bool LoadFromData(const QByteArray &bytes, TPictureFormat format);
+    // FirstFrame, when given, runs once a GIF's first frame is decoded and more may follow: the
+    // holder has the picture from then on, so a failure later leaves it empty.
+    bool LoadFromData(const QByteArray &bytes, TPictureFormat format, const std::function<void()> &firstFrame = {});
     void Clear();
     // Takes over Other's picture, decoded or not (a picture prepared ahead); Other is left empty.
     void Adopt(TPicture &other);

@@ -6,7 +6,18 @@ bool PrepareForBox(TPicture &picture, const QByteArray &bytes, TPictureFormat fo
                    QImage *fitted, const std::function<void()> &placed) {
     if (fitted)
         *fitted = QImage();
-    if (!picture.LoadFromData(bytes, format))
+    // An animation's first frame is placed as soon as it is decoded, while the rest decode;
+    // unless the whole may yet turn grey (a 1-bit first frame): what shows early is what stays.
+    std::function<void()> early;
+    if (placed && format == TPictureFormat::Gif)
+        early = [&] {
+            TGifImage *gif = picture.Gif();
+            if (gif->BitsPerPixel() == 1)
+                return;
+            gif->SetTransparent(false);
+            placed();
+        };
+    if (!picture.LoadFromData(bytes, format, early))
         return false;
     if (const TJpegDecoder *jpeg = picture.Jpeg()) {
         if (NeedsHalfScale(picture.FileWidth(), picture.FileHeight()))

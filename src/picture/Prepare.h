@@ -15,7 +15,9 @@
 //     from its embedded colour profile to the screen's as its rows come;
 //  2. a GIF's transparency is switched off, and a 1-bit GIF turns grey;
 //  3. Placed, when given, runs with the size known and the pixels still to come (the viewer
-//     places the picture there, so that progress paints where the picture will be);
+//     places the picture there, so that progress paints where the picture will be); for an
+//     animation it runs once its first frame is decoded too (but not when it may turn grey),
+//     so that frame shows while the others decode;
 //  4. the pixels are decoded, reporting progress through Picture's handler;
 //  5. with a valid FitBox, Fitted gets the picture resampled to the rectangle it fills fitted
 //     into a box of that size (FittedRect).

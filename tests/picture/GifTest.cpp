@@ -5,6 +5,7 @@
 #include "picture/GifAnimation.h"
 #include "picture/GifDecoder.h"
 #include "picture/Picture.h"
+#include "picture/Prepare.h"
 
 #include <QDir>
 #include <QImage>
@@ -89,6 +90,7 @@ private Q_SLOTS:
     void limits_data();
     void limits();
     void frameInterval();
+    void firstFrameEarly();
     void holderChoosesByExtension();
 };
 
@@ -446,6 +448,46 @@ void TGifTest::frameInterval() {
     const int cases[][2] = {{0, 50}, {10, 50}, {50, 50}, {70, 70}, {2000, 2000}, {10000, 10000}, {20000, 10000}};
     for (const auto &c : cases)
         QCOMPARE(TGifAnimation::FrameInterval(c[0]), c[1]);
+}
+
+// An animation is placed once its first frame is decoded, already as it shows when whole; not a
+// 1-bit one (it turns grey when whole) nor a single frame; one that fails later leaves nothing.
+void TGifTest::firstFrameEarly() {
+    const std::vector<unsigned> colours = {0x102030, 0xFF8000, 0x00FF00, 0x0000FF}, twoColours = {0xFF0000, 0x0000FF};
+    const struct {
+        const char *Name;
+        const std::vector<unsigned> &Table;
+        int Frames, MaxFrames, EarlyPlacings;
+        bool Loads;
+    } cases[] = {{"animation", colours, 3, INT_MAX, 1, true},
+                 {"1-bit animation", twoColours, 3, INT_MAX, 0, true},
+                 {"one frame", colours, 1, INT_MAX, 0, true},
+                 {"past the frame limit", colours, 3, 2, 1, false}};
+    for (const auto &c : cases) {
+        TGifWriter w(4, 3, c.Table);
+        for (int f = 0; f < c.Frames; ++f) {
+            w.Control(1, 10);
+            w.Image(0, 0, 4, 3, std::vector<unsigned char>(12, uchar(f % 2 ? 0 : 1)), {}, false, 2);
+        }
+        TPicture picture;
+        TDecodeLimits limits;
+        limits.MaxFrames = c.MaxFrames;
+        picture.SetLimits(limits);
+        std::vector<std::pair<int, QImage>> placings;  // frames decoded, still shown
+        const bool loaded = PrepareForBox(picture, w.Finish(), TPictureFormat::Gif, QSize(), nullptr, [&] {
+            placings.emplace_back(picture.FrameCount(), picture.ToBitmap24());
+        });
+        QVERIFY2(loaded == c.Loads, c.Name);
+        QCOMPARE(int(placings.size()), c.EarlyPlacings + (c.Loads ? 1 : 0));
+        if (c.EarlyPlacings)
+            QVERIFY2(placings.front().first == 1, c.Name);
+        for (const auto &p : placings)
+            QVERIFY2(p.second == placings.back().second, c.Name);
+        if (c.Loads)
+            QCOMPARE(picture.FrameCount(), c.Frames);
+        else
+            QCOMPARE(picture.Format(), TPictureFormat::None);
+    }
 }
 
 void TGifTest::holderChoosesByExtension() {
