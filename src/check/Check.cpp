@@ -1,6 +1,6 @@
 #include "check/Check.h"
 
-#include "check/Disc.h"
+#include "check/DiscReport.h"
 #include "check/Json.h"
 #include "check/MapReport.h"
 

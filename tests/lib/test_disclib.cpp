@@ -24,7 +24,7 @@ void Write(const QString &path, qint64 size, char fill = 'x') { testfiles::Write
 using testfiles::ReadFile;
 } // namespace
 
-class TestGLib : public QObject {
+class TestDiscLib : public QObject {
     Q_OBJECT
     QTemporaryDir FDir;
     QString P(const QString &rel) const { return FDir.path() + u'/' + rel; }
@@ -58,7 +58,7 @@ private Q_SLOTS:
     void copyFailureIsReported();
 };
 
-void TestGLib::initPaths_data() {
+void TestDiscLib::initPaths_data() {
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QString>("base");
     QTest::newRow("no argument: the program's folder") << "" << "/opt/disc/";
@@ -68,7 +68,7 @@ void TestGLib::initPaths_data() {
     QTest::newRow("relative") << "disc" << QDir::currentPath() + "/disc/";
 }
 
-void TestGLib::initPaths() {
+void TestDiscLib::initPaths() {
     QFETCH(QString, argument);
     QFETCH(QString, base);
     const TDiscPaths paths = ReadDiscPaths(argument, "/opt/disc/telvaro");
@@ -76,7 +76,7 @@ void TestGLib::initPaths() {
     QCOMPARE(paths.GresDir, base + "GRES/");
 }
 
-void TestGLib::runningFromCD() {
+void TestDiscLib::runningFromCD() {
     const QByteArray mounts = "21 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
                               "40 21 11:0 / /media/cdrom ro - iso9660 /dev/sr0 ro\n";
     platform::SetMountInfoForTesting(&mounts);
@@ -91,7 +91,7 @@ void TestGLib::runningFromCD() {
     QCOMPARE(FindCDROMRoot(), QString("/media/cdrom/"));
 }
 
-void TestGLib::addBackslash_data() {
+void TestDiscLib::addBackslash_data() {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
     QTest::newRow("empty") << "" << "";
@@ -101,14 +101,14 @@ void TestGLib::addBackslash_data() {
     QTest::newRow("one letter is a folder here") << "C" << "C/";
 }
 
-void TestGLib::addBackslash() {
+void TestDiscLib::addBackslash() {
     QFETCH(QString, in);
     QFETCH(QString, out);
     QCOMPARE(AddBackslash(in), out);
     QCOMPARE(AddBackslashChar(in), out);
 }
 
-void TestGLib::resolvePath_data() {
+void TestDiscLib::resolvePath_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
     QTest::newRow("empty") << "" << "";
@@ -119,7 +119,7 @@ void TestGLib::resolvePath_data() {
     QTest::newRow("drive letter appended") << "C:\\a.pdf" << "/media/cdrom/disc/x/C:/a.pdf";
 }
 
-void TestGLib::resolvePath() {
+void TestDiscLib::resolvePath() {
     QFETCH(QString, path);
     QFETCH(QString, expected);
     const QByteArray mounts = "21 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
@@ -131,7 +131,7 @@ void TestGLib::resolvePath() {
         QCOMPARE(ResolvePath(path, "/home/x/", "/media/cdrom/disc/"), QString("/docs/a.pdf"));
 }
 
-void TestGLib::collectFiles_data() {
+void TestDiscLib::collectFiles_data() {
     QTest::addColumn<QString>("extensions");
     QTest::addColumn<int>("minimum");
     QTest::addColumn<QStringList>("expected");
@@ -141,7 +141,7 @@ void TestGLib::collectFiles_data() {
     QTest::newRow("hidden files count") << "wav" << 1 << QStringList({".x.wav"});
 }
 
-void TestGLib::collectFiles() {
+void TestDiscLib::collectFiles() {
     QFETCH(QString, extensions);
     QFETCH(int, minimum);
     QFETCH(QStringList, expected);
@@ -167,7 +167,7 @@ void TestGLib::collectFiles() {
     QCOMPARE(got, want);
 }
 
-void TestGLib::collectFilesOrderAndLoops() {
+void TestDiscLib::collectFilesOrderAndLoops() {
     const QString d = P("order");
     Write(d + "/z.mp3", 10);
     Write(d + "/A/b.mp3", 10);
@@ -179,7 +179,7 @@ void TestGLib::collectFilesOrderAndLoops() {
     QCOMPARE(got, QStringList({d + "/z.mp3", d + "/A/a.mp3", d + "/A/b.mp3", d + "/b/c.mp3"}));
 }
 
-void TestGLib::findFileInTree() {
+void TestDiscLib::findFileInTree() {
     const QString d = P("find");
     Write(d + "/x/deep/GES.INI", 1);
     Write(d + "/Y/ges.ini", 1);
@@ -197,7 +197,7 @@ void TestGLib::findFileInTree() {
 
 // Names that are not ASCII, or not even UTF-8, are judged as their decoded text would be and
 // listed in the same order; a link to a file counts by its own name and its target's size.
-void TestGLib::namesAsTheDirectoryHoldsThem_data() {
+void TestDiscLib::namesAsTheDirectoryHoldsThem_data() {
     QTest::addColumn<QString>("search"); // "collect:EXTENSIONS" or "find:PATTERN"
     QTest::addColumn<QByteArrayList>("expected");
     const QByteArrayList jpegs = {"a.jpg", "b.JPG", "link.jpg", "\xc3\x89mile.jpg", "\xff\xfe.jpg"};
@@ -212,7 +212,7 @@ void TestGLib::namesAsTheDirectoryHoldsThem_data() {
     QTest::newRow("nothing") << "find:*.gif" << QByteArrayList{};
 }
 
-void TestGLib::namesAsTheDirectoryHoldsThem() {
+void TestDiscLib::namesAsTheDirectoryHoldsThem() {
     QFETCH(QString, search);
     QFETCH(QByteArrayList, expected);
     const QString d = P("bytes");
@@ -243,7 +243,7 @@ void TestGLib::namesAsTheDirectoryHoldsThem() {
     QCOMPARE(got, want);
 }
 
-void TestGLib::wildcards_data() {
+void TestDiscLib::wildcards_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("match");
@@ -256,21 +256,21 @@ void TestGLib::wildcards_data() {
     QTest::newRow("many stars") << QString(200, u'a') + "b" << "*a*a*a*a*a*a*a*c" << false;
 }
 
-void TestGLib::wildcards() {
+void TestDiscLib::wildcards() {
     QFETCH(QString, name);
     QFETCH(QString, pattern);
     QFETCH(bool, match);
     QCOMPARE(MatchesWildcard(name, pattern), match);
 }
 
-void TestGLib::fileSizeOf() {
+void TestDiscLib::fileSizeOf() {
     Write(P("size/f.bin"), 1234);
     QCOMPARE(FileSizeOf(P("size/F.BIN")), 1234);
     QCOMPARE(FileSizeOf(P("size/none")), -1);
     QCOMPARE(FileSizeOf(P("size")), -1);
 }
 
-void TestGLib::delayWaitsAndHandlesEvents() {
+void TestDiscLib::delayWaitsAndHandlesEvents() {
     bool fired = false;
     QTimer::singleShot(20, this, [&] { fired = true; });
     QElapsedTimer t;
@@ -283,7 +283,7 @@ void TestGLib::delayWaitsAndHandlesEvents() {
     QVERIFY(t.elapsed() < 1000);
 }
 
-void TestGLib::delayEndsWhenTheTickWraps() {
+void TestDiscLib::delayEndsWhenTheTickWraps() {
     quint32 tick = 0xFFFFFFF0u;
     platform::SetTickSourceForTesting([&] {
         const quint32 now = tick;
@@ -296,7 +296,7 @@ void TestGLib::delayEndsWhenTheTickWraps() {
     QVERIFY(t.elapsed() < 5000);
 }
 
-void TestGLib::cuePathsAreBounded() {
+void TestDiscLib::cuePathsAreBounded() {
     const QString gres = ReadDiscPaths(P("disc"), "/usr/bin/telvaro").GresDir;
     QElapsedTimer t;
     t.start();
@@ -312,7 +312,7 @@ void TestGLib::cuePathsAreBounded() {
     QVERIFY(notes[0].Code == TNoteCode::CuePathTooLong && notes[1].Code == TNoteCode::CueMissing);
 }
 
-void TestGLib::copyAsksBeforeReplacing() {
+void TestDiscLib::copyAsksBeforeReplacing() {
     Write(P("copy/src.jpg"), 5000, 'n');
     Write(P("copy/out/dst.jpg"), 10, 'o');
     QStringList asked;
@@ -334,7 +334,7 @@ void TestGLib::copyAsksBeforeReplacing() {
     QCOMPARE(ReadFile(P("copy/out/new.jpg")), QByteArray(5000, 'n'));
 }
 
-void TestGLib::copyRefusesItself() {
+void TestDiscLib::copyRefusesItself() {
     Write(P("self/a.jpg"), 5000, 's');
     QStringList errors;
     SetCopyPromptsForTesting({[](QWidget *, const QString &) { return true; },
@@ -344,7 +344,7 @@ void TestGLib::copyRefusesItself() {
     QCOMPARE(ReadFile(P("self/a.jpg")), QByteArray(5000, 's'));
 }
 
-void TestGLib::copyFailureIsReported() {
+void TestDiscLib::copyFailureIsReported() {
     Write(P("fail/a.jpg"), 5000, 's');
     Write(P("fail/out/a.jpg"), 3, 'o');
     QStringList errors;
@@ -359,5 +359,5 @@ void TestGLib::copyFailureIsReported() {
     QCOMPARE(QDir(P("fail/out")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-QTEST_MAIN(TestGLib)
+QTEST_MAIN(TestDiscLib)
 #include "test_disclib.moc"

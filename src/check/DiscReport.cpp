@@ -1,4 +1,4 @@
-#include "check/Disc.h"
+#include "check/DiscReport.h"
 
 #include "check/MapReport.h"
 #include "check/NoteText.h"
