@@ -4,6 +4,9 @@
 // window conducts: it holds the picture list, the index, the options menu and the slide-show
 // timer, and runs the key table; the box paints and drags, the animation area animates, the
 // music class chooses the tracks, and the arithmetic and the frame live in VisorLayout.
+// The window's own code is in GVisor.cpp (making, showing, navigation, menu, slide show, music),
+// ViewerLoading.cpp (loading a picture and placing it), ViewerFiles.cpp (saving a copy,
+// marking a bad picture) and VisorKeys.cpp (the key table).
 #include "lib/ViewerSettings.h"
 #include "picture/Picture.h"
 #include "viewer/Prefetch.h"
@@ -74,16 +77,6 @@ public:
     TViewerMenu *PopupMenu() const { return FPopupMenu; }
     const TPicturePrefetch &Prefetch() const { return FPrefetch; }
     TViewerMusic &Music() const { return *FMusic; }
-
-    TPictureBox *Box() const;
-    TGifAnimator *GIFAnimator() const;
-    TSpeedButton *BtnPrev() const;
-    TSpeedButton *BtnNext() const;
-    TSpeedButton *BtnOpc() const;
-    TSpeedButton *BtnSalir() const;
-    QLabel *LblInfo1() const;
-    QLabel *LblInfo2() const;
-    QLineEdit *Edit1() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -161,4 +154,18 @@ private:
 
     TViewerMenu *FPopupMenu = nullptr;
     TGoToEntry *FGoTo = nullptr;
+
+public:
+    // ---- For tests, the fuzz target and the benchmark only ------------------------------------
+    // The window's parts by their names in the window design (resources/VisorFrm.ui), so that a
+    // test can press, read and measure them. The window's own code reaches them through FUi.
+    TPictureBox *Box() const;
+    TGifAnimator *GIFAnimator() const;
+    TSpeedButton *BtnPrev() const;
+    TSpeedButton *BtnNext() const;
+    TSpeedButton *BtnOpc() const;
+    TSpeedButton *BtnSalir() const;
+    QLabel *LblInfo1() const;
+    QLabel *LblInfo2() const;
+    QLineEdit *Edit1() const;
 };

@@ -1,15 +1,14 @@
-// The viewer's keys: a table of key, modifiers and action, and the actions that the disc's
-// settings decide (Esc closes only when the disc says so; a picture is marked bad only off the
-// disc).
+// The viewer's keys: a table of key, modifiers and action, and the action that the disc's
+// settings decide (Esc closes only when the disc says so). Ctrl+F11's marking of a bad picture
+// is with the other file operations, in ViewerFiles.cpp.
 #include "viewer/GVisor.h"
 
-#include "lib/DiscPaths.h"
-#include "platform/Files.h"
 #include "viewer/GoToEntry.h"
+
+#include "ui_VisorFrm.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 
 // The key table: each key with the modifiers it needs (-1: any) and what it does.
 struct TVisorFrm::TKeyBinding {
@@ -40,7 +39,7 @@ const TVisorFrm::TKeyBinding TVisorFrm::kKeyTable[] = {
 void TVisorFrm::keyPressEvent(QKeyEvent *event) { FormKeyDown(event); }
 
 void TVisorFrm::FormKeyDown(QKeyEvent *event) {
-    if (Edit1()->isVisible())
+    if (FUi->Edit1->isVisible())
         return;
     const int modifiers = int(event->modifiers() & ~Qt::KeypadModifier);
     for (const TKeyBinding &binding : kKeyTable) {
@@ -52,25 +51,6 @@ void TVisorFrm::FormKeyDown(QKeyEvent *event) {
 void TVisorFrm::CloseByEsc() {
     if (FSettings.EscCloses)
         close();
-}
-
-void TVisorFrm::MarkBad() {
-    if (FRunningFromCD || FPictures.isEmpty())
-        return;
-    const QString path = FPictures[FIndex];
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmar"), QStringLiteral("¿ BORRAR \"%1\"?").arg(path),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    if (box.exec() != QMessageBox::Yes)
-        return;
-    const QString real = platform::ResolveCase(path);
-    if (!real.isEmpty()) {
-        const QString name = FileNamePart(real);
-        const int dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString bad = FolderPart(real) + (dot < 0 ? name : name.left(dot)) + QStringLiteral(".BAD");
-        // The outcome is not reported: a picture that could not be marked simply stays.
-        platform::RenameNoReplace(real, bad);
-    }
-    GoNext();
 }
 
 void TVisorFrm::LblInfo1Click() { FGoTo->Open(FIndex, int(FPictures.size())); }
