@@ -10,7 +10,7 @@
 #include <algorithm>
 
 bool ReadSortItems(const QString &gresDir, TLoadNotes *notes) {
-    const QString file = gresDir + QStringLiteral("GES.INI");
+    const QString file = gresDir + kConfigFileName;
     const auto ini = platform::TProfile::Load(file);
     return ReadNotedBool(ini, file, QStringLiteral("General"), QStringLiteral("Ordenar"), false, notes);
 }

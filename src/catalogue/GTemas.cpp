@@ -11,7 +11,6 @@
 
 namespace {
 
-const QString kConfigName = QStringLiteral("GES.INI");
 
 // The file name part of Value without its extension.
 QString BaseNameOf(const QString &value) {
@@ -25,7 +24,7 @@ QString BaseNameOf(const QString &value) {
 } // namespace
 
 QString LocateTopicsFile(const QString &gresDir, TLoadNotes *notes) {
-    const QString first = gresDir + kConfigName;
+    const QString first = gresDir + kConfigFileName;
     if (platform::IsRegularFile(first))
         return platform::ResolveCase(first);
     // Without an optical disc there is nothing more to try: the system disk is never walked.
@@ -34,7 +33,7 @@ QString LocateTopicsFile(const QString &gresDir, TLoadNotes *notes) {
     if (!cdRoot.isEmpty()) {
         const QString volume = platform::VolumeRoot(gresDir);
         const QString second = cdRoot + first.mid(volume.size());
-        found = platform::IsRegularFile(second) ? platform::ResolveCase(second) : FindFileInTree(cdRoot, kConfigName);
+        found = platform::IsRegularFile(second) ? platform::ResolveCase(second) : FindFileInTree(cdRoot, kConfigFileName);
     }
     if (notes && found.isEmpty())
         notes->push_back({TNoteCode::ConfigNotFound, first, {}, {}, gresDir});

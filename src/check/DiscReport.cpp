@@ -31,8 +31,6 @@
 
 namespace {
 
-const QString kConfigName = QStringLiteral("GES.INI");
-const QString kCueName = QStringLiteral("BOTON.WAV");
 const QString kMusicKey = QStringLiteral("[Visor] Musica");
 
 QString YesNo(bool value) { return value ? QStringLiteral("sí") : QStringLiteral("no"); }
@@ -104,7 +102,7 @@ void TChecker::CheckTopicLines() {
     for (const TLoadNote &note : FDiscNotes)
         Report(note);
     if (!FDisc.TopicsConfigFile.isEmpty())
-        CaseNote(Shown(FDisc.TopicsConfigFile), FDisc.GresDir + kConfigName);
+        CaseNote(Shown(FDisc.TopicsConfigFile), FDisc.GresDir + kConfigFileName);
     for (int i = 0; i < FDisc.TopicList.Count(); ++i)
         if (FDisc.TopicList.IndexOf(FDisc.TopicList.Name(i)) == i) // a repeated name reads the first line's file
             CaseNote(QStringLiteral("%1 [Temas] %2").arg(Shown(FDisc.TopicsConfigFile), FDisc.TopicList.Name(i)),
@@ -314,11 +312,11 @@ void TChecker::CheckSkin() {
 
 void TChecker::CheckCue() {
     TLoadNotes notes;
-    const QString cue = CueFile(FDisc.GresDir, kCueName, &notes);
+    const QString cue = CueFile(FDisc.GresDir, kClickFileName, &notes);
     for (const TLoadNote &note : notes)
         Report(note);
     if (notes.empty())
-        CaseNote(kCueName, cue);
+        CaseNote(kClickFileName, cue);
 }
 
 void TChecker::CheckMusic() {

@@ -6,8 +6,6 @@
 #include <QStringList>
 
 namespace {
-const QString kConfigName = QStringLiteral("GES.INI");
-const QString kCueName = QStringLiteral("BOTON.WAV");
 const QString kMusicKey = QStringLiteral("[Visor] Musica");
 } // namespace
 
@@ -24,7 +22,7 @@ TSentence NoteSentence(const TLoadNote &n, const QString &baseDir, const QString
     const QString atKey = QStringLiteral("%1 %2").arg(inSection, n.Key);
     switch (n.Code) {
     case TNoteCode::ConfigNotFound:
-        return Say(kConfigName, QStringLiteral("no se encuentra en %1 ni en ningún CD-ROM").arg(n.Detail));
+        return Say(kConfigFileName, QStringLiteral("no se encuentra en %1 ni en ningún CD-ROM").arg(n.Detail));
     case TNoteCode::ConfigElsewhere:
         return Say(file, QStringLiteral("no está en %1: la lista de temas sale de esta copia, pero "
                                         "«Ordenar» y «Visor» toman sus valores por defecto")
@@ -84,10 +82,10 @@ TSentence NoteSentence(const TLoadNote &n, const QString &baseDir, const QString
     case TNoteCode::SkinBitmapUnreadable:
         return Say(file, QStringLiteral("no es un mapa de bits legible (%1)").arg(n.Detail));
     case TNoteCode::CuePathTooLong:
-        return Say(kCueName,
+        return Say(kClickFileName,
                    QStringLiteral("la ruta %1 pasa de %2 caracteres: los botones no sonarán").arg(n.File, n.Detail));
     case TNoteCode::CueMissing:
-        return Say(kCueName, QStringLiteral("no existe en %1: los botones no sonarán").arg(FolderPart(n.File)));
+        return Say(kClickFileName, QStringLiteral("no existe en %1: los botones no sonarán").arg(FolderPart(n.File)));
     case TNoteCode::MusicFolderMissing:
         return Say(kMusicKey, QStringLiteral("no existe la carpeta %1: no habrá música").arg(n.File));
     case TNoteCode::MusicMp3Skipped:

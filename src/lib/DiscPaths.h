@@ -3,6 +3,11 @@
 // every path read from a file or the command line may use "\\" as well. Folder strings end in "/".
 #include <QString>
 
+// The disc's configuration (its topics and the viewer's settings) and the buttons' click, both
+// in the resource folder.
+inline constexpr QLatin1String kConfigFileName("GES.INI");
+inline constexpr QLatin1String kClickFileName("BOTON.WAV");
+
 // Where one disc lies: its content folder, always absolute and ending in "/"; its resource
 // folder; and whether the program file lies on an optical disc.
 struct TDiscPaths {

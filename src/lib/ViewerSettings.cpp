@@ -1,5 +1,6 @@
 #include "lib/ViewerSettings.h"
 
+#include "lib/DiscPaths.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 
@@ -8,7 +9,7 @@ const QString kDefaultAutoCaption = QStringLiteral("Modo automático");
 }
 
 TViewerSettings ReadViewerSettings(const TDiscPaths &paths, TLoadNotes *notes) {
-    const QString file = paths.GresDir + QStringLiteral("GES.INI");
+    const QString file = paths.GresDir + kConfigFileName;
     const auto ini = platform::TProfile::Load(file);
     const QString section = QStringLiteral("Visor");
     TViewerSettings settings;
