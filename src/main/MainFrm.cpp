@@ -6,6 +6,10 @@
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
 #include "lib/Cue.h"
+#include "lib/SkinGeometry.h"
+#include "main/Regions.h"
+#include "main/WindowDrag.h"
+#include "main/WindowShape.h"
 #include "platform/Sound.h"
 #include "viewer/GVisor.h"
 
@@ -24,41 +28,7 @@ static void InitMainResources() { Q_INIT_RESOURCE(main); }
 
 namespace {
 
-const QString kDragRegions[] = {QStringLiteral("MOVER"), QStringLiteral("MOVER2")};
 const QString kCue = QStringLiteral("BOTON.WAV");
-const QColor kTreeKey(128, 128, 0);
-// How far an arrow key moves the window while the keyboard is on a drag region.
-constexpr int kKeyMoveStep = 10;
-
-bool IsDragRegion(const QString &id) { return id == kDragRegions[0] || id == kDragRegions[1]; }
-
-// The hint shown over a region, if it has one.
-QString HintFor(const QString &id) {
-    if (id == u"SALIR")
-        return QStringLiteral("Salir");
-    if (id == u"MINIMIZAR")
-        return QStringLiteral("Minimizar");
-    return {};
-}
-
-// What a screen reader says for each region. A disc author names the topic buttons by naming
-// the topics; the fixed ids say what they do. An id that is both keeps its fixed name, since
-// its fixed action runs first.
-THSRgnPresentation PresentRegion(const TTopicList &topics, const QString &id) {
-    static const struct {
-        const char16_t *Id;
-        const char16_t *Name;
-    } fixed[] = {{u"SALIR", u"Salir"},          {u"MINIMIZAR", u"Minimizar"}, {u"CREDITOS", u"Créditos"},
-                 {u"EJECUTAR", u"Abrir"},       {u"LUP", u"Subir"},           {u"LDOWN", u"Bajar"},
-                 {u"MOVER", u"Mover la ventana"}, {u"MOVER2", u"Mover la ventana"}, {u"EMAIL", u"Correo"}};
-    THSRgnPresentation p{id, topics.HasTopicForRegion(id)};
-    if (p.Checkable)
-        p.Name = topics.TopicForRegion(id);
-    for (const auto &f : fixed)
-        if (id == QStringView(f.Id))
-            p.Name = QString::fromUtf16(f.Name);
-    return p;
-}
 
 // To assistive tools the skin is a window named by its title, as a framed window would be.
 QAccessibleInterface *MainFrmFactory(const QString &className, QObject *object) {
@@ -99,8 +69,9 @@ QLabel *TMainFrm::LblInfo() const { return FUi->LblInfo; }
 
 void TMainFrm::PlaceWindow() {
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, kWidth, kHeight);
-    setGeometry(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - kHeight) / 2, kWidth, kHeight);
+    const QRect area = screen ? screen->geometry() : QRect(QPoint(0, 0), kSkinSize);
+    const int w = kSkinSize.width(), h = kSkinSize.height();
+    setGeometry(area.x() + (area.width() - w) / 2, area.y() + (area.height() - h) / 2, w, h);
 }
 
 void TMainFrm::FormCreate() {
@@ -109,10 +80,12 @@ void TMainFrm::FormCreate() {
     setAttribute(Qt::WA_NoSystemBackground);
     // The skin has one size: said so, a tiling compositor floats the window instead of
     // stretching it over the screen.
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(kSkinSize);
     PlaceWindow();
     FCurrentItem = nullptr;
 
+    // Where the skin paints the tree's panel: the design leaves the place to the skin's numbers.
+    Tree()->setGeometry(kTreeRect);
     QFont treeFont = Tree()->font();
     treeFont.setPixelSize(11);
     QFont infoFont = LblInfo()->font();
@@ -134,7 +107,7 @@ void TMainFrm::FormCreate() {
     LblInfo()->setAttribute(Qt::WA_TranslucentBackground);
     LblInfo()->setText(QString());
 
-    Tree()->SetColor(kTreeKey);
+    Tree()->SetColor(QColor(kTreeKey));
     Tree()->SetNoScroll(true);
     Tree()->SetSingleExpand(true);
     Tree()->SetShowLines(true);
@@ -151,14 +124,9 @@ void TMainFrm::FormCreate() {
     }
     Tree()->SetBackground(back);
 
-    FShape = MaskRegion(QImage(QStringLiteral(":/telvaro/mask.bmp")));
-    // The mask is the window's shape for the X server; but Wayland compositors take it for
-    // input alone, and some X compositors show a window's whole surface whatever its shape:
-    // for them the shape is made of transparent pixels too, the skin drawn within it only.
-    if (!FShape.isEmpty()) {
-        setAttribute(Qt::WA_TranslucentBackground);
-        Hot()->setMask(FShape);
-    }
+    FShape = SkinShape();
+    ShapeSkin(this, Hot(), FShape);
+    FDrag = std::make_unique<TWindowDrag>(this, Hot());
 
     connect(Hot(), &TCustomHotZone::OnHit, this, &TMainFrm::HotHit);
     connect(Hot(), &TCustomHotZone::OnEnter, this, &TMainFrm::HotEnter);
@@ -187,32 +155,6 @@ void TMainFrm::FollowPrimaryScreen(QScreen *screen) {
         FScreenChange = connect(screen, &QScreen::geometryChanged, this, &TMainFrm::DisplayChanged);
 }
 
-QRegion TMainFrm::MaskRegion(const QImage &mask) {
-    if (mask.isNull() || mask.width() == 0 || mask.height() == 0)
-        return {};
-    const QImage m = mask.convertToFormat(QImage::Format_RGB32);
-    const QRgb outside = m.pixel(0, 0);
-    // Row by row: every maximal run of inside pixels is a rectangle one pixel high.
-    std::vector<QRect> runs;
-    for (int y = 0; y < m.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(m.constScanLine(y));
-        for (int x = 0; x < m.width();) {
-            if (row[x] == outside) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (x < m.width() && row[x] != outside)
-                ++x;
-            runs.emplace_back(start, y, x - start, 1);
-        }
-    }
-    QRegion region;
-    if (!runs.empty())
-        region.setRects(runs.data(), int(runs.size()));
-    return region;
-}
-
 void TMainFrm::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     // Qt also sends show events when the window comes back from minimised: the first showing
@@ -236,8 +178,9 @@ void TMainFrm::FormShow() {
 
 void TMainFrm::PrepareRegions() {
     Hot()->SetRegionsCursor(crHandPoint);
-    Hot()->IncludeRegionFlags(QStringLiteral("LUP"), hsAutoRepeat);
-    Hot()->IncludeRegionFlags(QStringLiteral("LDOWN"), hsAutoRepeat);
+    for (const TRegionRole &role : RegionRoles())
+        if (role.Repeats)
+            Hot()->IncludeRegionFlags(role.Id, hsAutoRepeat);
 }
 
 void TMainFrm::SelectTopic(const QString &topicName) {
@@ -293,14 +236,14 @@ void TMainFrm::TreeChange() {
 }
 
 void TMainFrm::HotEnter(QObject *, const QString &Id) {
-    const QString hint = HintFor(Id);
+    const QString hint = RegionHint(Id);
     if (!hint.isEmpty())
         Hot()->setToolTip(hint);
 }
 
 void TMainFrm::HotFocus(QObject *, const QString &Id) {
     // The keyboard's counterpart of the hover hint: shown at once below the region.
-    const QString hint = HintFor(Id);
+    const QString hint = RegionHint(Id);
     if (hint.isEmpty()) {
         QToolTip::hideText();
         return;
@@ -315,31 +258,34 @@ void TMainFrm::HotLeave(QObject *, const QString &) {
 }
 
 void TMainFrm::HotHit(QObject *, const QString &Id) {
-    if (Id != u"EJECUTAR" && Id != u"SALIR")
+    const TRegionRole *role = FindRegionRole(Id);
+    if (!role || role->Click)
         PlayCue(FDisc.GresDir, kCue, false);
-    // Each test stands on its own, in this order.
-    if (Id == u"SALIR") {
-        PlayCue(FDisc.GresDir, kCue, true);
-        close();
-    }
-    if (Id == u"MINIMIZAR")
-        MinimizeApplication();
-    if (Id == u"EMAIL")
-        SendMail(kMakerMail, kMailSubject);
-    if (Id == u"LUP")
-        SendKeyToTree(Qt::Key_Up);
-    if (Id == u"LDOWN")
-        SendKeyToTree(Qt::Key_Down);
-    if (Id == u"CREDITOS") {
-        FinishSetup();
-        if (FAbout)
-            FAbout->exec();
-    }
-    if (Id == u"EJECUTAR")
-        ActivateItem(QGuiApplication::keyboardModifiers());
+    if (role && role->Press)
+        (this->*role->Press)();
+    // After the fixed action: an id that is also a topic's does both.
     if (FDisc.TopicList.HasTopicForRegion(Id))
         SelectTopic(FDisc.TopicList.TopicForRegion(Id));
 }
+
+void TMainFrm::Exit() {
+    PlayCue(FDisc.GresDir, kCue, true);
+    close();
+}
+
+void TMainFrm::MailMaker() { SendMail(kMakerMail, kMailSubject); }
+
+void TMainFrm::LineUp() { SendKeyToTree(Qt::Key_Up); }
+
+void TMainFrm::LineDown() { SendKeyToTree(Qt::Key_Down); }
+
+void TMainFrm::ShowCredits() {
+    FinishSetup();
+    if (FAbout)
+        FAbout->exec();
+}
+
+void TMainFrm::ActivateCurrentItem() { ActivateItem(QGuiApplication::keyboardModifiers()); }
 
 void TMainFrm::FinishSetup() {
     if (!FDeferredSetup)
@@ -441,9 +387,9 @@ void TMainFrm::TimerTimer() {
             Hot()->ExcludeRegionFlags(id, hsLatched);
     };
     if (TopVisibleItem(Tree()) != Tree()->topLevelItem(0))
-        blink(QStringLiteral("LUP"));
+        blink(RegionIdFor(&TMainFrm::LineUp));
     if (LastVisibleItem(Tree()) != LastExpandedItem(Tree()))
-        blink(QStringLiteral("LDOWN"));
+        blink(RegionIdFor(&TMainFrm::LineDown));
 }
 
 bool TMainFrm::TreeKeyDown(QKeyEvent *event) {
@@ -454,79 +400,6 @@ bool TMainFrm::TreeKeyDown(QKeyEvent *event) {
         return true;
     }
     return false;
-}
-
-bool TMainFrm::OverDragRegion(QPoint pos) {
-    bool over = false;
-    for (const QString &id : kDragRegions) {
-        const QRect box = Hot()->GetRegionRect(id);
-        if (box.contains(pos)) {
-            if (!(Hot()->GetRegionFlags(id) & hsLatched))
-                Hot()->IncludeRegionFlags(id, hsLatched);
-            over = true;
-        } else if (Hot()->GetRegionFlags(id) & hsLatched) {
-            Hot()->ExcludeRegionFlags(id, hsLatched);
-        }
-    }
-    return over;
-}
-
-bool TMainFrm::HotPointer(QEvent *event) {
-    auto *me = static_cast<QMouseEvent *>(event);
-    if (FManualDrag) {
-        if (event->type() == QEvent::MouseMove) {
-            move(FWindowStart + me->globalPosition().toPoint() - FDragStart);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease) {
-            FManualDrag = false;
-            return true;
-        }
-    }
-    // While a region is held, the hot image owns the pointer.
-    if (Hot()->Pressing())
-        return false;
-    const bool inBox = OverDragRegion(Hot()->PixelAt(*me));
-    if (event->type() == QEvent::MouseMove) {
-        if (inBox && !FInDragBox) {
-            // To the hot image the pointer has left: it unlights what it lit and says so.
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(Hot(), &leave);
-            Hot()->setCursor(Qt::ArrowCursor);
-        }
-        FInDragBox = inBox;
-        return inBox;
-    }
-    if (!inBox)
-        return false;
-    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
-        me->button() == Qt::LeftButton) {
-        QWindow *window = windowHandle();
-        if (!window || !window->startSystemMove()) {
-            // No window manager to move us: follow the pointer ourselves.
-            FManualDrag = true;
-            FDragStart = me->globalPosition().toPoint();
-            FWindowStart = pos();
-        }
-    }
-    return true;
-}
-
-bool TMainFrm::HotKey(QKeyEvent *event) {
-    // On a drag region the arrows move the window, as dragging it would.
-    const THSRgn *focus = Hot()->FocusRgn();
-    if (!focus || !IsDragRegion(focus->Id))
-        return false;
-    QPoint step;
-    switch (event->key()) {
-    case Qt::Key_Left: step = {-kKeyMoveStep, 0}; break;
-    case Qt::Key_Right: step = {kKeyMoveStep, 0}; break;
-    case Qt::Key_Up: step = {0, -kKeyMoveStep}; break;
-    case Qt::Key_Down: step = {0, kKeyMoveStep}; break;
-    default: return false;
-    }
-    move(pos() + step);
-    return true;
 }
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
@@ -542,12 +415,12 @@ bool TMainFrm::eventFilter(QObject *watched, QEvent *event) {
             return false;
         case QEvent::KeyPress:
             platform::PreloadSound();
-            return HotKey(static_cast<QKeyEvent *>(event));
+            return FDrag->Key(static_cast<QKeyEvent *>(event));
         case QEvent::MouseMove:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
-            return HotPointer(event);
+            return FDrag->Pointer(static_cast<QMouseEvent *>(event));
         default:
             return false;
         }

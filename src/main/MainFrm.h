@@ -3,7 +3,6 @@
 // tree drawn over it and the information label.
 #include "catalogue/GTree.h"
 
-#include <QPoint>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
@@ -22,13 +21,12 @@ class TGTreeView;
 class THotImg;
 class TAboutFrm;
 class TVisorFrm;
+class TWindowDrag;
 struct TDisc;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 432;
-    static constexpr int kHeight = 384;
     static constexpr int kTimerInterval = 600;
 
     // The window shows Disc, which must outlive it.
@@ -53,6 +51,14 @@ public:
     void ActivateItem(Qt::KeyboardModifiers modifiers);
     void TimerTimer();
     void NoteActivity();
+    // What the skin's fixed regions do when pressed (the table in Regions.cpp names them).
+    void Exit();
+    void MinimizeApplication();
+    void MailMaker();
+    void LineUp();
+    void LineDown();
+    void ShowCredits();
+    void ActivateCurrentItem();
     // Brings the window back from another start of the program.
     void RestoreAndRaise();
     // A change of the primary screen's geometry, or another screen made primary: re-centre
@@ -65,7 +71,6 @@ public:
     bool FirstTick() const { return FFirstTick; }
     // The window's shape, built from the mask bitmap.
     const QRegion &Shape() const { return FShape; }
-    static QRegion MaskRegion(const QImage &mask);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -82,12 +87,8 @@ private:
     void HotEnter(QObject *Sender, const QString &Id);
     void HotLeave(QObject *Sender, const QString &Id);
     void HotFocus(QObject *Sender, const QString &Id);
-    bool HotKey(QKeyEvent *event);
     void SendKeyToTree(int key);
     bool TreeKeyDown(QKeyEvent *event);
-    bool HotPointer(QEvent *event);
-    bool OverDragRegion(QPoint pos);
-    void MinimizeApplication();
     void FollowPrimaryScreen(QScreen *screen);
 
     std::unique_ptr<Ui::TMainFrm> FUi;
@@ -105,8 +106,5 @@ private:
     std::function<void()> FDeferredSetup;
     QRegion FShape;
     QMetaObject::Connection FScreenChange;
-    bool FInDragBox = false;
-    bool FManualDrag = false;
-    QPoint FDragStart;
-    QPoint FWindowStart;
+    std::unique_ptr<TWindowDrag> FDrag;
 };

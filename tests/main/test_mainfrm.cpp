@@ -1,8 +1,10 @@
 #include "main/MainFrm.h"
+#include "main/WindowShape.h"
 
 #include "about/AboutFrm.h"
 #include "catalogue/GTreeView.h"
 #include "hotzone/HotImg.h"
+#include "lib/SkinGeometry.h"
 #include "main/Accessibility.h"
 #include "viewer/GVisor.h"
 
@@ -29,7 +31,7 @@ namespace {
 // A disc made for these tests: a skin whose normal picture is dark and whose lit twin is
 // bright, two topics, and targets of every kind.
 void MakeDisc(TDiscFolder &d) {
-    d.Skin(QSize(432, 384), QColor(20, 30, 60), QColor(250, 200, 40));
+    d.Skin(kSkinSize, QColor(20, 30, 60), QColor(250, 200, 40));
     d.Write("GRES/GES.INI", "[Temas]\r\nVideo=menu\\VIDEO.INI\r\nImagen=menu\\imagen.ini\r\n");
     QByteArray video = "[Carpeta]\r\n"
                        "[Carpeta\\Manual]\r\nExe=.\\DOCS\\manual.pdf\r\n"
@@ -157,8 +159,10 @@ private Q_SLOTS:
 
 void TestMainFrm::placementAndShape() {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QCOMPARE(F->geometry(), QRect((screen.width() - 432) / 2, (screen.height() - 384) / 2, 432, 384));
+    const QSize size = kSkinSize;
+    QCOMPARE(F->geometry(), QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2), size));
     QVERIFY(F->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(Tree()->geometry(), kTreeRect);
     const QRegion mask = F->mask();
     QVERIFY(!mask.isEmpty());
     QVERIFY(!mask.contains(QPoint(0, 0)));           // the mask's outside
@@ -174,9 +178,9 @@ void TestMainFrm::placementAndShape() {
     m.setPixel(2, 0, qRgb(9, 9, 9));
     m.setPixel(0, 1, qRgb(0, 0, 0));
     m.setPixel(3, 1, qRgb(0, 0, 0));
-    const QRegion r = TMainFrm::MaskRegion(m);
+    const QRegion r = MaskRegion(m);
     QCOMPARE(r, QRegion(1, 0, 2, 1) + QRegion(0, 1, 1, 1) + QRegion(3, 1, 1, 1));
-    QVERIFY(TMainFrm::MaskRegion(QImage()).isEmpty());
+    QVERIFY(MaskRegion(QImage()).isEmpty());
 }
 
 void TestMainFrm::displayChangeRecentres() {
@@ -212,7 +216,7 @@ void TestMainFrm::withoutASkinTheKeyColourNeverShows() {
     const QImage shown = f.grab(f.Tree()->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
-            QVERIFY2(shown.pixel(x, y) != qRgb(128, 128, 0), qPrintable(QString("%1,%2").arg(x).arg(y)));
+            QVERIFY2(shown.pixel(x, y) != kTreeKey, qPrintable(QString("%1,%2").arg(x).arg(y)));
 }
 
 void TestMainFrm::fontsFallBackToTheDesign() {
