@@ -1,11 +1,13 @@
 // telvaro-artwork: paints the menu's and the viewer's artwork and the sample disc's media, the
 // same bytes on every run. Each command writes the files it names; any failed check ends with
 // exit code 1.
+#include "ArtBmp.h"
 #include "ArtCompare.h"
 #include "ArtGif.h"
 #include "ArtMap.h"
 #include "ArtMedia.h"
 #include "ArtPictures.h"
+#include "ArtPreview.h"
 #include "ArtSkin.h"
 #include "ArtViewer.h"
 

@@ -1,15 +1,18 @@
 // The skin, the mask and the sample disc as committed, checked against what the menu needs of
 // them; and the generator's own encoders (GIF, PDF, MIDI) read back independently.
+#include "ArtBmp.h"
 #include "ArtCompare.h"
 #include "ArtGif.h"
 #include "ArtMap.h"
 #include "ArtMedia.h"
+#include "ArtShape.h"
 #include "ArtSkin.h"
 #include "ArtViewer.h"
 
 #include "platform/Files.h"
 #include "hotzone/DesignProperty.h"
 #include "hotzone/HotZone.h"
+#include "lib/SkinGeometry.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 #include "support/TestFiles.h"
@@ -142,8 +145,8 @@ void TestArtwork::skinFiles() {
     for (const QByteArray *b : {&normalBytes, &litBytes, &maskBytes}) {
         QVERIFY(b->size() > 54);
         QVERIFY(b->startsWith("BM"));
-        QCOMPARE(Le(*b, 18, 4), 432u);
-        QCOMPARE(Le(*b, 22, 4), 384u);
+        QCOMPARE(Le(*b, 18, 4), uint32_t(kSkinSize.width()));
+        QCOMPARE(Le(*b, 22, 4), uint32_t(kSkinSize.height()));
     }
     QCOMPARE(Le(normalBytes, 28, 2), 24u);
     QCOMPARE(Le(litBytes, 28, 2), 24u);
@@ -157,18 +160,19 @@ void TestArtwork::skinFiles() {
     QCOMPARE(outside, qRgb(255, 255, 255));
 
     int insideCount = 0;
-    for (int y = 0; y < 384; ++y)
-        for (int x = 0; x < 432; ++x) {
+    const int w = kSkinSize.width(), h = kSkinSize.height();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
             const bool in = mask.pixel(x, y) != outside;
             QVERIFY(in || mask.pixel(x, y) == qRgb(255, 255, 255));
             insideCount += in;
-            QVERIFY2(normal.pixel(x, y) != qRgb(128, 128, 0) && lit.pixel(x, y) != qRgb(128, 128, 0),
+            QVERIFY2(normal.pixel(x, y) != kTreeKey && lit.pixel(x, y) != kTreeKey,
                      "the tree's colour key must not appear in the skin");
         }
     // A designed outline, not the whole rectangle and not a sliver.
-    QVERIFY(insideCount > 432 * 384 / 3 && insideCount < 432 * 384 * 9 / 10);
-    for (int y = 41; y < 233; ++y)
-        for (int x = 79; x < 297; ++x)
+    QVERIFY(insideCount > w * h / 3 && insideCount < w * h * 9 / 10);
+    for (int y = kTreeRect.top(); y <= kTreeRect.bottom(); ++y)
+        for (int x = kTreeRect.left(); x <= kTreeRect.right(); ++x)
             QVERIFY(mask.pixel(x, y) != outside);
 
     THSRgnList map;
