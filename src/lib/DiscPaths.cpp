@@ -49,9 +49,7 @@ bool IsOnCDROMDrive(const QString &path) { return platform::IsOnOpticalMount(pat
 QString FindCDROMRoot() { return platform::FirstOpticalRoot(); }
 
 QString AddBackslash(const QString &path) {
-    if (path.isEmpty() || path.endsWith(u'/') || path.endsWith(u'\\'))
-        return path;
-    return path + u'/';
+    return path.isEmpty() ? path : platform::WithTrailingSeparator(path);
 }
 
 QString AddBackslashChar(const QString &path) { return AddBackslash(path); }
@@ -70,9 +68,3 @@ QString ResolvePath(const QString &path, const QString &base, const QString &bas
     return platform::ToSlashes(base) + p;
 }
 
-qint32 FileSizeOf(const QString &path) {
-    const qint64 size = platform::FileSize(QDir::current().absoluteFilePath(platform::ToSlashes(path)));
-    if (size < 0)
-        return -1;
-    return qint32(std::min<qint64>(size, std::numeric_limits<qint32>::max()));
-}

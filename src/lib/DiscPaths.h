@@ -38,5 +38,3 @@ QString FileNamePart(const QString &path);
 // separator means the root of Base's volume, "./" means BaseDir, anything else is appended.
 QString ResolvePath(const QString &path, const QString &base, const QString &baseDir);
 
-// Size of the file in bytes (capped at the largest 32-bit value), or -1 when there is none.
-qint32 FileSizeOf(const QString &path);

@@ -3,7 +3,6 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 
-#include <QGuiApplication>
 
 namespace {
 
@@ -101,7 +100,3 @@ bool SendMail(const QString &address, const QString &subject) {
         link += QStringLiteral("?subject=") + subject;
     return ShellOpen(link);
 }
-
-bool CtrlDown() { return QGuiApplication::keyboardModifiers() & Qt::ControlModifier; }
-
-bool ShiftDown() { return QGuiApplication::keyboardModifiers() & Qt::ShiftModifier; }

@@ -16,9 +16,5 @@ bool RunMediaCommand(const QString &file);
 QString MediaCommandFor(QString command, const QString &file);
 bool SendMail(const QString &address, const QString &subject);
 
-// The Ctrl and Shift state of the input event being handled.
-bool CtrlDown();
-bool ShiftDown();
-
 // The extension of a path: from its last "." on, when no separator or ":" follows; else empty.
 QString ExtensionOf(const QString &path);

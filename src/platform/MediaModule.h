@@ -7,7 +7,7 @@
 namespace platform::media {
 
 // Raised when the table changes shape; a module of another version is refused.
-constexpr int kTableVersion = 1;
+constexpr int kTableVersion = 2;
 
 // What a pipe tells its owner, from any thread, through its TEventSink.
 enum TEvent : int {
@@ -31,7 +31,6 @@ struct TTable {
     // The cue player: a new cue cuts off the old one; Wait returns when it has ended or failed.
     bool (*PlayCue)(const char *uri, bool wait);
     void (*StopCue)();
-    void (*PrepareCue)();
     void (*FreeCue)();
 
     // Makes a playbin for Uri and starts its preparation (to paused, prerolled) on GStreamer's

@@ -18,11 +18,6 @@ bool PlaySoundFile(const QString &path, bool wait) {
     return media && media->PlayCue(QUrl::fromLocalFile(real).toEncoded().constData(), wait);
 }
 
-void PrepareSound() {
-    if (const media::TTable *media = MediaTable())
-        media->PrepareCue();
-}
-
 void PreloadSound() { PreloadMedia(); }
 
 // Neither stopping nor freeing loads the media layer: with nothing played there is nothing to do.

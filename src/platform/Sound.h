@@ -10,8 +10,6 @@ namespace platform {
 // input. False when the file cannot be played; nothing is ever shown.
 bool PlaySoundFile(const QString &path, bool wait);
 void StopSound();
-// Starts the sound system and makes the cue player now, so that the first cue starts at once.
-void PrepareSound();
 // Starts loading the sound system on a thread of its own, at the first sign that a person is
 // about to use the window, so that the first cue does not wait for it. Once; returns at once.
 void PreloadSound();

@@ -49,7 +49,6 @@ private Q_SLOTS:
     void namesAsTheDirectoryHoldsThem();
     void wildcards_data();
     void wildcards();
-    void fileSizeOf();
     void delayWaitsAndHandlesEvents();
     void delayEndsWhenTheTickWraps();
     void cuePathsAreBounded();
@@ -261,13 +260,6 @@ void TestDiscLib::wildcards() {
     QFETCH(QString, pattern);
     QFETCH(bool, match);
     QCOMPARE(MatchesWildcard(name, pattern), match);
-}
-
-void TestDiscLib::fileSizeOf() {
-    Write(P("size/f.bin"), 1234);
-    QCOMPARE(FileSizeOf(P("size/F.BIN")), 1234);
-    QCOMPARE(FileSizeOf(P("size/none")), -1);
-    QCOMPARE(FileSizeOf(P("size")), -1);
 }
 
 void TestDiscLib::delayWaitsAndHandlesEvents() {

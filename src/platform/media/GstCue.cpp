@@ -117,8 +117,6 @@ bool Play(const char *uri, bool wait) {
     return ended;
 }
 
-void Prepare() { CuePlayer(); }
-
 void Stop() {
     if (!gCue)
         return;

@@ -6,7 +6,6 @@ namespace platform {
 namespace gstcue {
 bool Play(const char *uri, bool wait);
 void Stop();
-void Prepare();
 void Free();
 } // namespace gstcue
 namespace gstpipe {
@@ -56,7 +55,6 @@ constexpr media::TTable kTable = {
     Mp3Supported,
     gstcue::Play,
     gstcue::Stop,
-    gstcue::Prepare,
     gstcue::Free,
     gstpipe::Open,
     gstpipe::Wait,
