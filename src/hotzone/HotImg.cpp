@@ -17,10 +17,6 @@ QImage Drawable(const QImage &img) {
     return img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
 }
 
-QString WithSlash(const QString &folder) {
-    return folder.endsWith(u'/') || folder.endsWith(u'\\') ? folder : folder + u'/';
-}
-
 QStringList FiveFolders(const QString &p) {
     return QStringList{p + QStringLiteral("GRES/"), p + QStringLiteral("RES/"), p + QStringLiteral("PRES/"),
                        p + QStringLiteral("BMP/"), p};
@@ -29,16 +25,16 @@ QStringList FiveFolders(const QString &p) {
 } // namespace
 
 THotImg::THotImg(QWidget *parent) : TCustomHotZone(parent) {
-    FSearchPath = FiveFolders(WithSlash(QFileInfo(platform::ProgramFile()).path())).join(u';');
+    FSearchPath = FiveFolders(platform::WithTrailingSeparator(QFileInfo(platform::ProgramFile()).path())).join(u';');
 }
 
 void THotImg::SetDiscFolder(const QString &baseDir) {
     // The program usually lies outside the disc here (a build folder, /usr/bin): the disc's own
     // folders follow the program's.
-    const QString p = WithSlash(QFileInfo(platform::ProgramFile()).path());
-    if (baseDir.isEmpty() || WithSlash(baseDir) == p)
+    const QString p = platform::WithTrailingSeparator(QFileInfo(platform::ProgramFile()).path());
+    if (baseDir.isEmpty() || platform::WithTrailingSeparator(baseDir) == p)
         return;
-    FSearchPath += u';' + FiveFolders(WithSlash(baseDir)).join(u';');
+    FSearchPath += u';' + FiveFolders(platform::WithTrailingSeparator(baseDir)).join(u';');
     // A name found among the program's folders would be found first again: only the names that
     // found no file are read once more.
     if (FImg.isNull() && !FImgAsked.isEmpty())
@@ -71,7 +67,7 @@ QString THotImg::ResolveName(const QString &name, TLoadNotes *notes) const {
         if (platform::IsRegularFile(file))
             return file;
         for (const QString &folder : FSearchPath.split(u';', Qt::SkipEmptyParts)) {
-            const QString candidate = WithSlash(platform::ToSlashes(folder)) + file;
+            const QString candidate = platform::WithTrailingSeparator(platform::ToSlashes(folder)) + file;
             if (platform::IsRegularFile(candidate))
                 return candidate;
         }

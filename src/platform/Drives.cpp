@@ -14,11 +14,6 @@ namespace {
 std::optional<QByteArray> gMountInfo;
 QString gSysfsRoot = QStringLiteral("/sys");
 
-QString WithSlash(QString s) {
-    if (!s.endsWith(u'/'))
-        s += u'/';
-    return s;
-}
 
 // The kernel writes a blank, tab, newline or backslash in a path as a three-digit octal escape
 // ("\040"); anything else stands for itself.
@@ -59,7 +54,7 @@ std::vector<TMount> ParseMountInfo(const QByteArray &text) {
         }
         if (!majorOk || !minorOk || f[4].isEmpty())
             continue;
-        m.Root = WithSlash(QFile::decodeName(Unescape(f[4])));
+        m.Root = WithTrailingSeparator(QFile::decodeName(Unescape(f[4])));
         m.FsType = QString::fromUtf8(Unescape(f[dash + 1]));
         m.Source = QFile::decodeName(Unescape(f[dash + 2]));
         m.ReadOnly = f[5].split(',').contains("ro");
@@ -100,7 +95,7 @@ bool IsOpticalMount(const TMount &m) {
 }
 
 const TMount *MountOf(const std::vector<TMount> &mounts, const QString &path) {
-    const QString p = WithSlash(QDir::cleanPath(QDir(ToSlashes(path)).absolutePath()));
+    const QString p = WithTrailingSeparator(QDir::cleanPath(QDir(ToSlashes(path)).absolutePath()));
     const TMount *best = nullptr;
     for (const TMount &m : mounts)
         if (p.startsWith(m.Root) && (!best || m.Root.size() >= best->Root.size()))

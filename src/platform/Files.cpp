@@ -128,6 +128,10 @@ QString ToSlashes(QString path) {
     return path;
 }
 
+QString WithTrailingSeparator(const QString &path) {
+    return path.endsWith(u'/') || path.endsWith(u'\\') ? path : path + u'/';
+}
+
 QString ResolveCase(const QString &path) {
     if (path.isEmpty())
         return {};

@@ -13,6 +13,8 @@ namespace platform {
 
 // "\" and "/" both separate; the result uses "/".
 QString ToSlashes(QString path);
+// Path as a folder: ending in a separator ("/" added unless it ends in "/" or "\" already).
+QString WithTrailingSeparator(const QString &path);
 
 // A file name as text: UTF-8, with each byte that is not part of valid UTF-8 kept as the lone
 // surrogate U+DC80..U+DCFF, so that a name listed from a folder turns back into the very bytes
