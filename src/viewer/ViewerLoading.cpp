@@ -68,7 +68,11 @@ void TVisorFrm::LoadPicture(const QString &path) {
         QByteArray bytes;
         const TPictureFormat format = FormatForPath(path);
         ok = format != TPictureFormat::None && ReadPictureFile(file, FPicture.Limits(), bytes) &&
-             PrepareForBox(FPicture, bytes, format, FitBox(), &fitted, [this] { PlaceNewPicture(); });
+             PrepareForBox(FPicture, bytes, format, FitBox(), &fitted, [this] {
+                 PlaceNewPicture();
+                 // Painted now: an animation's first frame shows while the other frames decode.
+                 FUi->Box->repaint();
+             });
         if (serial != FLoadSerial)
             return;
     }
