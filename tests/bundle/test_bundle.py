@@ -314,7 +314,7 @@ class Started:
                                      cwd=cwd, env=env)
 
     def window(self, timeout=20.0):
-        """The viewable 432 x 384 window of this process, and the seconds from the start to it."""
+        """The viewable window of the skin's size of this process, and the seconds from the start to it."""
         def find():
             for wid in e.windows_of(self.proc.pid):
                 info = e.window_info(wid)

@@ -16,7 +16,7 @@ def skin_windows():
 
 
 def centre(box):
-    return e.centre(box, (296, 192))
+    return e.centre(box, e.PLACE)
 
 
 def second_start(c, exe=None):
@@ -40,7 +40,7 @@ def run(c):
     e.pointer_at(*centre(e.BOXES["IMAGEN"]))
     e.button("click")
     e.pointer_at(5, 5)
-    check(bool(e.poll(lambda: c.lit_share(c.shot("first-imagen"), (296, 192), e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)),
+    check(bool(e.poll(lambda: c.lit_share(c.shot("first-imagen"), e.PLACE, e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)),
           "the first instance shows the Imagen topic")
 
     p, rc, secs, shown = second_start(c)
@@ -59,13 +59,13 @@ def run(c):
     other = c.program().start(copy)
     check(other.main_window() is not None, "a copy of the program at another path starts a window of its own")
     check(len(skin_windows()) == 2, f"then two menu windows are on the screen ({len(skin_windows())})")
-    check(bool(e.poll(lambda: c.lit_share(c.shot("copy-on-top"), (296, 192), e.BOXES["IMAGEN"]) < 0.05, 5, 0.2)),
+    check(bool(e.poll(lambda: c.lit_share(c.shot("copy-on-top"), e.PLACE, e.BOXES["IMAGEN"]) < 0.05, 5, 0.2)),
           "the copy's window, on its first topic, lies over the first instance")
 
     # Starting the first program file again brings its instance to the front.
     p, rc, secs, shown = second_start(c)
     check(rc == 0 and not shown, f"another start of the first program file exits 0 without a window (code {rc})")
-    raised = e.poll(lambda: c.lit_share(c.shot("first-raised"), (296, 192), e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
+    raised = e.poll(lambda: c.lit_share(c.shot("first-raised"), e.PLACE, e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
     check(bool(raised), "and the first instance's window comes to the front, its topic kept")
     check(bool(e.poll(lambda: e.active_window() == wid, 5)), "and it becomes the active window")
 
@@ -80,16 +80,16 @@ def run(c):
           f"{'viewable' if (e.window_info(wid) or {}).get('viewable') else 'not viewable'})")
     check("HIDDEN" in e.net_wm_state(wid), f"the window manager calls it hidden ({sorted(e.net_wm_state(wid))})")
     check(first.alive(), "the minimised instance keeps running")
-    check(bool(e.poll(lambda: c.lit_share(c.shot("first-minimised"), (296, 192), e.BOXES["IMAGEN"]) < 0.05, 5, 0.2)),
+    check(bool(e.poll(lambda: c.lit_share(c.shot("first-minimised"), e.PLACE, e.BOXES["IMAGEN"]) < 0.05, 5, 0.2)),
           "the copy's window shows where the minimised one was")
     p, rc, secs, shown = second_start(c)
     check(rc == 0 and not shown, f"a start while it is minimised exits 0 without a window (code {rc})")
     restored = e.poll(lambda: e.wm_state(wid) == "Normal" and (e.window_info(wid) or {}).get("viewable"), 5)
     check(bool(restored), f"and the minimised window is restored (state {e.wm_state(wid)})")
     info = e.window_info(wid) or {}
-    check((info.get("x"), info.get("y"), info.get("w"), info.get("h")) == (296, 192, e.WIDTH, e.HEIGHT),
+    check((info.get("x"), info.get("y"), info.get("w"), info.get("h")) == (*e.PLACE, e.WIDTH, e.HEIGHT),
           f"in its old place and size ({info.get('x')},{info.get('y')} {info.get('w')}x{info.get('h')})")
-    on_top = e.poll(lambda: c.lit_share(c.shot("first-restored"), (296, 192), e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
+    on_top = e.poll(lambda: c.lit_share(c.shot("first-restored"), e.PLACE, e.BOXES["IMAGEN"]) > 0.95, 5, 0.2)
     check(bool(on_top), "over the copy's window, its topic kept")
     check(bool(e.poll(lambda: e.active_window() == wid, 5)), "and it becomes the active window")
     other.close()

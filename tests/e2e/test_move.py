@@ -13,8 +13,9 @@ def run(c):
         return
     check(e.wm_state(wid) is None, "no window manager has taken the window in hand")
     info = e.window_info(wid)
-    check((info["x"], info["y"], info["w"], info["h"]) == (296, 192, 432, 384),
-          f"the window lies at 296,192 with size 432x384 (got {info['x']},{info['y']} {info['w']}x{info['h']})")
+    check((info["x"], info["y"], info["w"], info["h"]) == (*e.PLACE, e.WIDTH, e.HEIGHT),
+          f"the window lies at {e.PLACE[0]},{e.PLACE[1]} with size {e.WIDTH}x{e.HEIGHT} "
+          f"(got {info['x']},{info['y']} {info['w']}x{info['h']})")
     check_drag(c, prog, wid, (info["x"], info["y"]))
 
 

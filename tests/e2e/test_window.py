@@ -17,8 +17,9 @@ def run(c):
     if not check(wid is not None, "the main window appears within 10 s"):
         return
     info = e.window_info(wid)
-    check((info["x"], info["y"], info["w"], info["h"]) == (296, 192, 432, 384),
-          f"the window lies at 296,192 with size 432x384 (got {info['x']},{info['y']} {info['w']}x{info['h']})")
+    check((info["x"], info["y"], info["w"], info["h"]) == (*e.PLACE, e.WIDTH, e.HEIGHT),
+          f"the window lies at {e.PLACE[0]},{e.PLACE[1]} with size {e.WIDTH}x{e.HEIGHT} "
+          f"(got {info['x']},{info['y']} {info['w']}x{info['h']})")
     origin = (info["x"], info["y"])
     c.wid = wid
     check(e.wm_state(wid) == "Normal", f"the window manager shows the window in its normal state ({e.wm_state(wid)})")
@@ -96,7 +97,7 @@ def check_tree(c, shot, origin):
     tree = e.box_pixels(e.TREE)
     differ = 1 - e.share_equal(shot, origin, c.normal, tree)
     check(differ > 0.03, f"the first topic's nodes are drawn over the skin ({differ:.1%} of the tree area differs from it)")
-    key = sum(1 for x, y in tree if shot.pixel(ox + x, oy + y) == (128, 128, 0))
+    key = sum(1 for x, y in tree if shot.pixel(ox + x, oy + y) == e.TREE_KEY)
     check(key == 0, f"the tree's olive key colour never reaches the screen ({key} pixels of it)")
     # Below the last node the tree is see-through: the skin's panel shows there unchanged.
     bottom = e.box_pixels((e.TREE[0], e.TREE[3] - 30, e.TREE[2], e.TREE[3]))

@@ -18,12 +18,42 @@ import time
 import testdisc  # noqa: F401  (the cases make their discs with it)
 
 SCREEN = (1024, 768)
-WIDTH, HEIGHT = 432, 384
+
+_SKIN = None
+_SKIN_NAMES = ("WIDTH", "HEIGHT", "TREE", "TREE_KEY", "PLACE")
+
+
+def skin_geometry():
+    """The skin's geometry as the build wrote it from the menu's own header (lib/SkinGeometry.h),
+    read at the first need, so that a script that looks at no window needs no build:
+    WIDTH, HEIGHT: the window's size; TREE: the tree's box in window pixels (left, top, right,
+    bottom, the last two outside); TREE_KEY: its colour key as a screenshot's pixel reads;
+    PLACE: where the menu centres its window on SCREEN."""
+    global _SKIN
+    if _SKIN is None:
+        path = os.environ.get("TELVARO_SKIN_GEOMETRY", "")
+        try:
+            with open(path, encoding="utf-8") as f:
+                g = json.load(f)
+        except (OSError, ValueError) as err:
+            sys.exit(f"e2e: TELVARO_SKIN_GEOMETRY must name the build's skin-geometry.json ({path!r}: {err})")
+        x, y, w, h = g["tree"]
+        _SKIN = {"WIDTH": g["width"], "HEIGHT": g["height"], "TREE": (x, y, x + w, y + h),
+                 "TREE_KEY": tuple(g["treeKey"]),
+                 "PLACE": ((SCREEN[0] - g["width"]) // 2, (SCREEN[1] - g["height"]) // 2)}
+    return _SKIN
+
+
+def __getattr__(name):
+    """The cases' e.WIDTH, e.HEIGHT, e.TREE, e.TREE_KEY and e.PLACE (see skin_geometry)."""
+    if name in _SKIN_NAMES:
+        return skin_geometry()[name]
+    raise AttributeError(f"module {__name__!r} has no attribute {name!r}")
+
 
 # Boxes of the map's regions by id, in window pixels: left, top, right, bottom (right and bottom
 # outside), as the program's checker reads them (map_boxes); filled in when a case starts.
 BOXES = {}
-TREE = (79, 41, 297, 233)
 
 FAILURES = []
 
@@ -332,11 +362,12 @@ class Program:
         """The program's viewable window of the skin's size, polled for; None when it never comes
         (then what is known of the program is logged)."""
         scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))  # the skin's size in device pixels
+        width, height = skin_geometry()["WIDTH"], skin_geometry()["HEIGHT"]
 
         def find():
             for wid in windows_of(self.proc.pid):
                 info = window_info(wid)
-                if info and info["viewable"] and (info["w"], info["h"]) == (round(WIDTH * scale), round(HEIGHT * scale)):
+                if info and info["viewable"] and (info["w"], info["h"]) == (round(width * scale), round(height * scale)):
                     return wid
             return None
         wid = poll(find, timeout)
@@ -541,19 +572,21 @@ def differing_from_both(ref_a, ref_b, points):
 def find_skin(c, shot):
     """Where a compositor placed the window, found by its skin on the screen: the origin whose
     bare-skin pixels (inside the mask, away from the tree and the regions) match, or None."""
-    covered = [TREE, (150, 236, 300, 256)] + list(BOXES.values())
+    skin = skin_geometry()
+    width, height = skin["WIDTH"], skin["HEIGHT"]
+    covered = [skin["TREE"], (150, 236, 300, 256)] + list(BOXES.values())
 
     def bare(x, y):
         return c.inside[y][x] and not any(l <= x < r and t <= y < b for l, t, r, b in covered)
-    points = [(x, y) for y in range(0, HEIGHT, 7) for x in range(0, WIDTH, 7) if bare(x, y)]
+    points = [(x, y) for y in range(0, height, 7) for x in range(0, width, 7) if bare(x, y)]
     # A run of 24 bare pixels on one row, looked for as bytes in the screenshot.
-    px, py = next((x, y) for y in range(HEIGHT) for x in range(WIDTH - 24) if all(bare(x + i, y) for i in range(24)))
-    probe = c.normal.rgb[(py * WIDTH + px) * 3:(py * WIDTH + px + 24) * 3]
+    px, py = next((x, y) for y in range(height) for x in range(width - 24) if all(bare(x + i, y) for i in range(24)))
+    probe = c.normal.rgb[(py * width + px) * 3:(py * width + px + 24) * 3]
     at = shot.rgb.find(probe)
     while at >= 0:
         y, x = divmod(at // 3, shot.width)
         origin = (x - px, y - py)
-        if at % 3 == 0 and 0 <= origin[0] <= shot.width - WIDTH and 0 <= origin[1] <= shot.height - HEIGHT and \
+        if at % 3 == 0 and 0 <= origin[0] <= shot.width - width and 0 <= origin[1] <= shot.height - height and \
                 share_equal(shot, origin, c.normal, points) >= 0.99:
             return origin
         at = shot.rgb.find(probe, at + 1)
