@@ -1,6 +1,7 @@
 #include "catalogue/GItem.h"
 
 #include "lib/DiscPaths.h"
+#include "lib/GExec.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 
@@ -92,10 +93,7 @@ bool IsCollection(const TItem &item) {
     return !FileNamePart(item.Exe).contains(u'.');
 }
 
-bool IsPictureCollection(const TItem &item) {
-    const QString exe = item.Exe.toUpper();
-    return exe.contains(QLatin1String("*.JPG")) || exe.contains(QLatin1String("*.GIF"));
-}
+bool IsPictureCollection(const TItem &item) { return HasPictureWildcard(item.Exe); }
 
 QString FullName(const TItem &item) {
     if (item.Folder.isEmpty())

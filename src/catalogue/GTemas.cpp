@@ -9,20 +9,6 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace {
-
-
-// The file name part of Value without its extension.
-QString BaseNameOf(const QString &value) {
-    QString name = FileNamePart(value);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot >= 0)
-        name.truncate(dot);
-    return name;
-}
-
-} // namespace
-
 QString LocateTopicsFile(const QString &gresDir, TLoadNotes *notes) {
     const QString first = gresDir + kConfigFileName;
     if (platform::IsRegularFile(first))

@@ -54,6 +54,14 @@ QString AddBackslash(const QString &path) {
 
 QString AddBackslashChar(const QString &path) { return AddBackslash(path); }
 
+QString BaseNameOf(const QString &path) {
+    QString name = FileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0)
+        name.truncate(dot);
+    return name;
+}
+
 QString ResolvePath(const QString &path, const QString &base, const QString &baseDir) {
     if (path.isEmpty())
         return {};

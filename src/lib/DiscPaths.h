@@ -33,6 +33,8 @@ QString AddBackslashChar(const QString &path);
 // empty when there is none; FileNamePart is the rest, the whole path when there is no separator.
 QString FolderPart(const QString &path);
 QString FileNamePart(const QString &path);
+// FileNamePart without its extension (from the name's last "." on).
+QString BaseNameOf(const QString &path);
 
 // Resolves a path written in an items file against Base (a folder ending in "/"): a leading
 // separator means the root of Base's volume, "./" means BaseDir, anything else is appended.

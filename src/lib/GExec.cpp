@@ -10,22 +10,10 @@ const QString kMediaExtensions = QStringLiteral("AVI;MOV;WAV;MID;ASF;WMV");
 const QString kPictureExtensions = QStringLiteral("JPG;GIF");
 const QString kAviType = QStringLiteral("video/x-msvideo");
 
-bool IsSeparator(QChar c) { return c == u'\\' || c == u'/' || c == u':'; }
-
 // Up to three characters after the extension's dot, upper-cased.
-QString ExtensionKey(const QString &path) { return ExtensionOf(path).mid(1, 3).toUpper(); }
+QString ExtensionKey(const QString &path) { return platform::ExtensionOf(path).mid(1, 3).toUpper(); }
 
 } // namespace
-
-QString ExtensionOf(const QString &path) {
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (path[i] == u'.')
-            return path.mid(i);
-        if (IsSeparator(path[i]))
-            break;
-    }
-    return {};
-}
 
 bool IsMediaFile(const QString &path) {
     const QString key = ExtensionKey(path);
@@ -38,6 +26,10 @@ bool IsPictureFile(const QString &path) {
     const QString key = ExtensionKey(path);
     if (!key.isEmpty() && kPictureExtensions.contains(key))
         return true;
+    return HasPictureWildcard(path);
+}
+
+bool HasPictureWildcard(const QString &path) {
     const QString upper = path.toUpper();
     return upper.contains(QLatin1String("*.JPG")) || upper.contains(QLatin1String("*.GIF"));
 }

@@ -6,6 +6,8 @@
 
 bool IsMediaFile(const QString &path);
 bool IsPictureFile(const QString &path);
+// Whether a target's mask names pictures ("*.jpg" or "*.gif", in any case).
+bool HasPictureWildcard(const QString &path);
 
 bool ShellRun(const QString &target, const QString &verb, const QString &parameters);
 bool ShellOpen(const QString &target);
@@ -16,5 +18,3 @@ bool RunMediaCommand(const QString &file);
 QString MediaCommandFor(QString command, const QString &file);
 bool SendMail(const QString &address, const QString &subject);
 
-// The extension of a path: from its last "." on, when no separator or ":" follows; else empty.
-QString ExtensionOf(const QString &path);

@@ -5,11 +5,7 @@
 #include <QPainter>
 
 TPictureFormat FormatForPath(const QString &path) {
-    const QString name = platform::ToSlashes(path).section(QLatin1Char('/'), -1);
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return TPictureFormat::None;
-    const QString ext = name.mid(dot + 1).toLower();
+    const QString ext = platform::ExtensionOf(path).mid(1).toLower();
     if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg"))
         return TPictureFormat::Jpeg;
     if (ext == QLatin1String("gif"))

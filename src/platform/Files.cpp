@@ -128,6 +128,16 @@ QString ToSlashes(QString path) {
     return path;
 }
 
+QString ExtensionOf(const QString &path) {
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (path[i] == u'.')
+            return path.mid(i);
+        if (path[i] == u'\\' || path[i] == u'/' || path[i] == u':')
+            break;
+    }
+    return {};
+}
+
 QString WithTrailingSeparator(const QString &path) {
     return path.endsWith(u'/') || path.endsWith(u'\\') ? path : path + u'/';
 }

@@ -13,6 +13,9 @@ namespace platform {
 
 // "\" and "/" both separate; the result uses "/".
 QString ToSlashes(QString path);
+// The extension of a path: from its last "." on, when no separator ("/", "\\" or ":") follows;
+// else empty.
+QString ExtensionOf(const QString &path);
 // Path as a folder: ending in a separator ("/" added unless it ends in "/" or "\" already).
 QString WithTrailingSeparator(const QString &path);
 

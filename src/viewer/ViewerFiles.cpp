@@ -47,9 +47,7 @@ void TVisorFrm::MarkBad() {
         return;
     const QString real = platform::ResolveCase(path);
     if (!real.isEmpty()) {
-        const QString name = FileNamePart(real);
-        const int dot = name.lastIndexOf(QLatin1Char('.'));
-        const QString bad = FolderPart(real) + (dot < 0 ? name : name.left(dot)) + QStringLiteral(".BAD");
+        const QString bad = FolderPart(real) + BaseNameOf(real) + QStringLiteral(".BAD");
         // The outcome is not reported: a picture that could not be marked simply stays.
         platform::RenameNoReplace(real, bad);
     }

@@ -1,4 +1,5 @@
 #include "lib/GExec.h"
+#include "platform/Files.h"
 
 #include "support/RecordingDesktop.h"
 
@@ -82,8 +83,8 @@ void TestGExec::pictureFiles() {
 }
 
 void TestGExec::pathParts() {
-    QCOMPARE(ExtensionOf("a\\b.c\\d"), QString());
-    QCOMPARE(ExtensionOf("a/b.tar.gz"), QString(".gz"));
+    QCOMPARE(platform::ExtensionOf("a\\b.c\\d"), QString());
+    QCOMPARE(platform::ExtensionOf("a/b.tar.gz"), QString(".gz"));
 }
 
 void TestGExec::openDocumentWithItsApplication() {
