@@ -121,8 +121,8 @@ public:
         : FTree(tree), FView(qobject_cast<TGTreeView *>(tree)), FFilling(filling) {
         FFilling = true;
         if (FView) {
-            FHandler = std::move(FView->OnChange);
-            FView->OnChange = nullptr;
+            FWasMuted = FView->ChangeMuted();
+            FView->SetChangeMuted(true);
         } else {
             FWasBlocked = tree->blockSignals(true);
         }
@@ -140,7 +140,7 @@ public:
         if (FTree) {
             FTree->setUpdatesEnabled(FWasUpdating);
             if (FView)
-                FView->OnChange = std::move(FHandler);
+                FView->SetChangeMuted(FWasMuted);
             else
                 FTree->blockSignals(FWasBlocked);
         }
@@ -158,8 +158,8 @@ private:
     QPointer<QTreeWidget> FTree;
     TGTreeView *FView;
     bool &FFilling;
-    TGTreeView::TChangeEvent FHandler;
     bool FWasBlocked = false;
+    bool FWasMuted = false;
     bool FWasUpdating = true;
     bool FBusyPointer = false;
 };

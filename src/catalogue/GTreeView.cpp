@@ -141,8 +141,8 @@ void TGTreeView::CurrentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previ
         if (current->childCount() > 0 && !current->isExpanded())
             current->setExpanded(true);
     }
-    if (OnChange)
-        OnChange(this, current);
+    if (!FChangeMuted)
+        Q_EMIT OnChange(current);
 }
 
 // The tree view's own reports to assistive tools number the nodes as if the hidden header were
@@ -221,8 +221,8 @@ void TGTreeView::mousePressEvent(QMouseEvent *event) {
         setCurrentIndex(pressed);
     // A press makes a node current before it selects it, so the owner heard of the change while
     // the old node was still the selected one: it hears again now that the two agree.
-    if (currentIndex() != before && OnChange)
-        OnChange(this, currentItem());
+    if (currentIndex() != before && !FChangeMuted)
+        Q_EMIT OnChange(currentItem());
 }
 
 void TGTreeView::scrollContentsBy(int dx, int dy) {

@@ -6,15 +6,11 @@
 #include <QPixmap>
 #include <QTreeWidget>
 
-#include <functional>
 
 class TGTreeView : public QTreeWidget {
     Q_OBJECT
 
 public:
-    // Raised when the selected node changes (current node, previous node; either may be null).
-    using TChangeEvent = std::function<void(TGTreeView *sender, QTreeWidgetItem *node)>;
-
     explicit TGTreeView(QWidget *parent = nullptr);
     ~TGTreeView() override;
 
@@ -39,7 +35,9 @@ public:
     bool ShowButtons() const { return FShowButtons; }
     void SetShowButtons(bool value);
 
-    TChangeEvent OnChange;
+    // While muted (a fill in progress), OnChange is not raised.
+    bool ChangeMuted() const { return FChangeMuted; }
+    void SetChangeMuted(bool muted) { FChangeMuted = muted; }
 
     // Shows the vertical bar exactly when it is allowed and the content is taller than the view,
     // and repaints the whole control.
@@ -52,6 +50,8 @@ public:
     bool ScrollBarsPending() const { return FScrollBarsPending; }
 
 Q_SIGNALS:
+    // The current node changed (null: none), or a press made the node current and selected.
+    void OnChange(QTreeWidgetItem *node);
     // The keyboard focus is on the node, for assistive tools: raised when the current node
     // changes while the tree has the focus, and again after the tree gains it.
     void NodeFocused(QTreeWidgetItem *node);
@@ -76,6 +76,7 @@ private:
 
     QPixmap FBackPicture;
     QColor FColor;
+    bool FChangeMuted = false;
     bool FVertBarHidden = false;
     bool FScrollBarsPending = true;
     bool FSingleExpand = false;

@@ -58,9 +58,10 @@ TMainFrm::TMainFrm(const TDisc &disc, QWidget *parent)
 
 TMainFrm::~TMainFrm() {
     FTimer.stop();
-    Tree()->OnChange = nullptr;
-    // The skin still reports its focus leaving while the window's widgets go.
+    // The skin still reports its focus leaving, and the tree its node, while the window's
+    // widgets go.
     disconnect(Hot(), nullptr, this, nullptr);
+    disconnect(Tree(), nullptr, this, nullptr);
 }
 
 THotImg *TMainFrm::Hot() const { return FUi->Hot; }
@@ -135,7 +136,7 @@ void TMainFrm::FormCreate() {
     Hot()->SetPresenter([this](const QString &id) { return PresentRegion(FDisc.TopicList, id); });
     // Tab goes from the tree over the skin's regions and back to the tree.
     setTabOrder(Tree(), Hot());
-    Tree()->OnChange = [this](TGTreeView *, QTreeWidgetItem *) { TreeChange(); };
+    connect(Tree(), &TGTreeView::OnChange, this, [this] { TreeChange(); });
     Hot()->installEventFilter(this);
     Tree()->installEventFilter(this);
     Tree()->viewport()->installEventFilter(this);

@@ -91,13 +91,7 @@ void TDSPlayer::StopAndRewind() {
 
 double TDSPlayer::Position() const { return State() == stClosed ? -1 : FGraph.Position(); }
 
-void TDSPlayer::DoComplete() {
-    if (!FOnComplete)
-        return;
-    // A copy: the handler may assign another handler while it runs.
-    const TNotifyEvent handler = FOnComplete;
-    handler(this);
-}
+void TDSPlayer::DoComplete() { Q_EMIT OnComplete(this); }
 
 void TDSPlayer::HandleNotices() {
     const QPointer<TDSPlayer> alive(this);

@@ -13,13 +13,11 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 
 class TDSPlayer : public QObject {
     Q_OBJECT
 public:
     enum TPlayerState { stClosed, stStopped, stPlaying };
-    using TNotifyEvent = std::function<void(TDSPlayer *sender)>;
 
     explicit TDSPlayer(QObject *owner = nullptr);
     // Releases the track without stopping it first; no event follows.
@@ -64,11 +62,11 @@ public:
     // Seconds from the start of the open track; -1 when closed or not known yet.
     double Position() const;
 
-    const TNotifyEvent &OnComplete() const { return FOnComplete; }
-    void SetOnComplete(TNotifyEvent handler) { FOnComplete = std::move(handler); }
+Q_SIGNALS:
+    // The open track played to its end (it is rewound and stopped by then).
+    void OnComplete(TDSPlayer *sender);
 
 protected:
-    // Raises OnComplete when it is assigned.
     virtual void DoComplete();
 
 private:
@@ -86,5 +84,4 @@ private:
     mutable bool FMp3Supported = false;
     mutable QString FFileName;
     mutable platform::TMediaPlayer FGraph;
-    TNotifyEvent FOnComplete;
 };

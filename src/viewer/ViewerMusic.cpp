@@ -9,7 +9,7 @@
 
 TViewerMusic::TViewerMusic(const QString &musicFolder, QObject *parent)
     : QObject(parent), FMusicFolder(musicFolder), FPlayer(new TDSPlayer(this)) {
-    FPlayer->SetOnComplete([this](TDSPlayer *) { Q_EMIT TrackEnded(); });
+    connect(FPlayer, &TDSPlayer::OnComplete, this, &TViewerMusic::TrackEnded);
 }
 
 void TViewerMusic::BuildTrackList() {

@@ -301,7 +301,7 @@ void TestTreeView::singleExpand() {
     n["C"] = t.Add("C");
     t.Show();
     QStringList changes;
-    t.View.OnChange = [&](TGTreeView *, QTreeWidgetItem *node) { changes << (node ? node->text(0) : "-"); };
+    QObject::connect(&t.View, &TGTreeView::OnChange, [&](QTreeWidgetItem *node) { changes << (node ? node->text(0) : "-"); });
     for (const QString &name : path)
         t.View.setCurrentItem(n[name]);
     QStringList open;

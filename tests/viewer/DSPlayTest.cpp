@@ -130,7 +130,7 @@ void TestDSPlay::completedTrackIsStoppedAtItsStart() {
     };
     std::vector<TSeen> seen;
     TDSPlayer player;
-    player.SetOnComplete([&](TDSPlayer *sender) {
+    QObject::connect(&player, &TDSPlayer::OnComplete, [&](TDSPlayer *sender) {
         seen.push_back({sender, sender->State(), sender->FileName(),
                         QThread::currentThread() == QCoreApplication::instance()->thread()});
     });
@@ -151,7 +151,7 @@ void TestDSPlay::completionCanStartAnotherTrack() {
     std::vector<QString> ended;
     TDSPlayer player;
     // Two tracks taking turns, as the viewer's random choice does with two tracks.
-    player.SetOnComplete([&](TDSPlayer *sender) {
+    QObject::connect(&player, &TDSPlayer::OnComplete, [&](TDSPlayer *sender) {
         ended.push_back(sender->FileName());
         if (ended.size() < 4) {
             sender->Open(sender->FileName() == FShort ? FShort2 : FShort);
@@ -170,8 +170,10 @@ void TestDSPlay::completionCanReplaceItsOwnHandler() {
     int first = 0, second = 0;
     const QString tag = QStringLiteral("first");
     TDSPlayer player;
-    player.SetOnComplete([&, tag](TDSPlayer *sender) {
-        sender->SetOnComplete([&](TDSPlayer *) { ++second; });
+    QMetaObject::Connection handler;
+    handler = QObject::connect(&player, &TDSPlayer::OnComplete, [&, tag](TDSPlayer *sender) {
+        QObject::disconnect(handler);
+        QObject::connect(sender, &TDSPlayer::OnComplete, [&] { ++second; });
         first += tag.size(); // still reads its own captures once replaced
     });
     player.Open(FShort);
@@ -185,7 +187,7 @@ void TestDSPlay::errorWhilePlayingClosesSilently() {
     const fx::TSinkOverride sink("identity error-after=10 ! fakesink sync=true"); // fails once playing
     int completions = 0;
     TDSPlayer player;
-    player.SetOnComplete([&](TDSPlayer *) { ++completions; });
+    QObject::connect(&player, &TDSPlayer::OnComplete, [&] { ++completions; });
     player.Open(FLong);
     player.Play();
     QCOMPARE(player.State(), TDSPlayer::stPlaying);
@@ -206,7 +208,7 @@ void TestDSPlay::queuedEndIsDroppedWithItsTrack() {
     QFETCH(int, action);
     auto completions = std::make_shared<int>(0);
     auto player = std::make_unique<TDSPlayer>();
-    player->SetOnComplete([completions](TDSPlayer *) { ++*completions; });
+    QObject::connect(player.get(), &TDSPlayer::OnComplete, [completions] { ++*completions; });
     player->Open(FShort);
     player->Play();
     QThread::msleep(kPastTheEndMs); // the end is queued for the GUI thread, not yet handled

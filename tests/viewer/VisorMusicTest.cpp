@@ -47,11 +47,12 @@ class TestVisorMusic : public QObject {
     // Records each finished track, then lets the viewer go on as it would.
     QStringList RecordCompletions() {
         auto finished = std::make_shared<QStringList>();
-        const auto next = V->Music().Player()->OnComplete();
-        V->Music().Player()->SetOnComplete([finished, next](TDSPlayer *p) {
-            *finished << QFileInfo(p->FileName()).fileName();
-            next(p);
-        });
+        // Heard before the viewer, which opens the next track as it hears it.
+        TDSPlayer *player = V->Music().Player();
+        QObject::disconnect(player, &TDSPlayer::OnComplete, &V->Music(), nullptr);
+        QObject::connect(player, &TDSPlayer::OnComplete,
+                         [finished](TDSPlayer *p) { *finished << QFileInfo(p->FileName()).fileName(); });
+        QObject::connect(player, &TDSPlayer::OnComplete, &V->Music(), &TViewerMusic::TrackEnded);
         (void)QTest::qWaitFor([&] { return finished->size() >= 4; }, kPatienceMs);
         return *finished;
     }
