@@ -1,6 +1,7 @@
 #include "catalogue/GItem.h"
 
 #include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
 #include "lib/GExec.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -71,7 +72,7 @@ bool LoadItems(TItemList &items, const QString &path, const QString &base, const
         }
         if (!item->Exe.isEmpty()) {
             if (item->ScreenMask.isEmpty())
-                item->ScreenMask = QStringLiteral("*.jpg;*.gif");
+                item->ScreenMask = kDefaultPictureMask;
             else if (item->ScreenMask == u"0")
                 item->ScreenMask.clear();
         }

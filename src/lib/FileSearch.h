@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// The pictures a folder target shows when it names no mask of its own.
+inline constexpr QLatin1String kDefaultPictureMask("*.jpg;*.gif");
+
 // Depth-first search of Folder's tree for a file named Name (wildcards "*" and "?" allowed).
 QString FindFileInTree(const QString &folder, const QString &name);
 

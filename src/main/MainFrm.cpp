@@ -6,6 +6,7 @@
 #include "hotzone/HotImg.h"
 #include "lib/GExec.h"
 #include "lib/Cue.h"
+#include "lib/DiscPaths.h"
 #include "lib/SkinGeometry.h"
 #include "main/Regions.h"
 #include "main/WindowDrag.h"
@@ -28,7 +29,8 @@ static void InitMainResources() { Q_INIT_RESOURCE(main); }
 
 namespace {
 
-const QString kCue = QStringLiteral("BOTON.WAV");
+// How long the arrows rest between two rounds of blinking, and after any activity.
+constexpr int kBlinkPauseMs = 6000;
 
 // To assistive tools the skin is a window named by its title, as a framed window would be.
 QAccessibleInterface *MainFrmFactory(const QString &className, QObject *object) {
@@ -173,7 +175,7 @@ void TMainFrm::FormShow() {
     if (!FDisc.TopicList.IsEmpty())
         SelectTopic(FDisc.TopicList.Name(0));
     FFirstTick = true;
-    FBlinkCount = 6000 / FTimer.interval();
+    FBlinkCount = kBlinkPauseMs / FTimer.interval();
     FTimer.start();
 }
 
@@ -261,7 +263,7 @@ void TMainFrm::HotLeave(QObject *, const QString &) {
 void TMainFrm::HotHit(QObject *, const QString &Id) {
     const TRegionRole *role = FindRegionRole(Id);
     if (!role || role->Click)
-        PlayCue(FDisc.GresDir, kCue, false);
+        PlayCue(FDisc.GresDir, kClickFileName, false);
     if (role && role->Press)
         (this->*role->Press)();
     // After the fixed action: an id that is also a topic's does both.
@@ -270,7 +272,7 @@ void TMainFrm::HotHit(QObject *, const QString &Id) {
 }
 
 void TMainFrm::Exit() {
-    PlayCue(FDisc.GresDir, kCue, true);
+    PlayCue(FDisc.GresDir, kClickFileName, true);
     close();
 }
 
@@ -366,11 +368,11 @@ void TMainFrm::DisplayChanged() {
 
 void TMainFrm::NoteActivity() {
     if (FBlinkCount > 4)
-        FBlinkCount = 6000 / FTimer.interval();
+        FBlinkCount = kBlinkPauseMs / FTimer.interval();
 }
 
 void TMainFrm::TimerTimer() {
-    const int restart = 6000 / FTimer.interval();
+    const int restart = kBlinkPauseMs / FTimer.interval();
     if (!QApplication::activeWindow())
         FBlinkCount = restart;
     if (FFirstTick) {

@@ -11,7 +11,6 @@
 constexpr qint32 kMinPictureBytes = 2048;
 // Shorter WAV files are sound effects, not music.
 constexpr qint32 kMinWavBytes = 524288;
-inline const QString kDefaultPictureMask = QStringLiteral("*.JPG;*.GIF");
 
 struct TPictureTarget {
     QString Folder;  // empty: there is nothing to list

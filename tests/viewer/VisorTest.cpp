@@ -1,6 +1,7 @@
 // The viewer window offscreen on a 1024 x 768 screen: the picture list, the keys, the go-to
 // entry, placement and dragging, failures, animation timing, saving and the slide show.
 #include "lib/DiscPaths.h"
+#include "lib/FileSearch.h"
 #include "platform/Clock.h"
 #include "viewer/GVisor.h"
 #include "viewer/PictureList.h"
@@ -118,7 +119,7 @@ private Q_SLOTS:
         for (const QString &p : pictures)
             expected << Dir(p);
         if (folder.isEmpty()) {  // the parent's whole tree, the three among them
-            QCOMPARE(V->Mask(), kDefaultPictureMask);
+            QCOMPARE(V->Mask(), QString(kDefaultPictureMask));
             for (const QString &p : expected)
                 QVERIFY(V->Pictures().contains(p));
         } else {
