@@ -3,6 +3,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
+#include "lib/SkinGeometry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -90,7 +91,7 @@ BENCHMARK(BM_LoadItems)->Unit(benchmark::kMillisecond);
 
 void BM_FillTree(benchmark::State &state) {
     TGTreeView view;
-    view.resize(218, 192);
+    view.resize(kTreeRect.size());
     TFillResult fill;
     for (auto _ : state)
         benchmark::DoNotOptimize(fill = Big->Catalogue.FillTree(QStringLiteral("Grande"), &view));

@@ -1,4 +1,6 @@
 // The yardstick: a bare Qt window of the menu's size, painted once.
+#include "lib/SkinGeometry.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QWidget>
@@ -16,7 +18,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     TBare w;
     w.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    w.setGeometry(296, 192, 432, 384);
+    w.setGeometry(QRect(QPoint(296, 192), kSkinSize));
     w.show();
     return app.exec();
 }

@@ -4,6 +4,8 @@
 // With --click X,Y --cue FILE it then presses the button at X,Y of the window and reports the time
 // from the press to the first bytes of the cue in FILE (the program's audio output must write
 // there). One run per call; prints one line of key=value pairs.
+#include "lib/SkinGeometry.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -22,8 +24,8 @@
 
 namespace {
 
-constexpr int kWidth = 432;
-constexpr int kHeight = 384;
+constexpr int kWidth = kSkinSize.width();
+constexpr int kHeight = kSkinSize.height();
 
 double Now() {
     timespec ts{};

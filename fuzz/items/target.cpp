@@ -5,6 +5,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
+#include "lib/SkinGeometry.h"
 
 #include "FuzzWidgets.h"
 
@@ -53,7 +54,7 @@ TScratch *Setup() {
     QPixmap back(tree->size());
     back.fill(QColor(200, 180, 120));
     tree->SetBackground(back);
-    tree->SetColor(QColor(128, 128, 0));
+    tree->SetColor(QColor(kTreeKey));
     tree->SetNoScroll(true);
     tree->SetSingleExpand(true);
     return scratch;

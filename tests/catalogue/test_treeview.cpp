@@ -2,6 +2,7 @@
 // whole repaints, single-expand, and the node queries of the scroll arrows.
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
+#include "lib/SkinGeometry.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -11,7 +12,7 @@
 
 namespace {
 
-const QColor kOlive(128, 128, 0);
+const QColor kOlive(kTreeKey);
 
 // A background of two blues: nothing the tree draws uses them.
 QPixmap Stripes(int w, int h) {
@@ -102,7 +103,7 @@ private Q_SLOTS:
 
 void TestTreeView::backgroundThroughKey() {
     TCatalogueTree t;
-    const QPixmap back = Stripes(218, 192);
+    const QPixmap back = Stripes(kTreeRect.width(), kTreeRect.height());
     t.View.SetBackground(back);
     QTreeWidgetItem *node = t.Add("Nodo");
     node->setIcon(0, KeyedIcon());
@@ -148,7 +149,7 @@ void TestTreeView::textEdgesStayClean() {
     // Antialiased black text over a blue background: any trace of the olive key in an edge pixel
     // would show as red or green.
     TCatalogueTree t;
-    QPixmap back(218, 192);
+    QPixmap back(kTreeRect.size());
     back.fill(QColor(0, 0, 255));
     t.View.SetBackground(back);
     QFont f = t.View.font();

@@ -3,6 +3,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/GTree.h"
 #include "catalogue/GTreeView.h"
+#include "lib/SkinGeometry.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -41,8 +42,8 @@ int main(int argc, char **argv) {
 
     TGTreeView tree;
     tree.setFrameShape(QFrame::NoFrame);
-    tree.resize(218, 192);
-    tree.SetColor(QColor(128, 128, 0));
+    tree.resize(kTreeRect.size());
+    tree.SetColor(QColor(kTreeKey));
     tree.setRootIsDecorated(false);
     tree.setIndentation(19);
     tree.SetSingleExpand(true);
@@ -53,10 +54,10 @@ int main(int argc, char **argv) {
     tree.setFont(font);
 
     // Something like a skin: a warm gradient with a pale panel and a few shapes.
-    QPixmap back(218, 192);
+    QPixmap back(kTreeRect.size());
     {
         QPainter p(&back);
-        QLinearGradient g(0, 0, 218, 192);
+        QLinearGradient g(QPointF(0, 0), QPointF(kTreeRect.width(), kTreeRect.height()));
         g.setColorAt(0, QColor(250, 226, 170));
         g.setColorAt(1, QColor(214, 150, 90));
         p.fillRect(back.rect(), g);
