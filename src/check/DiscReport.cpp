@@ -286,10 +286,7 @@ void TChecker::CheckTopic(int index, TGTreeView &tree, TJson &topics) {
 }
 
 void TChecker::CheckSkin() {
-    QFile design(QStringLiteral(":/telvaro-check/MainFrm.ui"));
-    QByteArray xml;
-    if (design.open(QIODevice::ReadOnly))
-        xml = design.readAll();
+    const QByteArray xml = ShippedDesign();
     THotImg hot;
     hot.SetDiscFolder(FDisc.BaseDir);
     const struct {

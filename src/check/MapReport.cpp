@@ -7,11 +7,14 @@
 
 #include <QFile>
 
-QStringList ShippedMapText() {
+QByteArray ShippedDesign() {
     QFile design(QStringLiteral(":/telvaro-check/MainFrm.ui"));
-    if (!design.open(QIODevice::ReadOnly))
-        return {};
-    return MapTextFromDesign(design.readAll());
+    return design.open(QIODevice::ReadOnly) ? design.readAll() : QByteArray();
+}
+
+QStringList ShippedMapText() {
+    const QByteArray xml = ShippedDesign();
+    return xml.isEmpty() ? QStringList() : MapTextFromDesign(xml);
 }
 
 QStringList MapLinesWithoutRegion(const QStringList &lines) {
