@@ -3,6 +3,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/GItem.h"
 #include "catalogue/GTreeView.h"
+#include "platform/Text.h"
 
 #include <QGuiApplication>
 #include <QHash>
@@ -16,15 +17,10 @@
 
 namespace {
 
-inline char16_t UpperAscii(QChar c) {
-    const char16_t u = c.unicode();
-    return u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
-}
-
 // Text[at, at + part.size()) equals Part, letters a to z compared without case.
 bool SameAt(const QString &text, qsizetype at, const QString &part) {
     for (qsizetype i = 0; i < part.size(); ++i)
-        if (UpperAscii(text[at + i]) != UpperAscii(part[i]))
+        if (platform::UpperAscii(text[at + i]) != platform::UpperAscii(part[i]))
             return false;
     return true;
 }
@@ -42,7 +38,7 @@ bool FullNameIs(const TItem &item, const QString &path) {
 QString NameKey(const QString &folder, const QString &name) {
     QString key = folder.isEmpty() ? name : folder + u'\\' + name;
     for (QChar &c : key)
-        c = QChar(UpperAscii(c));
+        c = QChar(platform::UpperAscii(c));
     return key;
 }
 

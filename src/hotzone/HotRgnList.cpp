@@ -67,7 +67,7 @@ int THSRgnList::IndexOf(const THSRgn *rgn) const {
 }
 
 THSRgn *THSRgnList::FindById(const QString &id) const {
-    const QString want = UpperAscii(id);
+    const QString want = platform::UpperAscii(id);
     for (const auto &r : FItems)
         if (r->Id == want)
             return r.get();

@@ -42,14 +42,6 @@ bool ReadInteger(QStringView text, int &value) {
     return true;
 }
 
-QString UpperAscii(QStringView s) {
-    QString out = s.toString();
-    for (QChar &c : out)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    return out;
-}
-
 QStringList MapLines(const QString &text) {
     QStringList lines = text.split(u'\n');
     for (QString &line : lines)

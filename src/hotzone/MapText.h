@@ -1,5 +1,7 @@
 #pragma once
 // The words and numbers of map text, read the same way wherever map text is read.
+#include "platform/Text.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -13,8 +15,6 @@ bool ReadInteger(QStringView text, int &value);
 // empty line.
 QStringList MapLines(const QString &text);
 
-// Only ASCII letters change: ids and keywords keep accented and other characters as written.
-QString UpperAscii(QStringView s);
 
 // Tokens, in upper case, separated by blanks only; tabs and everything else belong to tokens.
 // Reading past the last token gives an empty one.
@@ -27,7 +27,8 @@ public:
         const qsizetype start = FPos;
         while (FPos < FLine.size() && FLine[FPos] != u' ')
             ++FPos;
-        return UpperAscii(FLine.mid(start, FPos - start));
+        // Only ASCII letters change: ids and keywords keep accented characters as written.
+        return platform::UpperAscii(FLine.mid(start, FPos - start));
     }
 
 private:

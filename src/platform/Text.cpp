@@ -4,6 +4,13 @@
 
 namespace platform {
 
+QString UpperAscii(QStringView s) {
+    QString out = s.toString();
+    for (QChar &c : out)
+        c = QChar(UpperAscii(c));
+    return out;
+}
+
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; the five undefined bytes map to
 // the C1 controls, as the Windows conversion does.

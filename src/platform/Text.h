@@ -15,4 +15,12 @@ bool IsValidUtf8(const char *data, qsizetype size);
 // The length of the valid UTF-8 sequence that Data starts with; 0 when it starts with none.
 int Utf8SequenceLength(const char *data, qsizetype size);
 
+// Letters a to z in upper case, everything else as it is: how names from a disc's maps and
+// catalogues are compared, whatever the locale.
+inline char16_t UpperAscii(QChar c) {
+    const char16_t u = c.unicode();
+    return u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
+}
+QString UpperAscii(QStringView s);
+
 } // namespace platform
